@@ -1,0 +1,97 @@
+#include "extraction/extraction_job.h"
+
+#include "extraction/request_validation.h"
+#include "extraction/script_file.h"
+#include "processwatch/process_query.h"
+
+namespace morvane {
+
+ExtractionJob::ExtractionJob(Controls& controls, SystemServices& system)
+    : controls_(controls), system_(system) {}
+
+void ExtractionJob::StartAction() {
+    if (controls_.TimerEnabled()) return;  // a run is already going on
+    if (!ValidateRequest(controls_, system_)) return;
+    if (InterpreterGate(controls_, system_) == Gate::Blocked) return;
+    StartExtraction();
+}
+
+void ExtractionJob::FillRequest() {
+    request_.sourcePath = controls_.Text(Control::Text1);
+    request_.outputPath = controls_.Text(Control::Text2);
+    request_.delimiter = controls_.Text(Control::Text3);
+    request_.fieldNumber = ParseFieldNumber(controls_.Text(Control::Text4)).value_or(0);
+    request_.tokensClause = controls_.Text(Control::Text5);
+    request_.delimsClause = controls_.Text(Control::Text6);
+    request_.inClause = controls_.Text(Control::Text7);
+    request_.echoClause = controls_.Text(Control::Text8);
+}
+
+void ExtractionJob::StartExtraction() {
+    FillRequest();
+
+    // A character the script's code page cannot hold would reach the
+    // interpreter as some other character: refuse it instead.
+    if (auto box = FirstUnencodableBox(controls_, system_)) {
+        controls_.ShowNotice("路径或分割符号中含有无法写入脚本文件的字符，请修改后再试！", "提示！");
+        controls_.SetFocus(*box);
+        return;
+    }
+
+    const std::string scriptPath = system_.ScriptPath();
+    std::string reason;
+    if (!WriteScriptFile(system_, ComposeScriptLine(request_), reason)) {
+        controls_.ShowNotice("无法写入脚本文件" + scriptPath + "：" + reason, "失败");
+        return;
+    }
+    if (!system_.ShellStart(scriptPath, reason)) {
+        system_.DeleteFile(scriptPath);
+        controls_.ShowNotice("无法启动命令解释器：" + reason, "失败");
+        return;
+    }
+
+    controls_.SetTimerEnabled(true);
+    controls_.SetMousePointer(MousePointer::Hourglass);
+    for (Control control : kInputControls) controls_.SetEnabled(control, false);
+    controls_.SetVisible(Control::Label7, true);
+}
+
+void ExtractionJob::CompletionTick() {
+    if (completing_ || !controls_.TimerEnabled()) return;
+    if (CheckApplicationIsRun(system_, "cmd.exe") == kTrue) return;
+    completing_ = true;
+    Complete();
+    completing_ = false;
+}
+
+void ExtractionJob::Complete() {
+    controls_.SetMousePointer(MousePointer::Default);
+    // A script that is already gone or locked does not change the verdict;
+    // the next start overwrites it.
+    system_.DeleteFile(system_.ScriptPath());
+
+    if (!FileMatches(system_, controls_.Text(Control::Text2))) {
+        controls_.ShowNotice("对不起,因为某些原因本次数据提取失败！请正确填写信息后，再试一次！", "失败");
+    } else {
+        controls_.SetCaption(Control::Label7, kDoneCaption);
+        controls_.ShowNotice("提取完成", "成功");
+    }
+    ReturnToIdle();
+}
+
+void ExtractionJob::ReturnToIdle() {
+    controls_.SetTimerEnabled(false);
+    controls_.SetCaption(Control::Label7, kProgressCaption);
+    controls_.SetVisible(Control::Label7, false);
+    for (Control control : {Control::Text1, Control::Text2, Control::Text3, Control::Text4,
+                            Control::Command1, Control::Command2, Control::Command4,
+                            Control::Command3}) {
+        controls_.SetEnabled(control, true);
+    }
+    for (Control box : {Control::Text1, Control::Text2, Control::Text3, Control::Text4}) {
+        controls_.SetText(box, "");
+    }
+    controls_.SetFocus(Control::Text1);
+}
+
+}  // namespace morvane

@@ -1,0 +1,50 @@
+// The Start action and the completion watch: one extraction from the click on
+// "开始提取" to the verdict.
+#pragma once
+
+#include <array>
+
+#include "extraction/extraction_request.h"
+#include "platform/runtime.h"
+
+namespace morvane {
+
+// The controls disabled while an extraction runs, in the order they are
+// disabled. (They are enabled again with Exit before Start.)
+inline constexpr std::array<Control, 8> kInputControls = {
+    Control::Text1,    Control::Text2,    Control::Text3,    Control::Text4,
+    Control::Command1, Control::Command2, Control::Command3, Control::Command4,
+};
+
+inline constexpr const char* kProgressCaption = "正在提取数据...";
+inline constexpr const char* kDoneCaption = "提取已完成！";
+
+// Owned by the main window for its whole life. Running is exactly the state
+// in which Timer1 is enabled.
+class ExtractionJob {
+public:
+    ExtractionJob(Controls& controls, SystemServices& system);
+
+    // The click on Start: checks, the interpreter gate, then the run.
+    void StartAction();
+
+    // Timer1's tick: finishes the run once no command interpreter is left.
+    void CompletionTick();
+
+    const ExtractionRequest& Request() const { return request_; }
+
+private:
+    void StartExtraction();
+    void FillRequest();
+    void Complete();
+    void ReturnToIdle();
+
+    Controls& controls_;
+    SystemServices& system_;
+    ExtractionRequest request_;
+    // Set while a completion's notice is open, so that ticks still arriving
+    // then do not complete the same run twice.
+    bool completing_ = false;
+};
+
+}  // namespace morvane

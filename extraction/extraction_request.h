@@ -1,0 +1,44 @@
+// One extraction's inputs and the batch line composed from them.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace morvane {
+
+// The inputs of one extraction, copied from the main window's boxes when a
+// validated start begins. The four clauses are the script template: they are
+// the texts of the hidden boxes Text5 to Text8, read at every start.
+struct ExtractionRequest {
+    std::string sourcePath;  // Text1, as typed
+    std::string outputPath;  // Text2, as typed
+    std::string delimiter;   // Text3, one character
+    std::int16_t fieldNumber = 0;  // Text4, counted from 1
+    std::string tokensClause;  // Text5
+    std::string delimsClause;  // Text6
+    std::string inClause;      // Text7
+    std::string echoClause;    // Text8
+};
+
+// The template's initial texts, as the hidden boxes hold them at start-up.
+// The delimiter clause asks for the one field alone: a second token number
+// would take the first loop variable whenever it is the smaller one.
+inline constexpr const char* kTokensClause = "for /f \"tokens=";
+inline constexpr const char* kDelimsClause = " delims=";
+inline constexpr const char* kInClause = "\" %%a in (";
+inline constexpr const char* kEchoClause = ") do @echo %%a>>";
+
+// The field-number box's text as a number: one or two ASCII digits, leading
+// zeros dropped ("07" is 7). Anything else (empty, a letter pasted in, three
+// digits) answers nothing.
+std::optional<std::int16_t> ParseFieldNumber(const std::string& text);
+
+// Plain decimal text of a field number: no leading zeros, no sign.
+std::string FieldNumberText(std::int16_t fieldNumber);
+
+// The one batch line: the pieces concatenated in their fixed order with
+// nothing between them. No quoting or escaping takes place.
+std::string ComposeScriptLine(const ExtractionRequest& request);
+
+}  // namespace morvane

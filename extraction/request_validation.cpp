@@ -1,0 +1,43 @@
+#include "extraction/request_validation.h"
+
+#include "extraction/extraction_request.h"
+
+namespace morvane {
+
+namespace {
+
+const char* const kCheckTitle = "提示！";
+
+bool Refuse(Controls& controls, const char* prompt, Control focus) {
+    controls.ShowNotice(prompt, kCheckTitle);
+    controls.SetFocus(focus);
+    return false;
+}
+
+}  // namespace
+
+bool FileMatches(SystemServices& system, const std::string& path) {
+    return !system.FileQuery(path).empty();
+}
+
+bool ValidateRequest(Controls& controls, SystemServices& system) {
+    const std::string source = controls.Text(Control::Text1);
+    const std::string output = controls.Text(Control::Text2);
+
+    if (source.empty()) return Refuse(controls, "请输入源文件路径！", Control::Text1);
+    if (output.empty()) return Refuse(controls, "请输入输出路径！", Control::Text2);
+    if (controls.Text(Control::Text3).empty())
+        return Refuse(controls, "请输入分割符号！", Control::Text3);
+    // Typing lets only digits in, but a paste can bring anything: a text that
+    // is not a field number is treated like a missing one.
+    if (!ParseFieldNumber(controls.Text(Control::Text4)))
+        return Refuse(controls, "选择你需要提取的段落编号！", Control::Text4);
+    if (!FileMatches(system, source))
+        return Refuse(controls, "对不起，源文件路径不正确，请重新输入！", Control::Text1);
+    if (output == source) return Refuse(controls, "源文件名和导出文件名不能相同！", Control::Text2);
+    if (FileMatches(system, output))
+        return Refuse(controls, "导出文件名已存在，请重新输入！", Control::Text2);
+    return true;
+}
+
+}  // namespace morvane

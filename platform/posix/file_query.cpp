@@ -1,0 +1,75 @@
+#include "platform/posix/file_query.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <memory>
+
+namespace morvane::posix {
+
+namespace {
+
+bool IsRegularFile(const std::string& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+// Length of the UTF-8 character that starts at `text[i]`.
+std::size_t CharLength(const std::string& text, std::size_t i) {
+    std::size_t n = 1;
+    while (i + n < text.size() && (static_cast<unsigned char>(text[i + n]) & 0xC0) == 0x80) ++n;
+    return n;
+}
+
+struct DirCloser {
+    void operator()(DIR* dir) const { ::closedir(dir); }
+};
+
+}  // namespace
+
+bool WildcardMatch(const std::string& pattern, const std::string& name) {
+    std::size_t p = 0, n = 0;
+    std::size_t starP = std::string::npos, starN = 0;
+    while (n < name.size()) {
+        if (p < pattern.size() && pattern[p] == '*') {
+            starP = p++;
+            starN = n;
+        } else if (p < pattern.size() && pattern[p] == '?') {
+            ++p;
+            n += CharLength(name, n);
+        } else if (p < pattern.size() && pattern[p] == name[n]) {
+            ++p;
+            ++n;
+        } else if (starP != std::string::npos) {
+            p = starP + 1;
+            starN += CharLength(name, starN);
+            n = starN;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == '*') ++p;
+    return p == pattern.size();
+}
+
+std::string FindFirstFile(const std::string& path) {
+    if (path.empty() || path.find('\0') != std::string::npos) return "";
+    const auto slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    if (name.empty() || name[0] == '.') return "";
+
+    if (name.find_first_of("*?") == std::string::npos) return IsRegularFile(path) ? name : "";
+
+    std::unique_ptr<DIR, DirCloser> dir(::opendir(folder.c_str()));
+    if (!dir) return "";
+    while (const dirent* entry = ::readdir(dir.get())) {
+        const std::string candidate = entry->d_name;
+        if (candidate[0] == '.') continue;
+        if (!WildcardMatch(name, candidate)) continue;
+        if (IsRegularFile(folder + candidate)) return candidate;
+    }
+    return "";
+}
+
+}  // namespace morvane::posix

@@ -1,0 +1,72 @@
+#include "platform/posix/posix_system.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "platform/posix/code_page.h"
+#include "platform/posix/file_query.h"
+#include "platform/posix/private_dir.h"
+#include "platform/posix/process_list.h"
+#include "platform/posix/spawn.h"
+#include "platform/posix/unique_fd.h"
+
+namespace morvane::posix {
+
+std::string PosixSystem::ScriptPath() const { return PrivateDirectoryPath() + "/1.bat"; }
+
+std::optional<std::string> PosixSystem::EncodeForScript(const std::string& text) const {
+    return Utf8ToCodePage936(text);
+}
+
+bool PosixSystem::WriteNewFile(const std::string& path, const std::string& bytes, std::string& reason) {
+    // The script's folder is made (and checked) on first use.
+    if (path.rfind(PrivateDirectoryPath() + "/", 0) == 0 && !EnsurePrivateDirectory(reason)) return false;
+    UniqueFd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600));
+    if (!fd.Valid()) {
+        reason = std::strerror(errno);
+        return false;
+    }
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd.Get(), bytes.data() + done, bytes.size() - done);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            reason = std::strerror(errno);
+            return false;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    if (::close(fd.Get()) != 0) {
+        fd.Release();
+        reason = std::strerror(errno);
+        return false;
+    }
+    fd.Release();
+    return true;
+}
+
+bool PosixSystem::DeleteFile(const std::string& path) {
+    return ::unlink(path.c_str()) == 0 || errno == ENOENT;
+}
+
+std::string PosixSystem::FileQuery(const std::string& path) { return FindFirstFile(path); }
+
+bool PosixSystem::ShellStart(const std::string& commandText, std::string& reason) {
+    const auto interpreter = FindInterpreter();
+    if (!interpreter) {
+        reason = "找不到命令解释器 cmd.exe";
+        return false;
+    }
+    return SpawnDetached(*interpreter, commandText, reason);
+}
+
+std::optional<std::vector<std::string>> PosixSystem::ProcessDescriptions() {
+    return RunningProgramNames();
+}
+
+bool PosixSystem::PreviousInstance() { return instanceLock_.HeldElsewhere(); }
+
+}  // namespace morvane::posix

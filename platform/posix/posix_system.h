@@ -1,0 +1,24 @@
+// The system services on Linux.
+#pragma once
+
+#include "platform/posix/instance_lock.h"
+#include "platform/runtime.h"
+
+namespace morvane::posix {
+
+class PosixSystem : public SystemServices {
+public:
+    std::string ScriptPath() const override;
+    std::optional<std::string> EncodeForScript(const std::string& text) const override;
+    bool WriteNewFile(const std::string& path, const std::string& bytes, std::string& reason) override;
+    bool DeleteFile(const std::string& path) override;
+    std::string FileQuery(const std::string& path) override;
+    bool ShellStart(const std::string& commandText, std::string& reason) override;
+    std::optional<std::vector<std::string>> ProcessDescriptions() override;
+    bool PreviousInstance() override;
+
+private:
+    InstanceLock instanceLock_;
+};
+
+}  // namespace morvane::posix

@@ -1,0 +1,93 @@
+#include "platform/posix/spawn.h"
+
+#include <fcntl.h>
+#include <linux/close_range.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstring>
+
+#include "platform/posix/unique_fd.h"
+
+namespace morvane::posix {
+
+namespace {
+
+bool IsExecutableFile(const std::string& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && ::access(path.c_str(), X_OK) == 0;
+}
+
+// Writes errno to the pipe and leaves; only async-signal-safe calls here.
+[[noreturn]] void FailInChild(int errorPipe) {
+    const int error = errno;
+    [[maybe_unused]] auto written = ::write(errorPipe, &error, sizeof error);
+    ::_exit(127);
+}
+
+}  // namespace
+
+std::optional<std::string> FindInterpreter() {
+    char self[PATH_MAX];
+    const ssize_t length = ::readlink("/proc/self/exe", self, sizeof self - 1);
+    if (length <= 0) return std::nullopt;
+    std::string dir(self, static_cast<std::size_t>(length));
+    dir.erase(dir.rfind('/'));
+    for (const std::string& candidate : {dir + "/cmd.exe", dir + "/../libexec/pellorin/cmd.exe"}) {
+        if (IsExecutableFile(candidate)) return candidate;
+    }
+    return std::nullopt;
+}
+
+bool SpawnDetached(const std::string& interpreter, const std::string& script, std::string& reason) {
+    UniqueFd devNull(::open("/dev/null", O_RDWR | O_CLOEXEC));
+    int pipeFds[2];
+    if (!devNull.Valid() || ::pipe2(pipeFds, O_CLOEXEC) != 0) {
+        reason = std::strerror(errno);
+        return false;
+    }
+    UniqueFd readEnd(pipeFds[0]);
+    UniqueFd writeEnd(pipeFds[1]);
+
+    const char* argv[] = {"cmd.exe", "/c", script.c_str(), nullptr};
+    const pid_t child = ::fork();
+    if (child < 0) {
+        reason = std::strerror(errno);
+        return false;
+    }
+    if (child == 0) {
+        // The middle process: start a session, fork the interpreter and leave
+        // at once, so the interpreter is adopted and reaped by the system.
+        if (::setsid() < 0) FailInChild(writeEnd.Get());
+        const pid_t grandchild = ::fork();
+        if (grandchild < 0) FailInChild(writeEnd.Get());
+        if (grandchild > 0) ::_exit(0);
+        if (::dup2(devNull.Get(), 0) < 0 || ::dup2(devNull.Get(), 1) < 0 || ::dup2(devNull.Get(), 2) < 0)
+            FailInChild(writeEnd.Get());
+        // Nothing else of ours (the instance lock, a window system socket)
+        // may leak into the interpreter.
+        ::close_range(3, ~0U, CLOSE_RANGE_CLOEXEC);
+        ::execv(interpreter.c_str(), const_cast<char* const*>(argv));
+        FailInChild(writeEnd.Get());
+    }
+
+    writeEnd.Reset();
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    // The pipe closes on a successful exec; an errno arrives otherwise.
+    int childError = 0;
+    ssize_t got;
+    while ((got = ::read(readEnd.Get(), &childError, sizeof childError)) < 0 && errno == EINTR) {
+    }
+    if (got == static_cast<ssize_t>(sizeof childError)) {
+        reason = std::strerror(childError);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace morvane::posix

@@ -1,0 +1,124 @@
+// The contract between the portable program and the platform it runs on.
+//
+// The portable code (extraction/, processwatch/, ui/) talks to the platform
+// only through these two interfaces:
+//
+//   Controls        the main window as the event handlers see it: control
+//                   texts, enabling, visibility, focus, the mouse pointer,
+//                   the completion timer, notices, dialogs, the example
+//                   window and ending the program.
+//   SystemServices  everything that is not a window: the script file and
+//                   its code page, the file query, deleting, starting the
+//                   command interpreter, the process list and the
+//                   single-instance flag.
+//
+// Each platform provides both (platform/qt + platform/posix on Linux,
+// platform/win32 on Windows); tests/ provides a recording fake.
+//
+// All text crossing these interfaces is UTF-8. Conversions to UTF-16 (window
+// text) and to the script's code page happen inside the implementations.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace morvane {
+
+// Controls are named as in the window layouts: numbered names by kind. The
+// same names serve both windows; Controls always means the main window.
+enum class Control {
+    Text1, Text2, Text3, Text4, Text5, Text6, Text7, Text8,
+    Command1, Command2, Command3, Command4, Command5,
+    Label1, Label2, Label3, Label4, Label5, Label6, Label7, Label8, Label9,
+    Shape1,
+};
+
+// The platform's pointer codes: 0 is the default arrow, 11 the hourglass.
+enum class MousePointer { Default = 0, Hourglass = 11 };
+
+enum class FileDialogKind { Open, Save };
+
+// What the user picked in an Open or Save dialog.
+struct FileChoice {
+    std::string fileName;  // the full path chosen
+    int filterIndex = 1;   // 1-based entry of the filter left selected
+};
+
+class Controls {
+public:
+    virtual ~Controls() = default;
+
+    // Modal message box with an OK button only; returns once it is closed.
+    virtual void ShowNotice(const std::string& prompt, const std::string& title) = 0;
+
+    virtual std::string Text(Control control) const = 0;
+    virtual void SetText(Control control, const std::string& text) = 0;
+    virtual void SetCaption(Control control, const std::string& caption) = 0;
+    virtual void SetEnabled(Control control, bool enabled) = 0;
+    virtual void SetVisible(Control control, bool visible) = 0;
+    virtual void SetFocus(Control control) = 0;
+
+    // Pointer shown over the main window.
+    virtual void SetMousePointer(MousePointer pointer) = 0;
+
+    // Timer1: while enabled, ticks every interval, the first one a whole
+    // interval after enabling.
+    virtual void SetTimerEnabled(bool enabled) = 0;
+    virtual bool TimerEnabled() const = 0;
+
+    // Shows the Open or Save dialog. `filter` is in the "description|pattern|"
+    // form; `filterIndex` is the 1-based entry selected first. Answers nothing
+    // when the user cancels.
+    virtual std::optional<FileChoice> ShowFileDialog(FileDialogKind kind, const std::string& filter,
+                                                     int filterIndex) = 0;
+
+    // Shows the example window modally; returns once it has been closed.
+    virtual void ShowExampleWindow() = 0;
+
+    // Ends the program at once, without further events.
+    virtual void EndProgram() = 0;
+};
+
+class SystemServices {
+public:
+    virtual ~SystemServices() = default;
+
+    // Where the script file lives on this platform.
+    virtual std::string ScriptPath() const = 0;
+
+    // Converts text to the script's code page (the ANSI code page on
+    // Windows, code page 936 on Linux). Answers nothing when the text holds
+    // a character the code page cannot represent: such a character must
+    // never reach the script as a stand-in such as "?".
+    virtual std::optional<std::string> EncodeForScript(const std::string& text) const = 0;
+
+    // Creates or empties the file at `path`, writes `bytes` and closes it.
+    // On failure answers false and puts the system's reason in `reason`.
+    virtual bool WriteNewFile(const std::string& path, const std::string& bytes,
+                              std::string& reason) = 0;
+
+    // Answers true when the file is gone afterwards.
+    virtual bool DeleteFile(const std::string& path) = 0;
+
+    // The directory search used as an existence test: the path is taken as a
+    // pattern ("*" and "?" in its last component); folders, hidden and system
+    // files do not match. Answers the first matching name, or "" for none.
+    // A search that fails for any reason is a "no match".
+    virtual std::string FileQuery(const std::string& path) = 0;
+
+    // Starts the command interpreter on the script at `commandText` with no
+    // visible window, without waiting for it. On failure answers false with
+    // the system's reason.
+    virtual bool ShellStart(const std::string& commandText, std::string& reason) = 0;
+
+    // The description of every running process (on Windows the executable's
+    // file name). Answers nothing when the list cannot be had.
+    virtual std::optional<std::vector<std::string>> ProcessDescriptions() = 0;
+
+    // True when another instance of this program is already running. The
+    // first call claims the instance for this process.
+    virtual bool PreviousInstance() = 0;
+};
+
+}  // namespace morvane

@@ -1,0 +1,144 @@
+#include "tests/fake_runtime.h"
+
+#include "ui/layout.h"
+
+namespace morvane::testing {
+
+std::string ControlName(Control control) {
+    static const char* const kNames[] = {
+        "Text1",    "Text2",    "Text3",    "Text4",    "Text5",    "Text6",  "Text7",  "Text8",
+        "Command1", "Command2", "Command3", "Command4", "Command5", "Label1", "Label2", "Label3",
+        "Label4",   "Label5",   "Label6",   "Label7",   "Label8",   "Label9", "Shape1",
+    };
+    return kNames[static_cast<int>(control)];
+}
+
+FakeRuntime::FakeRuntime() {
+    for (const ControlSpec& spec : Form1Layout().controls) {
+        texts[spec.name] = spec.text;
+        captions[spec.name] = spec.text;
+        enabled[spec.name] = true;
+        visible[spec.name] = !spec.hidden;
+    }
+}
+
+std::vector<std::string> FakeRuntime::LogStartingWith(const std::string& prefix) const {
+    std::vector<std::string> found;
+    for (const std::string& entry : log) {
+        if (entry.rfind(prefix, 0) == 0) found.push_back(entry);
+    }
+    return found;
+}
+
+void FakeRuntime::ShowNotice(const std::string& prompt, const std::string& title) {
+    log.push_back("notice " + title + " " + prompt);
+    notices.push_back({prompt, title});
+    if (whileNoticeOpen) whileNoticeOpen(prompt);
+}
+
+std::string FakeRuntime::Text(Control control) const {
+    auto it = texts.find(control);
+    return it == texts.end() ? "" : it->second;
+}
+
+void FakeRuntime::SetText(Control control, const std::string& text) {
+    log.push_back("text " + ControlName(control) + "=" + text);
+    texts[control] = text;
+}
+
+void FakeRuntime::SetCaption(Control control, const std::string& caption) {
+    log.push_back("caption " + ControlName(control) + "=" + caption);
+    captions[control] = caption;
+}
+
+void FakeRuntime::SetEnabled(Control control, bool value) {
+    log.push_back(std::string(value ? "enable " : "disable ") + ControlName(control));
+    enabled[control] = value;
+}
+
+void FakeRuntime::SetVisible(Control control, bool value) {
+    log.push_back(std::string(value ? "show " : "hide ") + ControlName(control));
+    visible[control] = value;
+}
+
+void FakeRuntime::SetFocus(Control control) {
+    log.push_back("focus " + ControlName(control));
+    focus = control;
+}
+
+void FakeRuntime::SetMousePointer(MousePointer value) {
+    log.push_back("pointer " + std::to_string(static_cast<int>(value)));
+    pointer = value;
+}
+
+void FakeRuntime::SetTimerEnabled(bool value) {
+    log.push_back(std::string("timer ") + (value ? "on" : "off"));
+    timer = value;
+}
+
+std::optional<FileChoice> FakeRuntime::ShowFileDialog(FileDialogKind kind, const std::string& filter,
+                                                      int filterIndex) {
+    log.push_back(std::string(kind == FileDialogKind::Open ? "open-dialog " : "save-dialog ") + filter +
+                  " " + std::to_string(filterIndex));
+    if (dialogAnswers.empty()) return std::nullopt;
+    auto answer = dialogAnswers.front();
+    dialogAnswers.erase(dialogAnswers.begin());
+    return answer;
+}
+
+void FakeRuntime::ShowExampleWindow() {
+    log.push_back("example");
+    ++exampleShows;
+}
+
+void FakeRuntime::EndProgram() {
+    log.push_back("end");
+    ended = true;
+}
+
+std::optional<std::string> FakeRuntime::EncodeForScript(const std::string& text) const {
+    for (const std::string& bad : unencodable) {
+        if (text.find(bad) != std::string::npos) return std::nullopt;
+    }
+    return text;
+}
+
+bool FakeRuntime::WriteNewFile(const std::string& path, const std::string& bytes, std::string& reason) {
+    log.push_back("write " + path);
+    if (!writeFailure.empty()) {
+        reason = writeFailure;
+        return false;
+    }
+    writtenFiles[path] = bytes;
+    existingFiles.insert(path);
+    return true;
+}
+
+bool FakeRuntime::DeleteFile(const std::string& path) {
+    log.push_back("delete " + path);
+    existingFiles.erase(path);
+    return writtenFiles.erase(path) > 0;
+}
+
+std::string FakeRuntime::FileQuery(const std::string& path) {
+    log.push_back("query " + path);
+    return existingFiles.count(path) ? path : "";
+}
+
+bool FakeRuntime::ShellStart(const std::string& commandText, std::string& reason) {
+    log.push_back("launch " + commandText);
+    if (!launchFailure.empty()) {
+        reason = launchFailure;
+        return false;
+    }
+    launches.push_back(commandText);
+    return true;
+}
+
+std::optional<std::vector<std::string>> FakeRuntime::ProcessDescriptions() {
+    log.push_back("processes");
+    if (processListFails) return std::nullopt;
+    return processes;
+}
+
+}  // namespace morvane::testing

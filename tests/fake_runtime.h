@@ -1,0 +1,84 @@
+// A runtime for tests: it keeps the main window's state in memory and
+// records, in order, every notice, focus move, control change, timer and
+// pointer change and file operation the program asks for.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/runtime.h"
+
+namespace morvane::testing {
+
+std::string ControlName(Control control);
+
+class FakeRuntime : public Controls, public SystemServices {
+public:
+    FakeRuntime();
+
+    // --- what the test sets up ---
+    std::set<std::string> existingFiles;     // paths the file query finds
+    std::vector<std::string> processes;      // process descriptions
+    bool processListFails = false;
+    std::set<std::string> unencodable;       // substrings the code page cannot hold
+    std::string writeFailure;                // non-empty: writing fails with it
+    std::string launchFailure;               // non-empty: the launch fails with it
+    std::vector<std::optional<FileChoice>> dialogAnswers;  // answered in turn
+    // Called inside ShowNotice, while the notice is "open".
+    std::function<void(const std::string& prompt)> whileNoticeOpen;
+
+    // --- what the program did ---
+    std::vector<std::string> log;
+    struct Notice {
+        std::string prompt, title;
+    };
+    std::vector<Notice> notices;
+    std::map<std::string, std::string> writtenFiles;  // path -> bytes
+    std::vector<std::string> launches;
+    bool ended = false;
+    int exampleShows = 0;
+
+    std::map<Control, std::string> texts;
+    std::map<Control, std::string> captions;
+    std::map<Control, bool> enabled;
+    std::map<Control, bool> visible;
+    Control focus = Control::Text1;
+    MousePointer pointer = MousePointer::Default;
+    bool timer = false;
+
+    // Log entries that start with `prefix`, in order.
+    std::vector<std::string> LogStartingWith(const std::string& prefix) const;
+
+    // Controls
+    void ShowNotice(const std::string& prompt, const std::string& title) override;
+    std::string Text(Control control) const override;
+    void SetText(Control control, const std::string& text) override;
+    void SetCaption(Control control, const std::string& caption) override;
+    void SetEnabled(Control control, bool value) override;
+    void SetVisible(Control control, bool value) override;
+    void SetFocus(Control control) override;
+    void SetMousePointer(MousePointer value) override;
+    void SetTimerEnabled(bool value) override;
+    bool TimerEnabled() const override { return timer; }
+    std::optional<FileChoice> ShowFileDialog(FileDialogKind kind, const std::string& filter,
+                                             int filterIndex) override;
+    void ShowExampleWindow() override;
+    void EndProgram() override;
+
+    // SystemServices
+    std::string ScriptPath() const override { return "c:\\progra~1\\1.bat"; }
+    std::optional<std::string> EncodeForScript(const std::string& text) const override;
+    bool WriteNewFile(const std::string& path, const std::string& bytes, std::string& reason) override;
+    bool DeleteFile(const std::string& path) override;
+    std::string FileQuery(const std::string& path) override;
+    bool ShellStart(const std::string& commandText, std::string& reason) override;
+    std::optional<std::vector<std::string>> ProcessDescriptions() override;
+    bool PreviousInstance() override { return previousInstance; }
+
+    bool previousInstance = false;
+};
+
+}  // namespace morvane::testing

@@ -1,0 +1,44 @@
+#include "ui/file_choosing.h"
+
+#include "processwatch/process_query.h"
+
+namespace morvane {
+
+std::vector<FilterEntry> ParseFilter(const std::string& filter) {
+    std::vector<std::string> parts;
+    std::string::size_type start = 0;
+    while (start < filter.size()) {
+        const auto bar = filter.find('|', start);
+        const auto end = bar == std::string::npos ? filter.size() : bar;
+        parts.push_back(filter.substr(start, end - start));
+        start = end + 1;
+    }
+    std::vector<FilterEntry> entries;
+    for (std::size_t i = 0; i + 1 < parts.size(); i += 2) entries.push_back({parts[i], parts[i + 1]});
+    return entries;
+}
+
+std::string ProposedOutputPath(const std::string& fileName, int filterIndex) {
+    return fileName + (filterIndex == 1 ? "提取.txt" : "提取.CSV");
+}
+
+std::string ChosenOutputPath(const std::string& fileName, int filterIndex) {
+    return fileName + (filterIndex == 1 ? ".txt" : ".CSV");
+}
+
+void ChooseSourceFile(Controls& controls, SystemServices& system) {
+    if (InterpreterGate(controls, system) == Gate::Blocked) return;
+    const auto choice = controls.ShowFileDialog(FileDialogKind::Open, kFileFilter, 1);
+    if (!choice) return;
+    controls.SetText(Control::Text1, choice->fileName);
+    controls.SetText(Control::Text2, ProposedOutputPath(choice->fileName, choice->filterIndex));
+}
+
+void ChooseOutputFile(Controls& controls, SystemServices& system) {
+    if (InterpreterGate(controls, system) == Gate::Blocked) return;
+    const auto choice = controls.ShowFileDialog(FileDialogKind::Save, kFileFilter, 1);
+    if (!choice) return;
+    controls.SetText(Control::Text2, ChosenOutputPath(choice->fileName, choice->filterIndex));
+}
+
+}  // namespace morvane

@@ -1,0 +1,35 @@
+// The two "..." buttons: choosing the source and the output file.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/runtime.h"
+
+namespace morvane {
+
+// The dialogs' filter: two entries, description then pattern.
+inline constexpr const char* kFileFilter = "文本文档(*.txt)|*.txt|逗号分隔值文件(*.CSV)|*.CSV|";
+
+struct FilterEntry {
+    std::string description;
+    std::string pattern;
+};
+
+// Splits a "description|pattern|…" filter into its entries.
+std::vector<FilterEntry> ParseFilter(const std::string& filter);
+
+// What picking `fileName` as the source proposes for the output box.
+std::string ProposedOutputPath(const std::string& fileName, int filterIndex);
+
+// What saving as `fileName` writes into the output box.
+std::string ChosenOutputPath(const std::string& fileName, int filterIndex);
+
+// Source "...": the gate, the Open dialog, then the source box and the
+// proposed output. A cancelled dialog leaves both boxes as they were.
+void ChooseSourceFile(Controls& controls, SystemServices& system);
+
+// Output "...": the gate, the Save dialog, then the output box.
+void ChooseOutputFile(Controls& controls, SystemServices& system);
+
+}  // namespace morvane

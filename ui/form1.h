@@ -1,0 +1,41 @@
+// The main window's event handlers. The front ends (platform/qt,
+// platform/win32) build the window from Form1Layout() and route each event
+// here; nothing in this file knows a toolkit.
+#pragma once
+
+#include "extraction/extraction_job.h"
+#include "platform/runtime.h"
+
+namespace morvane {
+
+class Form1 {
+public:
+    Form1(Controls& controls, SystemServices& system);
+
+    // The single-instance guard. Answers false when another copy runs: the
+    // notice has been shown and the program has been ended, so the window
+    // must not be shown.
+    bool Form_Load();
+
+    void Command1_Click();  // choose the source file
+    void Command2_Click();  // choose the output file
+    void Command3_Click();  // Start
+    void Command4_Click();  // Exit
+    void Command5_Click();  // the example window
+
+    // The digit filter of the field-number box: `keyAscii` is the typed
+    // character's code; it is set to 0 to discard the keystroke.
+    void Text4_KeyPress(int& keyAscii);
+
+    void Timer1_Timer();
+
+private:
+    Controls& controls_;
+    SystemServices& system_;
+    ExtractionJob job_;
+};
+
+// Backspace and the ten digits pass; every other code is discarded.
+bool KeyPassesDigitFilter(int keyAscii);
+
+}  // namespace morvane

@@ -1,0 +1,63 @@
+// The two windows' layouts as data, shared by the Qt and Win32 front ends.
+// Positions and sizes are in twips (1/1440 inch; 15 twips per pixel at 96
+// dots per inch), relative to the client area.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "platform/runtime.h"
+
+namespace morvane {
+
+enum class ControlKind { TextBox, MultiLineTextBox, Button, Label, Shape, Timer, FileDialog };
+
+// A font the layout names. Controls without one use the window's default.
+enum class FontFace { Default, SimSun, KaiTi };
+
+struct FontSpec {
+    FontFace face = FontFace::Default;
+    double points = 0;  // 0 with FontFace::Default
+};
+
+inline constexpr const char* kSimSunFace = "宋体";
+inline constexpr const char* kKaiTiFace = "楷体_GB2312";
+
+inline constexpr std::uint32_t kBlack = 0x000000;
+inline constexpr std::uint32_t kRed = 0xFF0000;  // 0xRRGGBB
+
+struct ControlSpec {
+    Control name;
+    ControlKind kind;
+    const char* text;  // caption or initial text; "" for none
+    int left, top, width, height;  // twips
+    int tabIndex;                  // -1 for controls that have none
+    FontSpec font;
+    std::uint32_t color = kBlack;  // text colour
+    int maxLength = 0;             // 0: no limit
+    const char* tooltip = "";
+    bool hidden = false;
+    bool isDefault = false;  // the default button: Enter activates it
+};
+
+struct FormSpec {
+    const char* caption;
+    int clientWidth, clientHeight;  // twips
+    std::span<const ControlSpec> controls;  // in the window's stored order
+};
+
+inline constexpr int kTwipsPerPixel = 15;  // at 96 dots per inch
+inline constexpr int kTimerIntervalMs = 2000;
+
+const FormSpec& Form1Layout();
+const FormSpec& Form2Layout();
+
+// The entry of `name` in `form`; nullptr when the form has no such control.
+const ControlSpec* FindControl(const FormSpec& form, Control name);
+
+// Controls that take the focus (text boxes and buttons, not hidden), in tab
+// order.
+std::vector<Control> TabOrder(const FormSpec& form);
+
+}  // namespace morvane
