@@ -55,7 +55,7 @@ bool WildcardMatch(const std::string& pattern, const std::string& name) {
 std::string FindFirstFile(const std::string& path) {
     if (path.empty() || path.find('\0') != std::string::npos) return "";
     const auto slash = path.rfind('/');
-    const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+    const std::string folder = slash == std::string::npos ? "./" : path.substr(0, slash + 1);
     const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
     if (name.empty() || name[0] == '.') return "";
 

@@ -1,0 +1,81 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "platform/posix/file_query.h"
+#include "tests/posix/temp_dir.h"
+
+namespace morvane::posix {
+namespace {
+
+using testing::TempDir;
+
+TEST(WildcardMatch, StarAndQuestionMark) {
+    EXPECT_TRUE(WildcardMatch("*.txt", "a.txt"));
+    EXPECT_TRUE(WildcardMatch("*.txt", ".txt"));
+    EXPECT_TRUE(WildcardMatch("a?c", "abc"));
+    EXPECT_TRUE(WildcardMatch("a?c", "a提c"));  // one character, three bytes
+    EXPECT_TRUE(WildcardMatch("*", "anything"));
+    EXPECT_TRUE(WildcardMatch("a*b*c", "aXXbYYc"));
+    EXPECT_FALSE(WildcardMatch("*.txt", "a.txt.bak"));
+    EXPECT_FALSE(WildcardMatch("a?c", "ac"));
+    EXPECT_TRUE(WildcardMatch("[1].txt", "[1].txt"));
+    EXPECT_FALSE(WildcardMatch("[1].txt", "1.txt"));
+}
+
+TEST(FileQuery, PlainPathsMatchRegularFilesOnly) {
+    TempDir dir;
+    dir.Write("a.txt", "x");
+    ::mkdir((dir / "folder").c_str(), 0700);
+    EXPECT_EQ(FindFirstFile(dir / "a.txt"), "a.txt");
+    EXPECT_EQ(FindFirstFile(dir / "missing.txt"), "");
+    EXPECT_EQ(FindFirstFile(dir / "folder"), "");
+    EXPECT_EQ(FindFirstFile(dir.Path() + "/"), "");
+    EXPECT_EQ(FindFirstFile(""), "");
+}
+
+TEST(FileQuery, HiddenFilesDoNotMatch) {
+    TempDir dir;
+    dir.Write(".hidden.txt", "x");
+    EXPECT_EQ(FindFirstFile(dir / ".hidden.txt"), "");
+    EXPECT_EQ(FindFirstFile(dir / "*.txt"), "");
+}
+
+TEST(FileQuery, WildcardsInTheLastComponent) {
+    TempDir dir;
+    ::mkdir((dir / "sub.txt").c_str(), 0700);
+    EXPECT_EQ(FindFirstFile(dir / "*.txt"), "");
+    dir.Write("数据.txt", "x");
+    EXPECT_EQ(FindFirstFile(dir / "*.txt"), "数据.txt");
+    EXPECT_EQ(FindFirstFile(dir / "??.txt"), "数据.txt");
+}
+
+TEST(FileQuery, SymbolicLinksAreFollowed) {
+    TempDir dir;
+    dir.Write("target.txt", "x");
+    ASSERT_EQ(::symlink((dir / "target.txt").c_str(), (dir / "link.txt").c_str()), 0);
+    ASSERT_EQ(::symlink((dir / "nowhere").c_str(), (dir / "dangling.txt").c_str()), 0);
+    EXPECT_EQ(FindFirstFile(dir / "link.txt"), "link.txt");
+    EXPECT_EQ(FindFirstFile(dir / "dangling.txt"), "");
+}
+
+TEST(FileQuery, PathsTheSystemRefusesAreNoMatch) {
+    EXPECT_EQ(FindFirstFile(std::string(5000, 'a')), "");
+    EXPECT_EQ(FindFirstFile("/" + std::string(300, 'b') + "/*.txt"), "");
+    EXPECT_EQ(FindFirstFile(std::string("a\0b", 3)), "");
+    EXPECT_EQ(FindFirstFile("/proc/1/nonexistent/*"), "");
+}
+
+TEST(FileQuery, RelativePathsUseTheWorkingFolder) {
+    TempDir dir;
+    dir.Write("rel.csv", "x");
+    char previous[4096];
+    ASSERT_NE(::getcwd(previous, sizeof previous), nullptr);
+    ASSERT_EQ(::chdir(dir.Path().c_str()), 0);
+    EXPECT_EQ(FindFirstFile("rel.csv"), "rel.csv");
+    EXPECT_EQ(FindFirstFile("*.csv"), "rel.csv");
+    ASSERT_EQ(::chdir(previous), 0);
+}
+
+}  // namespace
+}  // namespace morvane::posix

@@ -1,0 +1,99 @@
+#include <gtest/gtest.h>
+
+#include "extraction/extraction_request.h"
+#include "extraction/script_file.h"
+#include "tests/fake_runtime.h"
+
+namespace morvane {
+namespace {
+
+ExtractionRequest ExampleRequest() {
+    ExtractionRequest request;
+    request.sourcePath = "C:\\123.txt";
+    request.outputPath = "C:\\321.txt提取.txt";
+    request.delimiter = ",";
+    request.fieldNumber = 2;
+    request.tokensClause = kTokensClause;
+    request.delimsClause = kDelimsClause;
+    request.inClause = kInClause;
+    request.echoClause = kEchoClause;
+    return request;
+}
+
+TEST(ComposeScriptLine, ExampleGivesTheDocumentedLine) {
+    EXPECT_EQ(ComposeScriptLine(ExampleRequest()),
+              "for /f \"tokens=2 delims=,\" %%a in (C:\\123.txt) do @echo %%a>>C:\\321.txt提取.txt");
+}
+
+TEST(ComposeScriptLine, TemplateFragmentsHaveTheirLengths) {
+    EXPECT_EQ(std::string(kTokensClause).size(), 15u);
+    EXPECT_EQ(std::string(kDelimsClause).size(), 8u);
+    EXPECT_EQ(std::string(kInClause).size(), 10u);
+    EXPECT_EQ(std::string(kEchoClause).size(), 16u);
+}
+
+TEST(ComposeScriptLine, PiecesEnterVerbatim) {
+    ExtractionRequest request = ExampleRequest();
+    request.delimiter = " ";
+    request.sourcePath = "D:\\my data (1)&x.csv";
+    request.fieldNumber = 31;
+    EXPECT_EQ(ComposeScriptLine(request),
+              "for /f \"tokens=31 delims= \" %%a in (D:\\my data (1)&x.csv) do @echo "
+              "%%a>>C:\\321.txt提取.txt");
+}
+
+TEST(ComposeScriptLine, ChangedFragmentsAreUsed) {
+    ExtractionRequest request = ExampleRequest();
+    request.delimsClause = ",3* delims=";
+    request.echoClause = ") do echo %%a>";
+    EXPECT_EQ(ComposeScriptLine(request),
+              "for /f \"tokens=2,3* delims=,\" %%a in (C:\\123.txt) do echo %%a>C:\\321.txt提取.txt");
+}
+
+TEST(FieldNumber, OneOrTwoAsciiDigitsWithLeadingZerosDropped) {
+    EXPECT_EQ(ParseFieldNumber("2"), 2);
+    EXPECT_EQ(ParseFieldNumber("07"), 7);
+    EXPECT_EQ(ParseFieldNumber("00"), 0);
+    EXPECT_EQ(ParseFieldNumber("99"), 99);
+    EXPECT_EQ(FieldNumberText(*ParseFieldNumber("07")), "7");
+}
+
+TEST(FieldNumber, AnythingElseIsNoNumber) {
+    for (const char* text : {"", "a", "1a", "-1", "+1", " 1", "123", "１"}) {
+        EXPECT_FALSE(ParseFieldNumber(text).has_value()) << text;
+    }
+}
+
+TEST(WriteScriptFile, WritesTheEncodedLineAndCrLfToTheScriptPath) {
+    testing::FakeRuntime runtime;
+    std::string reason;
+    ASSERT_TRUE(WriteScriptFile(runtime, "for x", reason));
+    EXPECT_EQ(runtime.writtenFiles.at(runtime.ScriptPath()), "for x\r\n");
+}
+
+TEST(WriteScriptFile, ReportsTheSystemsReason) {
+    testing::FakeRuntime runtime;
+    runtime.writeFailure = "Access is denied.";
+    std::string reason;
+    EXPECT_FALSE(WriteScriptFile(runtime, "for x", reason));
+    EXPECT_EQ(reason, "Access is denied.");
+}
+
+TEST(FirstUnencodableBox, NamesTheFirstBoxInSourceOutputDelimiterOrder) {
+    testing::FakeRuntime runtime;
+    runtime.unencodable = {"☃"};
+    runtime.texts[Control::Text1] = "a.txt";
+    runtime.texts[Control::Text2] = "b☃.txt";
+    runtime.texts[Control::Text3] = "☃";
+    EXPECT_EQ(FirstUnencodableBox(runtime, runtime), Control::Text2);
+    runtime.texts[Control::Text1] = "☃.txt";
+    EXPECT_EQ(FirstUnencodableBox(runtime, runtime), Control::Text1);
+    runtime.texts[Control::Text1] = "a.txt";
+    runtime.texts[Control::Text2] = "b.txt";
+    EXPECT_EQ(FirstUnencodableBox(runtime, runtime), Control::Text3);
+    runtime.texts[Control::Text3] = ",";
+    EXPECT_FALSE(FirstUnencodableBox(runtime, runtime).has_value());
+}
+
+}  // namespace
+}  // namespace morvane

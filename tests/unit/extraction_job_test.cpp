@@ -1,0 +1,217 @@
+#include <gtest/gtest.h>
+
+#include "extraction/extraction_job.h"
+#include "tests/fake_runtime.h"
+
+namespace morvane {
+namespace {
+
+using testing::FakeRuntime;
+
+const char* const kScript = "c:\\progra~1\\1.bat";
+const char* const kFailurePrompt = "对不起,因为某些原因本次数据提取失败！请正确填写信息后，再试一次！";
+
+class ExtractionJobTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        runtime.existingFiles = {"C:\\123.txt"};
+        runtime.texts[Control::Text1] = "C:\\123.txt";
+        runtime.texts[Control::Text2] = "C:\\out.txt";
+        runtime.texts[Control::Text3] = ",";
+        runtime.texts[Control::Text4] = "2";
+    }
+
+    void Start() {
+        job.StartAction();
+        ASSERT_TRUE(runtime.timer) << "the run did not start";
+        runtime.log.clear();
+    }
+
+    // What must hold in Idle whatever way it was reached.
+    void ExpectIdleWithTexts(bool emptied) {
+        EXPECT_FALSE(runtime.timer);
+        EXPECT_EQ(runtime.pointer, MousePointer::Default);
+        EXPECT_FALSE(runtime.visible[Control::Label7]);
+        EXPECT_EQ(runtime.captions[Control::Label7], "正在提取数据...");
+        for (Control control : kInputControls) EXPECT_TRUE(runtime.enabled[control]);
+        EXPECT_EQ(runtime.texts[Control::Text1].empty(), emptied);
+        EXPECT_EQ(runtime.texts[Control::Text5], "for /f \"tokens=");
+        EXPECT_EQ(runtime.texts[Control::Text8], ") do @echo %%a>>");
+    }
+
+    FakeRuntime runtime;
+    ExtractionJob job{runtime, runtime};
+};
+
+TEST_F(ExtractionJobTest, StartWritesLaunchesAndTurnsBusyInOrder) {
+    job.StartAction();
+    EXPECT_EQ(runtime.writtenFiles.at(kScript),
+              "for /f \"tokens=2 delims=,\" %%a in (C:\\123.txt) do @echo %%a>>C:\\out.txt\r\n");
+    std::vector<std::string> expected = {
+        "write c:\\progra~1\\1.bat", "launch c:\\progra~1\\1.bat", "timer on", "pointer 11",
+        "disable Text1", "disable Text2", "disable Text3", "disable Text4", "disable Command1",
+        "disable Command2", "disable Command3", "disable Command4", "show Label7"};
+    std::vector<std::string> tail(runtime.log.end() - static_cast<long>(expected.size()),
+                                  runtime.log.end());
+    EXPECT_EQ(tail, expected);
+    EXPECT_TRUE(runtime.enabled[Control::Command5]);
+    EXPECT_TRUE(runtime.notices.empty());
+    EXPECT_EQ(job.Request().fieldNumber, 2);
+}
+
+TEST_F(ExtractionJobTest, ValidationFailureStaysIdle) {
+    runtime.texts[Control::Text3] = "";
+    job.StartAction();
+    ASSERT_EQ(runtime.notices.size(), 1u);
+    EXPECT_EQ(runtime.notices[0].prompt, "请输入分割符号！");
+    EXPECT_TRUE(runtime.LogStartingWith("write").empty());
+    ExpectIdleWithTexts(false);
+}
+
+TEST_F(ExtractionJobTest, GateBlocksWithoutFocusChange) {
+    runtime.processes = {"explorer.exe", "cmd.exe"};
+    job.StartAction();
+    ASSERT_EQ(runtime.notices.size(), 1u);
+    EXPECT_EQ(runtime.notices[0].prompt, "请先打开任务管理器，结束Cmd.exe进程，否则本程序会出现运行错误");
+    EXPECT_EQ(runtime.notices[0].title, "提示");
+    EXPECT_TRUE(runtime.LogStartingWith("focus").empty());
+    EXPECT_TRUE(runtime.LogStartingWith("write").empty());
+    ExpectIdleWithTexts(false);
+}
+
+TEST_F(ExtractionJobTest, TicksWhileAnInterpreterRunsDoNothing) {
+    Start();
+    runtime.processes = {"CMD.EXE"};
+    job.CompletionTick();
+    job.CompletionTick();
+    EXPECT_TRUE(runtime.timer);
+    EXPECT_EQ(runtime.log, (std::vector<std::string>{"processes", "processes"}));
+}
+
+TEST_F(ExtractionJobTest, SuccessShowsTheDoneCaptionOnlyWhileTheNoticeIsOpen) {
+    Start();
+    runtime.existingFiles.insert("C:\\out.txt");
+    std::string captionDuringNotice;
+    bool visibleDuringNotice = false;
+    runtime.whileNoticeOpen = [&](const std::string&) {
+        captionDuringNotice = runtime.captions[Control::Label7];
+        visibleDuringNotice = runtime.visible[Control::Label7];
+    };
+    job.CompletionTick();
+    ASSERT_EQ(runtime.notices.size(), 1u);
+    EXPECT_EQ(runtime.notices[0].prompt, "提取完成");
+    EXPECT_EQ(runtime.notices[0].title, "成功");
+    EXPECT_EQ(captionDuringNotice, "提取已完成！");
+    EXPECT_TRUE(visibleDuringNotice);
+    EXPECT_EQ(runtime.writtenFiles.count(kScript), 0u) << "script not deleted";
+    ExpectIdleWithTexts(true);
+    EXPECT_EQ(runtime.focus, Control::Text1);
+}
+
+TEST_F(ExtractionJobTest, CompletionStepsComeInTheirOrder) {
+    Start();
+    runtime.existingFiles.insert("C:\\out.txt");
+    job.CompletionTick();
+    EXPECT_EQ(runtime.log, (std::vector<std::string>{
+                               "processes", "pointer 0", "delete c:\\progra~1\\1.bat",
+                               "query C:\\out.txt", "caption Label7=提取已完成！",
+                               "notice 成功 提取完成", "timer off", "caption Label7=正在提取数据...",
+                               "hide Label7", "enable Text1", "enable Text2", "enable Text3",
+                               "enable Text4", "enable Command1", "enable Command2",
+                               "enable Command4", "enable Command3", "text Text1=", "text Text2=",
+                               "text Text3=", "text Text4=", "focus Text1"}));
+}
+
+TEST_F(ExtractionJobTest, FailureKeepsTheProgressCaptionWhileTheNoticeIsOpen) {
+    Start();
+    std::string captionDuringNotice;
+    runtime.whileNoticeOpen = [&](const std::string&) {
+        captionDuringNotice = runtime.captions[Control::Label7];
+    };
+    job.CompletionTick();
+    ASSERT_EQ(runtime.notices.size(), 1u);
+    EXPECT_EQ(runtime.notices[0].prompt, kFailurePrompt);
+    EXPECT_EQ(runtime.notices[0].title, "失败");
+    EXPECT_EQ(captionDuringNotice, "正在提取数据...");
+    EXPECT_EQ(runtime.writtenFiles.count(kScript), 0u);
+    ExpectIdleWithTexts(true);
+}
+
+TEST_F(ExtractionJobTest, ATickDuringAnOpenNoticeDoesNothing) {
+    Start();
+    runtime.existingFiles.insert("C:\\out.txt");
+    std::size_t logSizeAtSecondTick = 0, logSizeAfterSecondTick = 0;
+    runtime.whileNoticeOpen = [&](const std::string&) {
+        logSizeAtSecondTick = runtime.log.size();
+        job.CompletionTick();
+        logSizeAfterSecondTick = runtime.log.size();
+    };
+    job.CompletionTick();
+    EXPECT_EQ(runtime.notices.size(), 1u);
+    EXPECT_EQ(logSizeAtSecondTick, logSizeAfterSecondTick);
+    EXPECT_EQ(runtime.LogStartingWith("delete").size(), 1u);
+    // A later tick of a finished run does nothing either.
+    runtime.log.clear();
+    job.CompletionTick();
+    EXPECT_TRUE(runtime.log.empty());
+}
+
+TEST_F(ExtractionJobTest, AFailingProcessQueryCompletesTheRunAtTheFirstTick) {
+    Start();
+    runtime.processListFails = true;
+    job.CompletionTick();
+    EXPECT_EQ(runtime.notices.size(), 1u);
+    ExpectIdleWithTexts(true);
+}
+
+TEST_F(ExtractionJobTest, AScriptAlreadyGoneDoesNotChangeTheVerdict) {
+    Start();
+    runtime.writtenFiles.clear();
+    runtime.existingFiles = {"C:\\out.txt"};
+    job.CompletionTick();
+    ASSERT_EQ(runtime.notices.size(), 1u);
+    EXPECT_EQ(runtime.notices[0].prompt, "提取完成");
+}
+
+TEST_F(ExtractionJobTest, UnencodableCharactersAreRefusedBeforeWriting) {
+    runtime.unencodable = {"☃"};
+    runtime.texts[Control::Text2] = "C:\\☃.txt";
+    runtime.texts[Control::Text3] = "☃";
+    job.StartAction();
+    ASSERT_EQ(runtime.notices.size(), 1u);
+    EXPECT_EQ(runtime.notices[0].prompt, "路径或分割符号中含有无法写入脚本文件的字符，请修改后再试！");
+    EXPECT_EQ(runtime.notices[0].title, "提示！");
+    EXPECT_EQ(runtime.focus, Control::Text2);
+    EXPECT_TRUE(runtime.LogStartingWith("write").empty());
+    ExpectIdleWithTexts(false);
+}
+
+TEST_F(ExtractionJobTest, AScriptThatCannotBeWrittenLeavesACleanIdle) {
+    runtime.writeFailure = "Access is denied.";
+    job.StartAction();
+    ASSERT_EQ(runtime.notices.size(), 1u);
+    EXPECT_EQ(runtime.notices[0].prompt, "无法写入脚本文件c:\\progra~1\\1.bat：Access is denied.");
+    EXPECT_EQ(runtime.notices[0].title, "失败");
+    EXPECT_TRUE(runtime.launches.empty());
+    ExpectIdleWithTexts(false);
+}
+
+TEST_F(ExtractionJobTest, ALaunchThatFailsDeletesTheScriptAndStaysIdle) {
+    runtime.launchFailure = "No such file";
+    job.StartAction();
+    ASSERT_EQ(runtime.notices.size(), 1u);
+    EXPECT_EQ(runtime.notices[0].prompt, "无法启动命令解释器：No such file");
+    EXPECT_EQ(runtime.notices[0].title, "失败");
+    EXPECT_EQ(runtime.writtenFiles.count(kScript), 0u);
+    ExpectIdleWithTexts(false);
+}
+
+TEST_F(ExtractionJobTest, ChangedTemplateBoxesAreReadAtEveryStart) {
+    runtime.texts[Control::Text6] = ",3* delims=";
+    job.StartAction();
+    EXPECT_EQ(runtime.writtenFiles.at(kScript),
+              "for /f \"tokens=2,3* delims=,\" %%a in (C:\\123.txt) do @echo %%a>>C:\\out.txt\r\n");
+}
+
+}  // namespace
+}  // namespace morvane

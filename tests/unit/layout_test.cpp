@@ -1,0 +1,68 @@
+#include <gtest/gtest.h>
+
+#include "tests/fake_runtime.h"
+#include "ui/layout.h"
+
+namespace morvane {
+namespace {
+
+using testing::ControlName;
+
+std::vector<std::string> Names(const std::vector<Control>& controls) {
+    std::vector<std::string> names;
+    for (Control control : controls) names.push_back(ControlName(control));
+    return names;
+}
+
+TEST(Layout, MainWindowTabOrder) {
+    EXPECT_EQ(Names(TabOrder(Form1Layout())),
+              (std::vector<std::string>{"Text1", "Text2", "Text3", "Text4", "Command5", "Command1",
+                                        "Command2", "Command4", "Command3"}));
+}
+
+TEST(Layout, ClientAreasInPixels) {
+    EXPECT_EQ(Form1Layout().clientWidth / kTwipsPerPixel, 474);
+    EXPECT_EQ(Form1Layout().clientHeight / kTwipsPerPixel, 156);
+    EXPECT_EQ(Form2Layout().clientWidth / kTwipsPerPixel, 419);
+    EXPECT_EQ(Form2Layout().clientHeight / kTwipsPerPixel, 360);
+}
+
+TEST(Layout, EveryControlFitsInsideItsWindow) {
+    for (const FormSpec* form : {&Form1Layout(), &Form2Layout()}) {
+        for (const ControlSpec& spec : form->controls) {
+            if (spec.hidden) continue;
+            EXPECT_LE(spec.left + spec.width, form->clientWidth) << ControlName(spec.name);
+            EXPECT_LE(spec.top + spec.height, form->clientHeight) << ControlName(spec.name);
+        }
+    }
+}
+
+TEST(Layout, ExactlyOneDefaultButtonPerWindow) {
+    for (const FormSpec* form : {&Form1Layout(), &Form2Layout()}) {
+        int defaults = 0;
+        for (const ControlSpec& spec : form->controls) defaults += spec.isDefault ? 1 : 0;
+        EXPECT_EQ(defaults, 1);
+    }
+    EXPECT_TRUE(FindControl(Form1Layout(), Control::Command3)->isDefault);
+    EXPECT_TRUE(FindControl(Form2Layout(), Control::Command1)->isDefault);
+}
+
+TEST(Layout, TheExampleMatchesTheMainWindowsTemplate) {
+    // The example's output is the second comma-separated field of its source.
+    const std::string source = FindControl(Form2Layout(), Control::Text5)->text;
+    const std::string output = FindControl(Form2Layout(), Control::Text6)->text;
+    std::string expected;
+    std::size_t start = 0;
+    while (start < source.size()) {
+        const auto end = source.find("\r\n", start);
+        const std::string line = source.substr(start, end - start);
+        const auto first = line.find(',');
+        const auto second = line.find(',', first + 1);
+        expected += line.substr(first + 1, second - first - 1) + "\r\n";
+        start = end + 2;
+    }
+    EXPECT_EQ(output, expected);
+}
+
+}  // namespace
+}  // namespace morvane

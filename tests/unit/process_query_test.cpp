@@ -1,0 +1,53 @@
+#include <gtest/gtest.h>
+
+#include "processwatch/process_query.h"
+#include "tests/fake_runtime.h"
+
+namespace morvane {
+namespace {
+
+using testing::FakeRuntime;
+
+TEST(DescriptionMatches, TheDescriptionIsSoughtInsideTheGivenName) {
+    EXPECT_TRUE(DescriptionMatches("CMD.EXE", "cmd.exe"));
+    EXPECT_TRUE(DescriptionMatches("Cmd.exe", "cmd.exe"));
+    EXPECT_TRUE(DescriptionMatches("md.exe", "cmd.exe"));
+    EXPECT_TRUE(DescriptionMatches(".exe", "cmd.exe"));
+    EXPECT_TRUE(DescriptionMatches("", "cmd.exe"));
+    EXPECT_FALSE(DescriptionMatches("cmdtool.exe", "cmd.exe"));
+    EXPECT_FALSE(DescriptionMatches("cmd.exe ", "cmd.exe"));
+    EXPECT_FALSE(DescriptionMatches("bash", "cmd.exe"));
+}
+
+TEST(CheckApplicationIsRun, AnswersSixteenBitTruthValues) {
+    FakeRuntime runtime;
+    runtime.processes = {"init", "bash"};
+    EXPECT_EQ(CheckApplicationIsRun(runtime, "cmd.exe"), 0);
+    runtime.processes.push_back("CMD.EXE");
+    EXPECT_EQ(CheckApplicationIsRun(runtime, "cmd.exe"), -1);
+}
+
+TEST(CheckApplicationIsRun, AFailingListAnswersFalse) {
+    FakeRuntime runtime;
+    runtime.processes = {"cmd.exe"};
+    runtime.processListFails = true;
+    EXPECT_EQ(CheckApplicationIsRun(runtime, "cmd.exe"), kFalse);
+}
+
+TEST(InterpreterGate, OpensSilentlyWhenNoInterpreterRuns) {
+    FakeRuntime runtime;
+    runtime.processes = {"cmdtool.exe"};
+    EXPECT_EQ(InterpreterGate(runtime, runtime), Gate::Open);
+    EXPECT_TRUE(runtime.notices.empty());
+}
+
+TEST(InterpreterGate, BlocksWithItsNotice) {
+    FakeRuntime runtime;
+    runtime.processes = {"md.exe"};
+    EXPECT_EQ(InterpreterGate(runtime, runtime), Gate::Blocked);
+    ASSERT_EQ(runtime.notices.size(), 1u);
+    EXPECT_EQ(runtime.notices[0].title, "提示");
+}
+
+}  // namespace
+}  // namespace morvane
