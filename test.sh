@@ -1,0 +1,78 @@
+#!/usr/bin/env bash
+# Builds every preset and runs every test: the Linux tests (with ASan and
+# UBSan) through ctest, the Windows tests as 64-bit programs under wine64 in
+# a virtual display, and checks of the 32-bit release exe. Installs whatever
+# is missing with apt-get first. Ends with one line "N passed, N failed".
+set -uo pipefail
+cd "$(dirname "$0")"
+
+packages=(
+    cmake ninja-build g++ clang libgtest-dev
+    qt6-base-dev libgl-dev fonts-arphic-uming fonts-arphic-ukai
+    xvfb xauth xdotool imagemagick mawk
+    wine64 g++-mingw-w64-x86-64 g++-mingw-w64-i686 binutils-mingw-w64 mingw-w64-tools
+)
+
+install_missing() {
+    local missing=()
+    for p in "${packages[@]}"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    echo "== installing: ${missing[*]}"
+    local sudo=""
+    [ "$(id -u)" -eq 0 ] || sudo="sudo"
+    $sudo apt-get update -q && DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q "${missing[@]}"
+}
+
+passed=0
+failed=0
+
+# Adds the counts of one ctest run from its summary line
+# "NN% tests passed, F tests failed out of T".
+count_ctest() {
+    local summary
+    summary=$(grep -E 'tests passed, [0-9]+ tests? failed out of [0-9]+' "$1" | tail -n 1)
+    if [ -z "$summary" ]; then
+        echo "== no test summary in $1"
+        failed=$((failed + 1))
+        return
+    fi
+    local f t
+    f=$(sed -E 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\1/' <<<"$summary")
+    t=$(sed -E 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\2/' <<<"$summary")
+    passed=$((passed + t - f))
+    failed=$((failed + f))
+}
+
+install_missing || { echo "== could not install the build dependencies"; echo "0 passed, 1 failed"; exit 1; }
+
+log_dir=build/logs
+mkdir -p "$log_dir"
+
+echo "== Linux: configure, build"
+if cmake --preset linux >"$log_dir/linux-configure.log" 2>&1 &&
+    cmake --build --preset linux -j2 >"$log_dir/linux-build.log" 2>&1; then
+    echo "== Linux: tests"
+    xvfb-run -a ctest --preset linux -j2 --timeout 120 2>&1 | tee "$log_dir/linux-tests.log" |
+        grep -E 'Failed|Not Run|tests passed|\*\*\*' || true
+    count_ctest "$log_dir/linux-tests.log"
+else
+    tail -n 40 "$log_dir"/linux-*.log
+    echo "== Linux build failed"
+    failed=$((failed + 1))
+fi
+
+echo "== Windows: build both exes, tests under wine64"
+if tests/win32/run-windows-tests.sh 2>&1 | tee "$log_dir/windows.log"; then :; fi
+windows_summary=$(grep -E '^[0-9]+ passed, [0-9]+ failed$' "$log_dir/windows.log" | tail -n 1)
+if [ -n "$windows_summary" ]; then
+    passed=$((passed + $(cut -d' ' -f1 <<<"$windows_summary")))
+    failed=$((failed + $(cut -d' ' -f3 <<<"$windows_summary")))
+else
+    echo "== the Windows tests gave no summary"
+    failed=$((failed + 1))
+fi
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ] && [ "$passed" -gt 0 ]
