@@ -14,11 +14,11 @@ std::string ControlName(Control control) {
 }
 
 FakeRuntime::FakeRuntime() {
-    for (const ControlSpec& spec : Form1Layout().controls) {
-        texts[spec.name] = spec.text;
-        captions[spec.name] = spec.text;
-        enabled[spec.name] = true;
-        visible[spec.name] = !spec.hidden;
+    for (const ControlSpec& entry : Form1Layout().controls) {
+        texts[entry.name] = entry.text;
+        captions[entry.name] = entry.text;
+        enabled[entry.name] = true;
+        visible[entry.name] = !entry.hidden;
     }
 }
 

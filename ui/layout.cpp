@@ -62,10 +62,10 @@ constexpr ControlSpec kForm2Controls[] = {
 constexpr FormSpec kForm1{"Morvane", 7110, 2340, kForm1Controls};
 constexpr FormSpec kForm2{"Form2", 6285, 5400, kForm2Controls};
 
-bool TakesFocus(const ControlSpec& spec) {
-    const bool focusable = spec.kind == K::TextBox || spec.kind == K::MultiLineTextBox ||
-                           spec.kind == K::Button;
-    return focusable && !spec.hidden;
+bool TakesFocus(const ControlSpec& entry) {
+    const bool focusable = entry.kind == K::TextBox || entry.kind == K::MultiLineTextBox ||
+                           entry.kind == K::Button;
+    return focusable && !entry.hidden;
 }
 
 }  // namespace
@@ -74,21 +74,21 @@ const FormSpec& Form1Layout() { return kForm1; }
 const FormSpec& Form2Layout() { return kForm2; }
 
 const ControlSpec* FindControl(const FormSpec& form, Control name) {
-    for (const ControlSpec& spec : form.controls) {
-        if (spec.name == name) return &spec;
+    for (const ControlSpec& entry : form.controls) {
+        if (entry.name == name) return &entry;
     }
     return nullptr;
 }
 
 std::vector<Control> TabOrder(const FormSpec& form) {
     std::vector<const ControlSpec*> focusable;
-    for (const ControlSpec& spec : form.controls) {
-        if (TakesFocus(spec)) focusable.push_back(&spec);
+    for (const ControlSpec& entry : form.controls) {
+        if (TakesFocus(entry)) focusable.push_back(&entry);
     }
     std::stable_sort(focusable.begin(), focusable.end(),
                      [](const ControlSpec* a, const ControlSpec* b) { return a->tabIndex < b->tabIndex; });
     std::vector<Control> order;
-    for (const ControlSpec* spec : focusable) order.push_back(spec->name);
+    for (const ControlSpec* entry : focusable) order.push_back(entry->name);
     return order;
 }
 

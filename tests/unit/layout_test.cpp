@@ -29,10 +29,10 @@ TEST(Layout, ClientAreasInPixels) {
 
 TEST(Layout, EveryControlFitsInsideItsWindow) {
     for (const FormSpec* form : {&Form1Layout(), &Form2Layout()}) {
-        for (const ControlSpec& spec : form->controls) {
-            if (spec.hidden) continue;
-            EXPECT_LE(spec.left + spec.width, form->clientWidth) << ControlName(spec.name);
-            EXPECT_LE(spec.top + spec.height, form->clientHeight) << ControlName(spec.name);
+        for (const ControlSpec& entry : form->controls) {
+            if (entry.hidden) continue;
+            EXPECT_LE(entry.left + entry.width, form->clientWidth) << ControlName(entry.name);
+            EXPECT_LE(entry.top + entry.height, form->clientHeight) << ControlName(entry.name);
         }
     }
 }
@@ -40,7 +40,7 @@ TEST(Layout, EveryControlFitsInsideItsWindow) {
 TEST(Layout, ExactlyOneDefaultButtonPerWindow) {
     for (const FormSpec* form : {&Form1Layout(), &Form2Layout()}) {
         int defaults = 0;
-        for (const ControlSpec& spec : form->controls) defaults += spec.isDefault ? 1 : 0;
+        for (const ControlSpec& entry : form->controls) defaults += entry.isDefault ? 1 : 0;
         EXPECT_EQ(defaults, 1);
     }
     EXPECT_TRUE(FindControl(Form1Layout(), Control::Command3)->isDefault);
