@@ -1,0 +1,191 @@
+#include "platform/win32/win32_system.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "platform/win32/utf.h"
+#include "platform/win32/wmi.h"
+
+namespace morvane::win32 {
+
+namespace {
+
+// Code pages for which WideCharToMultiByte takes neither flags nor the
+// used-default-character flag.
+bool TakesNoConversionFlags(UINT codePage) {
+    return codePage == CP_UTF7 || codePage == CP_UTF8 || codePage == 42 ||
+           (codePage >= 50220 && codePage <= 50229) || (codePage >= 57002 && codePage <= 57011) ||
+           codePage == 54936;
+}
+
+// Wide text of a path for a Win32 call; nothing when it cannot be one (not
+// UTF-8, or an embedded NUL that would cut it short).
+std::optional<std::wstring> PathText(const std::string& path) {
+    if (path.find('\0') != std::string::npos) return std::nullopt;
+    return Utf8ToWideStrict(path);
+}
+
+class Handle {
+public:
+    explicit Handle(HANDLE handle) : handle_(handle) {}
+    ~Handle() {
+        if (handle_ != INVALID_HANDLE_VALUE && handle_ != nullptr) CloseHandle(handle_);
+    }
+    Handle(const Handle&) = delete;
+    Handle& operator=(const Handle&) = delete;
+    HANDLE Get() const { return handle_; }
+    bool Valid() const { return handle_ != INVALID_HANDLE_VALUE && handle_ != nullptr; }
+
+private:
+    HANDLE handle_;
+};
+
+class FindHandle {
+public:
+    explicit FindHandle(HANDLE handle) : handle_(handle) {}
+    ~FindHandle() {
+        if (handle_ != INVALID_HANDLE_VALUE) FindClose(handle_);
+    }
+    FindHandle(const FindHandle&) = delete;
+    FindHandle& operator=(const FindHandle&) = delete;
+    HANDLE Get() const { return handle_; }
+    bool Valid() const { return handle_ != INVALID_HANDLE_VALUE; }
+
+private:
+    HANDLE handle_;
+};
+
+}  // namespace
+
+std::optional<std::string> EncodeForCodePage(const std::string& text, UINT codePage) {
+    const std::optional<std::wstring> wide = Utf8ToWideStrict(text);
+    if (!wide) return std::nullopt;
+    if (wide->empty()) return std::string();
+
+    const bool noFlags = TakesNoConversionFlags(codePage);
+    const DWORD flags = noFlags ? 0 : WC_NO_BEST_FIT_CHARS;
+    const int length = static_cast<int>(wide->size());
+    BOOL usedDefault = FALSE;
+    const int size = WideCharToMultiByte(codePage, flags, wide->data(), length, nullptr, 0, nullptr,
+                                         noFlags ? nullptr : &usedDefault);
+    if (size <= 0 || usedDefault) return std::nullopt;
+    std::string bytes(static_cast<std::size_t>(size), '\0');
+    usedDefault = FALSE;
+    if (WideCharToMultiByte(codePage, flags, wide->data(), length, bytes.data(), size, nullptr,
+                            noFlags ? nullptr : &usedDefault) != size ||
+        usedDefault)
+        return std::nullopt;
+    return bytes;
+}
+
+std::string SystemReason(DWORD error) {
+    wchar_t* buffer = nullptr;
+    const DWORD length = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+        error, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+    std::wstring text;
+    if (length > 0 && buffer) text.assign(buffer, length);
+    if (buffer) LocalFree(buffer);
+    while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' || text.back() == L' ' ||
+                             text.back() == L'.' || text.back() == L'\x3002')) {
+        text.pop_back();
+    }
+    if (text.empty()) return "error " + std::to_string(error);
+    return WideToUtf8(text);
+}
+
+Win32System::~Win32System() {
+    if (instanceMutex_) CloseHandle(instanceMutex_);
+}
+
+std::string Win32System::ScriptPath() const { return kScriptPath; }
+
+std::optional<std::string> Win32System::EncodeForScript(const std::string& text) const {
+    return EncodeForCodePage(text, GetACP());
+}
+
+bool Win32System::WriteNewFile(const std::string& path, const std::string& bytes, std::string& reason) {
+    const std::optional<std::wstring> wide = PathText(path);
+    if (!wide) {
+        reason = SystemReason(ERROR_INVALID_NAME);
+        return false;
+    }
+    Handle file(CreateFileW(wide->c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.Valid()) {
+        reason = SystemReason(GetLastError());
+        return false;
+    }
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        DWORD written = 0;
+        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 20));
+        if (!WriteFile(file.Get(), bytes.data() + done, chunk, &written, nullptr) || written == 0) {
+            reason = SystemReason(GetLastError());
+            return false;
+        }
+        done += written;
+    }
+    return true;
+}
+
+bool Win32System::DeleteFile(const std::string& path) {
+    const std::optional<std::wstring> wide = PathText(path);
+    if (!wide) return false;
+    if (::DeleteFileW(wide->c_str())) return true;
+    const DWORD error = GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
+std::string Win32System::FileQuery(const std::string& path) {
+    const std::optional<std::wstring> wide = PathText(path);
+    if (!wide || wide->empty()) return "";
+    WIN32_FIND_DATAW entry{};
+    FindHandle search(FindFirstFileW(wide->c_str(), &entry));
+    if (!search.Valid()) return "";
+    constexpr DWORD kNotNormal = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+    do {
+        if ((entry.dwFileAttributes & kNotNormal) == 0) return WideToUtf8(entry.cFileName);
+    } while (FindNextFileW(search.Get(), &entry));
+    return "";
+}
+
+bool Win32System::ShellStart(const std::string& commandText, std::string& reason) {
+    const std::optional<std::wstring> wide = PathText(commandText);
+    if (!wide || wide->empty()) {
+        reason = SystemReason(ERROR_INVALID_NAME);
+        return false;
+    }
+    // CreateProcessW may write into the command line: give it a copy.
+    std::vector<wchar_t> commandLine(wide->begin(), wide->end());
+    commandLine.push_back(L'\0');
+
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_HIDE;
+    PROCESS_INFORMATION process{};
+    // The console the interpreter gets is hidden through the start-up
+    // information, as a shell start with window style 0 does; the
+    // interpreter is never waited on.
+    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process)) {
+        reason = SystemReason(GetLastError());
+        return false;
+    }
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return true;
+}
+
+std::optional<std::vector<std::string>> Win32System::ProcessDescriptions() { return WmiProcessDescriptions(); }
+
+bool Win32System::PreviousInstance() {
+    if (!instanceMutex_) {
+        instanceMutex_ = CreateMutexW(nullptr, FALSE, kInstanceMutexName);
+        previousInstance_ = instanceMutex_ != nullptr && GetLastError() == ERROR_ALREADY_EXISTS;
+    }
+    return previousInstance_;
+}
+
+}  // namespace morvane::win32

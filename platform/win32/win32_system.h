@@ -1,0 +1,48 @@
+// The system services on Windows (Part 4.1): the script file in the ANSI
+// code page, the directory search, deleting, the hidden start of the command
+// interpreter, the process list through WMI and the single-instance mutex.
+#pragma once
+
+#include "platform/win32/windows_inc.h"
+
+#include "platform/runtime.h"
+
+namespace morvane::win32 {
+
+// The fixed script path of Part 1.1.
+inline constexpr const char* kScriptPath = "c:\\progra~1\\1.bat";
+
+// The named mutex that marks a running copy of the program.
+inline constexpr const wchar_t* kInstanceMutexName = L"Morvane.Pellorin.SingleInstance";
+
+class Win32System : public SystemServices {
+public:
+    Win32System() = default;
+    ~Win32System() override;
+    Win32System(const Win32System&) = delete;
+    Win32System& operator=(const Win32System&) = delete;
+
+    std::string ScriptPath() const override;
+    std::optional<std::string> EncodeForScript(const std::string& text) const override;
+    bool WriteNewFile(const std::string& path, const std::string& bytes, std::string& reason) override;
+    bool DeleteFile(const std::string& path) override;
+    std::string FileQuery(const std::string& path) override;
+    bool ShellStart(const std::string& commandText, std::string& reason) override;
+    std::optional<std::vector<std::string>> ProcessDescriptions() override;
+    bool PreviousInstance() override;
+
+private:
+    HANDLE instanceMutex_ = nullptr;  // kept open for the process's life
+    bool previousInstance_ = false;
+};
+
+// Text to the given code page, refusing any character the code page would
+// replace by its default character. Separate from the ANSI code page so that
+// tests can ask for other code pages.
+std::optional<std::string> EncodeForCodePage(const std::string& text, UINT codePage);
+
+// The system's text for an error code, in UTF-8, without the trailing line
+// break and full stop.
+std::string SystemReason(DWORD error);
+
+}  // namespace morvane::win32

@@ -1,0 +1,324 @@
+// The Windows system services under Wine: the script file in the ANSI code
+// page, the code-page refusal, the file query, deleting, the hidden start of
+// the command interpreter, the WMI process list and the single-instance flag.
+#include <gtest/gtest.h>
+
+#include "platform/win32/windows_inc.h"
+
+#include "extraction/extraction_request.h"
+#include "extraction/request_validation.h"
+#include "extraction/script_file.h"
+#include "platform/win32/utf.h"
+#include "platform/win32/win32_system.h"
+#include "processwatch/process_query.h"
+#include "tests/fake_runtime.h"
+#include "tests/win32/win_test_support.h"
+
+namespace morvane {
+namespace {
+
+using testing::FakeRuntime;
+using win32::Win32System;
+using wintest::ReadBytes;
+using wintest::TempFolder;
+using wintest::WriteBytes;
+
+// "提取" in code page 936.
+const std::string kTiQu936 = "\xCC\xE1\xC8\xA1";
+
+class ScriptFileTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_EQ(GetACP(), 936u) << "run these tests with LC_ALL=zh_CN.UTF-8"; }
+
+    // Writes the line composed from the inputs through the real script
+    // writer, and answers the script file's bytes.
+    std::string Script(const std::string& source, const std::string& output, const std::string& delimiter,
+                       const std::string& field) {
+        ExtractionRequest request{source, output, delimiter, *ParseFieldNumber(field),
+                                  kTokensClause, kDelimsClause, kInClause, kEchoClause};
+        std::string reason;
+        EXPECT_TRUE(WriteScriptFile(system, ComposeScriptLine(request), reason)) << reason;
+        return ReadBytes(system.ScriptPath());
+    }
+    void TearDown() override { system.DeleteFile(system.ScriptPath()); }
+
+    Win32System system;
+};
+
+TEST_F(ScriptFileTest, ScriptPathIsTheFixedOne) { EXPECT_EQ(system.ScriptPath(), "c:\\progra~1\\1.bat"); }
+
+TEST_F(ScriptFileTest, ExampleLineByteForByteInCodePage936WithCrLf) {
+    EXPECT_EQ(Script("C:\\123.txt", "C:\\321.txt提取.txt", ",", "2"),
+              "for /f \"tokens=2 delims=,\" %%a in (C:\\123.txt) do @echo %%a>>C:\\321.txt" + kTiQu936 + ".txt\r\n");
+}
+
+TEST_F(ScriptFileTest, LeadingZeroFullWidthCommaAndSpace) {
+    EXPECT_EQ(Script("a", "b", "，", "07"), "for /f \"tokens=7 delims=\xA3\xAC\" %%a in (a) do @echo %%a>>b\r\n");
+    EXPECT_EQ(Script("a", "b", " ", "1"), "for /f \"tokens=1 delims= \" %%a in (a) do @echo %%a>>b\r\n");
+}
+
+TEST_F(ScriptFileTest, ChinesePathsAreInCodePage936NotUtf8) {
+    const std::string bytes = Script("D:\\用户\\数据.csv", "D:\\用户\\结果.txt", ",", "3");
+    EXPECT_NE(bytes.find("D:\\\xD3\xC3\xBB\xA7\\\xCA\xFD\xBE\xDD.csv"), std::string::npos);
+    EXPECT_EQ(bytes.find("\xE7\x94\xA8"), std::string::npos);  // "用" in UTF-8
+}
+
+TEST_F(ScriptFileTest, ASecondWriteReplacesTheFirst) {
+    Script("C:\\a-long-source-name.txt", "C:\\a-long-output-name.txt", ",", "12");
+    EXPECT_EQ(Script("a", "b", ";", "1"), "for /f \"tokens=1 delims=;\" %%a in (a) do @echo %%a>>b\r\n");
+}
+
+TEST(CodePage936, TheRefusalNamesTheBoxWithTheForeignCharacter) {
+    ASSERT_EQ(GetACP(), 936u);
+    Win32System system;
+    FakeRuntime boxes;
+    boxes.texts[Control::Text1] = "C:\\数据\\a.csv";
+    boxes.texts[Control::Text2] = "C:\\😀.txt";
+    boxes.texts[Control::Text3] = "한";
+    EXPECT_EQ(FirstUnencodableBox(boxes, system), Control::Text2);
+    boxes.texts[Control::Text2] = "C:\\结果.txt";
+    EXPECT_EQ(FirstUnencodableBox(boxes, system), Control::Text3);
+    boxes.texts[Control::Text3] = "，";
+    EXPECT_EQ(FirstUnencodableBox(boxes, system), std::nullopt);
+    boxes.texts[Control::Text1] = "C:\\안녕.csv";
+    EXPECT_EQ(FirstUnencodableBox(boxes, system), Control::Text1);
+}
+
+TEST(CodePage936, NeverABestFitStandIn) {
+    ASSERT_EQ(GetACP(), 936u);
+    Win32System system;
+    EXPECT_EQ(system.EncodeForScript("\xC3\xA4"), std::nullopt);  // ä: GBK has no ä, only a best fit "a"
+    EXPECT_EQ(system.EncodeForScript("\xC3\xA9"), "\xA8\xA6");   // é: GBK has it (pinyin)
+}
+
+TEST(CodePage, UnicodeCodePagesTakeNoFlags) {
+    EXPECT_EQ(win32::EncodeForCodePage("😀한", CP_UTF8), "😀한");
+    EXPECT_EQ(win32::EncodeForCodePage("", 936), "");
+    EXPECT_EQ(win32::EncodeForCodePage("提取", 936), kTiQu936);
+    EXPECT_EQ(win32::EncodeForCodePage("提取", 1252), std::nullopt);
+    EXPECT_EQ(win32::EncodeForCodePage("\xFF\xFE not UTF-8", 936), std::nullopt);
+}
+
+// Run alone under a locale whose ANSI code page is 1252.
+TEST(Acp1252, AChinesePathIsRefusedAndNamesItsBox) {
+    ASSERT_EQ(GetACP(), 1252u) << "run this test with a Western locale (LC_ALL=C.UTF-8)";
+    Win32System system;
+    FakeRuntime boxes;
+    boxes.texts[Control::Text1] = "C:\\data\\caf\xC3\xA9.csv";  // é is in 1252
+    boxes.texts[Control::Text2] = "C:\\321.txt提取.txt";
+    boxes.texts[Control::Text3] = ",";
+    EXPECT_EQ(FirstUnencodableBox(boxes, system), Control::Text2);
+    EXPECT_EQ(system.EncodeForScript("caf\xC3\xA9"), "caf\xE9");
+    boxes.texts[Control::Text1] = "C:\\数据.csv";
+    EXPECT_EQ(FirstUnencodableBox(boxes, system), Control::Text1);
+    std::string reason;
+    EXPECT_FALSE(WriteScriptFile(system, "echo 提取", reason));
+}
+
+class FileServicesTest : public ::testing::Test {
+protected:
+    TempFolder folder;
+    Win32System system;
+};
+
+TEST_F(FileServicesTest, FileQueryFindsAFileAndAWildcardMatch) {
+    WriteBytes(folder.File("data.csv"), "a,b\r\n");
+    EXPECT_EQ(system.FileQuery(folder.File("data.csv")), "data.csv");
+    EXPECT_EQ(system.FileQuery(folder.File("DATA.CSV")), "data.csv");  // no case in Windows names
+    EXPECT_EQ(system.FileQuery(folder.File("*.csv")), "data.csv");
+    EXPECT_EQ(system.FileQuery(folder.File("d?ta.*")), "data.csv");
+    EXPECT_EQ(system.FileQuery(folder.File("*.txt")), "");
+    EXPECT_EQ(system.FileQuery(folder.File("missing.csv")), "");
+}
+
+TEST_F(FileServicesTest, FileQuerySkipsHiddenAndSystemFilesAndFolders) {
+    const std::string hidden = folder.File("hidden.txt");
+    WriteBytes(hidden, "x");
+    ASSERT_TRUE(SetFileAttributesW(win32::Utf8ToWide(hidden).c_str(), FILE_ATTRIBUTE_HIDDEN));
+    ASSERT_TRUE(GetFileAttributesW(win32::Utf8ToWide(hidden).c_str()) & FILE_ATTRIBUTE_HIDDEN);
+    EXPECT_EQ(system.FileQuery(hidden), "");
+    const std::string sys = folder.File("system.txt");
+    WriteBytes(sys, "x");
+    ASSERT_TRUE(SetFileAttributesW(win32::Utf8ToWide(sys).c_str(), FILE_ATTRIBUTE_SYSTEM));
+    EXPECT_EQ(system.FileQuery(sys), "");
+    ASSERT_TRUE(CreateDirectoryW(win32::Utf8ToWide(folder.File("sub.txt")).c_str(), nullptr));
+    EXPECT_EQ(system.FileQuery(folder.File("sub.txt")), "");
+    EXPECT_EQ(system.FileQuery(folder.File("*.txt")), "");
+    WriteBytes(folder.File("normal.txt"), "x");
+    EXPECT_EQ(system.FileQuery(folder.File("*.txt")), "normal.txt");
+    // Read-only and archive files are normal files.
+    ASSERT_TRUE(SetFileAttributesW(win32::Utf8ToWide(folder.File("normal.txt")).c_str(),
+                                   FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE));
+    EXPECT_EQ(system.FileQuery(folder.File("normal.txt")), "normal.txt");
+    SetFileAttributesW(win32::Utf8ToWide(folder.File("normal.txt")).c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST_F(FileServicesTest, FileQueryOnImpossiblePathsIsNoMatch) {
+    EXPECT_EQ(system.FileQuery(""), "");
+    EXPECT_EQ(system.FileQuery("C:\\a|b.txt"), "");
+    EXPECT_EQ(system.FileQuery("|"), "");
+    EXPECT_EQ(system.FileQuery("C:\\<>\"*.txt"), "");
+    EXPECT_EQ(system.FileQuery("C:\\" + std::string(40000, 'a') + ".txt"), "");
+    EXPECT_EQ(system.FileQuery("C:\\" + std::string(300, 'b') + "\\x.txt"), "");
+    EXPECT_EQ(system.FileQuery("\\\\?\\"), "");
+    EXPECT_EQ(system.FileQuery(std::string("C:\\a\0b", 6)), "");
+    EXPECT_EQ(system.FileQuery("\xFF\xFE"), "");
+    EXPECT_EQ(system.FileQuery("Q:\\no-such-drive\\*.txt"), "");
+}
+
+TEST_F(FileServicesTest, DeleteFileAnswersWhetherTheFileIsGone) {
+    WriteBytes(folder.File("x.bat"), "echo");
+    EXPECT_TRUE(system.DeleteFile(folder.File("x.bat")));
+    EXPECT_FALSE(wintest::Exists(folder.File("x.bat")));
+    EXPECT_TRUE(system.DeleteFile(folder.File("x.bat")));  // already gone
+    EXPECT_TRUE(system.DeleteFile(folder.File("no-folder\\x.bat")));
+}
+
+TEST_F(FileServicesTest, WriteNewFileReportsTheSystemsReason) {
+    std::string reason;
+    EXPECT_FALSE(system.WriteNewFile(folder.File("no-folder\\x.bat"), "x", reason));
+    ASSERT_FALSE(reason.empty());
+    EXPECT_NE(reason.back(), '\n');
+    EXPECT_NE(reason.back(), '.');
+    EXPECT_NE(reason.back(), ' ');
+    reason.clear();
+    EXPECT_TRUE(system.WriteNewFile(folder.File("x.bat"), "one\r\n", reason)) << reason;
+    EXPECT_TRUE(system.WriteNewFile(folder.File("x.bat"), "2", reason)) << reason;
+    EXPECT_EQ(ReadBytes(folder.File("x.bat")), "2");
+}
+
+// Part 1.2 through the real file query.
+class WindowsValidationTest : public ::testing::Test {
+protected:
+    void Fill(const std::string& source, const std::string& output) {
+        runtime.texts[Control::Text1] = source;
+        runtime.texts[Control::Text2] = output;
+        runtime.texts[Control::Text3] = ",";
+        runtime.texts[Control::Text4] = "2";
+    }
+    std::string OnlyPrompt() {
+        if (ValidateRequest(runtime, system)) return "";
+        EXPECT_EQ(runtime.notices.size(), 1u);
+        return runtime.notices.empty() ? "" : runtime.notices.back().prompt;
+    }
+    TempFolder folder;
+    Win32System system;
+    FakeRuntime runtime;
+};
+
+TEST_F(WindowsValidationTest, OutputDifferingOnlyInLetterCaseIsCheckSeven) {
+    WriteBytes(folder.File("source.csv"), "a,b\r\n");
+    Fill(folder.File("source.csv"), folder.File("SOURCE.CSV"));
+    EXPECT_EQ(OnlyPrompt(), "导出文件名已存在，请重新输入！");
+    EXPECT_EQ(runtime.focus, Control::Text2);
+}
+
+TEST_F(WindowsValidationTest, OutputEqualToTheSourceIsCheckSix) {
+    WriteBytes(folder.File("source.csv"), "a,b\r\n");
+    Fill(folder.File("source.csv"), folder.File("source.csv"));
+    EXPECT_EQ(OnlyPrompt(), "源文件名和导出文件名不能相同！");
+}
+
+TEST_F(WindowsValidationTest, AWildcardSourcePassesAndAHiddenOneFails) {
+    WriteBytes(folder.File("source.csv"), "a,b\r\n");
+    Fill(folder.File("*.csv"), folder.File("out.txt"));
+    EXPECT_EQ(OnlyPrompt(), "");
+    const std::string hidden = folder.File("hidden.csv");
+    WriteBytes(hidden, "a,b\r\n");
+    SetFileAttributesW(win32::Utf8ToWide(hidden).c_str(), FILE_ATTRIBUTE_HIDDEN);
+    Fill(hidden, folder.File("out.txt"));
+    EXPECT_EQ(OnlyPrompt(), "对不起，源文件路径不正确，请重新输入！");
+    EXPECT_EQ(runtime.focus, Control::Text1);
+}
+
+// WMI and Wine's cmd.exe.
+bool InterpreterRuns(Win32System& system) { return CheckApplicationIsRun(system, "cmd.exe") == kTrue; }
+
+TEST(ProcessWatch, TheListHoldsThisProgram) {
+    Win32System system;
+    const auto descriptions = system.ProcessDescriptions();
+    ASSERT_TRUE(descriptions.has_value());
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring name = path;
+    name = name.substr(name.find_last_of(L'\\') + 1);
+    bool found = false;
+    for (const std::string& description : *descriptions) {
+        if (DescriptionMatches(description, win32::WideToUtf8(name))) found = true;
+    }
+    EXPECT_TRUE(found) << descriptions->size() << " processes";
+}
+
+TEST(ProcessWatch, TrueWhileWinesCmdRunsAndFalseAfter) {
+    Win32System system;
+    ASSERT_FALSE(InterpreterRuns(system)) << "a cmd.exe was already running";
+    EXPECT_EQ(CheckApplicationIsRun(system, "cmd.exe"), kFalse);
+    {
+        wintest::HeldInterpreter held;
+        ASSERT_TRUE(held.Started());
+        EXPECT_TRUE(wintest::WaitFor([&] { return InterpreterRuns(system); }, 5000));
+        EXPECT_EQ(CheckApplicationIsRun(system, "CMD.EXE"), kTrue);
+        EXPECT_EQ(CheckApplicationIsRun(system, "cmdtool.exe"), kFalse);
+        held.Release();
+    }
+    EXPECT_TRUE(wintest::WaitFor([&] { return !InterpreterRuns(system); }, 5000));
+}
+
+TEST(ProcessWatch, TheGateBlocksWhileAnInterpreterRuns) {
+    Win32System system;
+    FakeRuntime controls;
+    {
+        wintest::HeldInterpreter held;
+        ASSERT_TRUE(held.Started());
+        ASSERT_TRUE(wintest::WaitFor([&] { return InterpreterRuns(system); }, 5000));
+        EXPECT_EQ(InterpreterGate(controls, system), Gate::Blocked);
+        ASSERT_EQ(controls.notices.size(), 1u);
+        EXPECT_EQ(controls.notices[0].prompt, "请先打开任务管理器，结束Cmd.exe进程，否则本程序会出现运行错误");
+        EXPECT_EQ(controls.notices[0].title, "提示");
+    }
+    ASSERT_TRUE(wintest::WaitFor([&] { return !InterpreterRuns(system); }, 5000));
+    EXPECT_EQ(InterpreterGate(controls, system), Gate::Open);
+    EXPECT_EQ(controls.notices.size(), 1u);
+}
+
+TEST(ShellStart, RunsTheScriptHiddenWithWinesCmd) {
+    ASSERT_EQ(GetACP(), 936u);
+    Win32System system;
+    TempFolder folder;
+    // Chinese file names (the script holds them in code page 936); plain data,
+    // as Wine's cmd.exe reads and writes non-ASCII data in code pages of its
+    // own choosing when it shares this console.
+    WriteBytes(folder.File("源.csv"), "01,zhang,m\r\n02,li,m\r\n");
+    const std::string output = folder.File("源.csv提取.txt");
+    ExtractionRequest request{folder.File("源.csv"), output, ",", 2, kTokensClause, kDelimsClause, kInClause,
+                              kEchoClause};
+    std::string reason;
+    ASSERT_TRUE(WriteScriptFile(system, ComposeScriptLine(request), reason)) << reason;
+    ASSERT_TRUE(system.ShellStart(system.ScriptPath(), reason)) << reason;
+    EXPECT_TRUE(wintest::WaitFor([&] { return !system.FileQuery(output).empty() && !InterpreterRuns(system); },
+                                 15000));
+    EXPECT_EQ(ReadBytes(output), "zhang\r\nli\r\n");
+    EXPECT_TRUE(system.DeleteFile(system.ScriptPath()));
+}
+
+TEST(ShellStart, AFailedStartGivesTheReason) {
+    Win32System system;
+    std::string reason;
+    EXPECT_FALSE(system.ShellStart("c:\\no-such-folder\\1.bat", reason));
+    EXPECT_FALSE(reason.empty());
+}
+
+TEST(SingleInstance, TheSecondClaimSeesTheFirst) {
+    {
+        Win32System first;
+        EXPECT_FALSE(first.PreviousInstance());
+        EXPECT_FALSE(first.PreviousInstance());  // asked again: the same answer
+        Win32System second;
+        EXPECT_TRUE(second.PreviousInstance());
+    }
+    Win32System third;
+    EXPECT_FALSE(third.PreviousInstance());
+}
+
+}  // namespace
+}  // namespace morvane
