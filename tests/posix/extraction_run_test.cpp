@@ -1,0 +1,90 @@
+// Whole runs on Linux: the real system services start the stand-in
+// interpreter on the real script, and the completion watch judges the real
+// output file. Only the window is the recording fake.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <thread>
+
+#include "extraction/extraction_job.h"
+#include "platform/posix/posix_system.h"
+#include "tests/fake_runtime.h"
+#include "tests/posix/temp_dir.h"
+
+namespace morvane {
+namespace {
+
+using testing::FakeRuntime;
+using testing::TempDir;
+
+class ExtractionRunTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ::setenv("XDG_RUNTIME_DIR", runtimeDir.Path().c_str(), 1);
+        window.texts[Control::Text1] = files.Write("源.csv", "01,张三,男\r\n02,李四,男\r\n03,赵钱,男\r\n");
+        window.texts[Control::Text2] = files / "结果.txt";
+        window.texts[Control::Text3] = ",";
+        window.texts[Control::Text4] = "2";
+    }
+    void TearDown() override { ::unsetenv("XDG_RUNTIME_DIR"); }
+
+    // Ticks the way the window's timer would (faster), until the run is
+    // over; gives up after twenty seconds.
+    void RunToCompletion() {
+        job.StartAction();
+        ASSERT_TRUE(window.timer) << (window.notices.empty() ? "" : window.notices[0].prompt);
+        ASSERT_TRUE(std::filesystem::exists(system.ScriptPath()));
+        for (int i = 0; i < 200 && window.timer; ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            job.CompletionTick();
+        }
+        ASSERT_FALSE(window.timer) << "the run did not end";
+    }
+
+    TempDir runtimeDir;
+    TempDir files;
+    FakeRuntime window;
+    posix::PosixSystem system;
+    ExtractionJob job{window, system};
+};
+
+TEST_F(ExtractionRunTest, ColumnIsExtractedAndTheRunSucceeds) {
+    const std::string output = window.texts[Control::Text2];
+    RunToCompletion();
+    ASSERT_EQ(window.notices.size(), 1u);
+    EXPECT_EQ(window.notices[0].prompt, "提取完成");
+    EXPECT_EQ(testing::ReadFile(output), "张三\r\n李四\r\n赵钱\r\n");
+    EXPECT_FALSE(std::filesystem::exists(system.ScriptPath())) << "script left behind";
+    EXPECT_EQ(window.texts[Control::Text1], "");
+    // The interpreter was never our child, so no zombie of ours is left.
+    EXPECT_EQ(::waitpid(-1, nullptr, WNOHANG), -1);
+    EXPECT_EQ(errno, ECHILD);
+}
+
+TEST_F(ExtractionRunTest, NoLineWithTheFieldMeansFailureAndTheScriptIsGone) {
+    window.texts[Control::Text4] = "5";
+    const std::string output = window.texts[Control::Text2];
+    RunToCompletion();
+    ASSERT_EQ(window.notices.size(), 1u);
+    EXPECT_EQ(window.notices[0].title, "失败");
+    EXPECT_FALSE(std::filesystem::exists(output));
+    EXPECT_FALSE(std::filesystem::exists(system.ScriptPath()));
+}
+
+TEST_F(ExtractionRunTest, SomeLinesWithTheFieldAreASuccess) {
+    window.texts[Control::Text1] = files.Write("partial.txt", "a b c\r\nonly\r\nx y\r\n");
+    window.texts[Control::Text3] = " ";
+    window.texts[Control::Text4] = "02";
+    const std::string output = window.texts[Control::Text2];
+    RunToCompletion();
+    ASSERT_EQ(window.notices.size(), 1u);
+    EXPECT_EQ(window.notices[0].title, "成功");
+    EXPECT_EQ(testing::ReadFile(output), "b\r\ny\r\n");
+}
+
+}  // namespace
+}  // namespace morvane
