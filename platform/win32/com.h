@@ -12,7 +12,7 @@ namespace morvane::win32 {
 // Owns one reference to a COM interface.
 template <class T>
 class ComPtr {
-public:
+  public:
     ComPtr() = default;
     ~ComPtr() { Reset(); }
     ComPtr(const ComPtr&) = delete;
@@ -41,26 +41,26 @@ public:
         if (p_) std::exchange(p_, nullptr)->Release();
     }
 
-private:
+  private:
     T* p_ = nullptr;
 };
 
 // Owns a BSTR.
 class Bstr {
-public:
+  public:
     explicit Bstr(const wchar_t* text) : b_(SysAllocString(text)) {}
     ~Bstr() { SysFreeString(b_); }
     Bstr(const Bstr&) = delete;
     Bstr& operator=(const Bstr&) = delete;
     BSTR Get() const { return b_; }
 
-private:
+  private:
     BSTR b_;
 };
 
 // Owns a VARIANT: initialised on construction, cleared on destruction.
 class Variant {
-public:
+  public:
     Variant() { VariantInit(&v_); }
     ~Variant() { VariantClear(&v_); }
     Variant(const Variant&) = delete;
@@ -73,7 +73,7 @@ public:
         return &v_;
     }
 
-private:
+  private:
     VARIANT v_;
 };
 
@@ -81,7 +81,7 @@ private:
 // needs) for the holder's lifetime. The program's main and the tests' main
 // hold one.
 class ComInit {
-public:
+  public:
     ComInit() : hr_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
     ~ComInit() {
         if (SUCCEEDED(hr_)) CoUninitialize();
@@ -90,7 +90,7 @@ public:
     ComInit& operator=(const ComInit&) = delete;
     bool Ok() const { return SUCCEEDED(hr_); }
 
-private:
+  private:
     HRESULT hr_;
 };
 

@@ -23,7 +23,9 @@ std::optional<std::wstring> Utf8ToWideStrict(const std::string& text) {
     return ToWide(text, MB_ERR_INVALID_CHARS);
 }
 
-std::wstring Utf8ToWide(const std::string& text) { return ToWide(text, 0).value_or(std::wstring()); }
+std::wstring Utf8ToWide(const std::string& text) {
+    return ToWide(text, 0).value_or(std::wstring());
+}
 
 std::string WideToUtf8(const wchar_t* text, int length) {
     if (length <= 0) return std::string();

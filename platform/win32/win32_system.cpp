@@ -26,7 +26,7 @@ std::optional<std::wstring> PathText(const std::string& path) {
 }
 
 class Handle {
-public:
+  public:
     explicit Handle(HANDLE handle) : handle_(handle) {}
     ~Handle() {
         if (handle_ != INVALID_HANDLE_VALUE && handle_ != nullptr) CloseHandle(handle_);
@@ -36,12 +36,12 @@ public:
     HANDLE Get() const { return handle_; }
     bool Valid() const { return handle_ != INVALID_HANDLE_VALUE && handle_ != nullptr; }
 
-private:
+  private:
     HANDLE handle_;
 };
 
 class FindHandle {
-public:
+  public:
     explicit FindHandle(HANDLE handle) : handle_(handle) {}
     ~FindHandle() {
         if (handle_ != INVALID_HANDLE_VALUE) FindClose(handle_);
@@ -51,7 +51,7 @@ public:
     HANDLE Get() const { return handle_; }
     bool Valid() const { return handle_ != INVALID_HANDLE_VALUE; }
 
-private:
+  private:
     HANDLE handle_;
 };
 
@@ -81,8 +81,8 @@ std::optional<std::string> EncodeForCodePage(const std::string& text, UINT codeP
 std::string SystemReason(DWORD error) {
     wchar_t* buffer = nullptr;
     const DWORD length = FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-        error, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, error, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
     std::wstring text;
     if (length > 0 && buffer) text.assign(buffer, length);
     if (buffer) LocalFree(buffer);
@@ -104,7 +104,8 @@ std::optional<std::string> Win32System::EncodeForScript(const std::string& text)
     return EncodeForCodePage(text, GetACP());
 }
 
-bool Win32System::WriteNewFile(const std::string& path, const std::string& bytes, std::string& reason) {
+bool Win32System::WriteNewFile(const std::string& path, const std::string& bytes,
+                               std::string& reason) {
     const std::optional<std::wstring> wide = PathText(path);
     if (!wide) {
         reason = SystemReason(ERROR_INVALID_NAME);
@@ -119,7 +120,8 @@ bool Win32System::WriteNewFile(const std::string& path, const std::string& bytes
     std::size_t done = 0;
     while (done < bytes.size()) {
         DWORD written = 0;
-        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 20));
+        const DWORD chunk =
+            static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 20));
         if (!WriteFile(file.Get(), bytes.data() + done, chunk, &written, nullptr) || written == 0) {
             reason = SystemReason(GetLastError());
             return false;
@@ -143,7 +145,8 @@ std::string Win32System::FileQuery(const std::string& path) {
     WIN32_FIND_DATAW entry{};
     FindHandle search(FindFirstFileW(wide->c_str(), &entry));
     if (!search.Valid()) return "";
-    constexpr DWORD kNotNormal = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+    constexpr DWORD kNotNormal =
+        FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
     do {
         if ((entry.dwFileAttributes & kNotNormal) == 0) return WideToUtf8(entry.cFileName);
     } while (FindNextFileW(search.Get(), &entry));
@@ -168,8 +171,8 @@ bool Win32System::ShellStart(const std::string& commandText, std::string& reason
     // The console the interpreter gets is hidden through the start-up
     // information, as a shell start with window style 0 does; the
     // interpreter is never waited on.
-    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &process)) {
+    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process)) {
         reason = SystemReason(GetLastError());
         return false;
     }
@@ -178,7 +181,9 @@ bool Win32System::ShellStart(const std::string& commandText, std::string& reason
     return true;
 }
 
-std::optional<std::vector<std::string>> Win32System::ProcessDescriptions() { return WmiProcessDescriptions(); }
+std::optional<std::vector<std::string>> Win32System::ProcessDescriptions() {
+    return WmiProcessDescriptions();
+}
 
 bool Win32System::PreviousInstance() {
     if (!instanceMutex_) {

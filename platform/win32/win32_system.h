@@ -1,4 +1,4 @@
-// The system services on Windows (Part 4.1): the script file in the ANSI
+// The system services on Windows: the script file in the ANSI
 // code page, the directory search, deleting, the hidden start of the command
 // interpreter, the process list through WMI and the single-instance mutex.
 #pragma once
@@ -9,14 +9,14 @@
 
 namespace morvane::win32 {
 
-// The fixed script path of Part 1.1.
+// Where the script is written and what the interpreter is started on.
 inline constexpr const char* kScriptPath = "c:\\progra~1\\1.bat";
 
 // The named mutex that marks a running copy of the program.
 inline constexpr const wchar_t* kInstanceMutexName = L"Morvane.Pellorin.SingleInstance";
 
 class Win32System : public SystemServices {
-public:
+  public:
     Win32System() = default;
     ~Win32System() override;
     Win32System(const Win32System&) = delete;
@@ -24,14 +24,15 @@ public:
 
     std::string ScriptPath() const override;
     std::optional<std::string> EncodeForScript(const std::string& text) const override;
-    bool WriteNewFile(const std::string& path, const std::string& bytes, std::string& reason) override;
+    bool WriteNewFile(const std::string& path, const std::string& bytes,
+                      std::string& reason) override;
     bool DeleteFile(const std::string& path) override;
     std::string FileQuery(const std::string& path) override;
     bool ShellStart(const std::string& commandText, std::string& reason) override;
     std::optional<std::vector<std::string>> ProcessDescriptions() override;
     bool PreviousInstance() override;
 
-private:
+  private:
     HANDLE instanceMutex_ = nullptr;  // kept open for the process's life
     bool previousInstance_ = false;
 };

@@ -18,7 +18,8 @@ HRESULT Invoke(IDispatch* object, const wchar_t* name, WORD flags, VARIANT* args
     HRESULT hr = object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
     if (FAILED(hr)) return hr;
     DISPPARAMS params{args, nullptr, argCount, 0};
-    return object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, result, nullptr, nullptr);
+    return object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, result, nullptr,
+                          nullptr);
 }
 
 // The object a VARIANT holds, as IDispatch (VT_DISPATCH, or VT_UNKNOWN that
@@ -38,8 +39,8 @@ bool Enumerator(IDispatch* collection, ComPtr<IEnumVARIANT>& out) {
     DISPPARAMS none{nullptr, nullptr, 0, 0};
     Variant value;
     HRESULT hr = collection->Invoke(DISPID_NEWENUM, IID_NULL, LOCALE_USER_DEFAULT,
-                                    DISPATCH_PROPERTYGET | DISPATCH_METHOD, &none, value.Put(), nullptr,
-                                    nullptr);
+                                    DISPATCH_PROPERTYGET | DISPATCH_METHOD, &none, value.Put(),
+                                    nullptr, nullptr);
     if (FAILED(hr)) return false;
     IUnknown* unknown = nullptr;
     if (V_VT(value.Get()) == VT_UNKNOWN) unknown = V_UNKNOWN(value.Get());
@@ -49,12 +50,13 @@ bool Enumerator(IDispatch* collection, ComPtr<IEnumVARIANT>& out) {
 }
 
 // One instance's Description as text; nothing when it cannot be read. The
-// property is read as Visual Basic's late binding reads one (method or
-// property get): Wine's scripting objects answer E_NOTIMPL to a bare
+// property is read the way automation clients read one (method or property
+// get together): Wine's scripting objects answer E_NOTIMPL to a bare
 // property get.
 std::optional<std::string> Description(IDispatch* instance) {
     Variant value;
-    if (FAILED(Invoke(instance, L"Description", DISPATCH_METHOD | DISPATCH_PROPERTYGET, nullptr, 0, value.Put())))
+    if (FAILED(Invoke(instance, L"Description", DISPATCH_METHOD | DISPATCH_PROPERTYGET, nullptr, 0,
+                      value.Put())))
         return std::nullopt;
     if (V_VT(value.Get()) != VT_BSTR &&
         FAILED(VariantChangeType(value.Get(), value.Get(), 0, VT_BSTR)))

@@ -1,6 +1,6 @@
 // The process list through Windows Management Instrumentation, by late-bound
-// automation exactly as Part 2.1 says: bind "WinMgmts:", call instancesOf
-// with "Win32_Process", enumerate, read each instance's Description.
+// automation: bind "WinMgmts:", call instancesOf with "Win32_Process",
+// enumerate the collection, read each instance's Description.
 #pragma once
 
 #include <optional>
@@ -11,9 +11,9 @@ namespace morvane::win32 {
 
 // The Description of every process, in the collection's order (UTF-8).
 // Nothing when the service cannot be bound or the collection cannot be had.
-// When one instance's Description cannot be read, the list ends there: the
-// Part's loop would have left through its error trap at that point, keeping
-// what it had found before. COM must be initialised on the calling thread.
+// When one instance's Description cannot be read, the list ends there, with
+// what was read before: a search that stops at the first failure has seen
+// exactly those. COM must be initialised on the calling thread.
 std::optional<std::vector<std::string>> WmiProcessDescriptions();
 
 }  // namespace morvane::win32

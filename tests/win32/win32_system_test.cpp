@@ -27,14 +27,16 @@ using wintest::WriteBytes;
 const std::string kTiQu936 = "\xCC\xE1\xC8\xA1";
 
 class ScriptFileTest : public ::testing::Test {
-protected:
-    void SetUp() override { ASSERT_EQ(GetACP(), 936u) << "run these tests with LC_ALL=zh_CN.UTF-8"; }
+  protected:
+    void SetUp() override {
+        ASSERT_EQ(GetACP(), 936u) << "run these tests with LC_ALL=zh_CN.UTF-8";
+    }
 
     // Writes the line composed from the inputs through the real script
     // writer, and answers the script file's bytes.
-    std::string Script(const std::string& source, const std::string& output, const std::string& delimiter,
-                       const std::string& field) {
-        ExtractionRequest request{source, output, delimiter, *ParseFieldNumber(field),
+    std::string Script(const std::string& source, const std::string& output,
+                       const std::string& delimiter, const std::string& field) {
+        ExtractionRequest request{source,        output,        delimiter, *ParseFieldNumber(field),
                                   kTokensClause, kDelimsClause, kInClause, kEchoClause};
         std::string reason;
         EXPECT_TRUE(WriteScriptFile(system, ComposeScriptLine(request), reason)) << reason;
@@ -45,16 +47,21 @@ protected:
     Win32System system;
 };
 
-TEST_F(ScriptFileTest, ScriptPathIsTheFixedOne) { EXPECT_EQ(system.ScriptPath(), "c:\\progra~1\\1.bat"); }
+TEST_F(ScriptFileTest, ScriptPathIsTheFixedOne) {
+    EXPECT_EQ(system.ScriptPath(), "c:\\progra~1\\1.bat");
+}
 
 TEST_F(ScriptFileTest, ExampleLineByteForByteInCodePage936WithCrLf) {
     EXPECT_EQ(Script("C:\\123.txt", "C:\\321.txt提取.txt", ",", "2"),
-              "for /f \"tokens=2 delims=,\" %%a in (C:\\123.txt) do @echo %%a>>C:\\321.txt" + kTiQu936 + ".txt\r\n");
+              "for /f \"tokens=2 delims=,\" %%a in (C:\\123.txt) do @echo %%a>>C:\\321.txt" +
+                  kTiQu936 + ".txt\r\n");
 }
 
 TEST_F(ScriptFileTest, LeadingZeroFullWidthCommaAndSpace) {
-    EXPECT_EQ(Script("a", "b", "，", "07"), "for /f \"tokens=7 delims=\xA3\xAC\" %%a in (a) do @echo %%a>>b\r\n");
-    EXPECT_EQ(Script("a", "b", " ", "1"), "for /f \"tokens=1 delims= \" %%a in (a) do @echo %%a>>b\r\n");
+    EXPECT_EQ(Script("a", "b", "，", "07"),
+              "for /f \"tokens=7 delims=\xA3\xAC\" %%a in (a) do @echo %%a>>b\r\n");
+    EXPECT_EQ(Script("a", "b", " ", "1"),
+              "for /f \"tokens=1 delims= \" %%a in (a) do @echo %%a>>b\r\n");
 }
 
 TEST_F(ScriptFileTest, ChinesePathsAreInCodePage936NotUtf8) {
@@ -65,7 +72,8 @@ TEST_F(ScriptFileTest, ChinesePathsAreInCodePage936NotUtf8) {
 
 TEST_F(ScriptFileTest, ASecondWriteReplacesTheFirst) {
     Script("C:\\a-long-source-name.txt", "C:\\a-long-output-name.txt", ",", "12");
-    EXPECT_EQ(Script("a", "b", ";", "1"), "for /f \"tokens=1 delims=;\" %%a in (a) do @echo %%a>>b\r\n");
+    EXPECT_EQ(Script("a", "b", ";", "1"),
+              "for /f \"tokens=1 delims=;\" %%a in (a) do @echo %%a>>b\r\n");
 }
 
 TEST(CodePage936, TheRefusalNamesTheBoxWithTheForeignCharacter) {
@@ -87,8 +95,9 @@ TEST(CodePage936, TheRefusalNamesTheBoxWithTheForeignCharacter) {
 TEST(CodePage936, NeverABestFitStandIn) {
     ASSERT_EQ(GetACP(), 936u);
     Win32System system;
-    EXPECT_EQ(system.EncodeForScript("\xC3\xA4"), std::nullopt);  // ä: GBK has no ä, only a best fit "a"
-    EXPECT_EQ(system.EncodeForScript("\xC3\xA9"), "\xA8\xA6");   // é: GBK has it (pinyin)
+    EXPECT_EQ(system.EncodeForScript("\xC3\xA4"),
+              std::nullopt);  // ä: GBK has no ä, only a best fit "a"
+    EXPECT_EQ(system.EncodeForScript("\xC3\xA9"), "\xA8\xA6");  // é: GBK has it (pinyin)
 }
 
 TEST(CodePage, UnicodeCodePagesTakeNoFlags) {
@@ -116,7 +125,7 @@ TEST(Acp1252, AChinesePathIsRefusedAndNamesItsBox) {
 }
 
 class FileServicesTest : public ::testing::Test {
-protected:
+  protected:
     TempFolder folder;
     Win32System system;
 };
@@ -187,9 +196,9 @@ TEST_F(FileServicesTest, WriteNewFileReportsTheSystemsReason) {
     EXPECT_EQ(ReadBytes(folder.File("x.bat")), "2");
 }
 
-// Part 1.2 through the real file query.
+// The input checks through the real file query.
 class WindowsValidationTest : public ::testing::Test {
-protected:
+  protected:
     void Fill(const std::string& source, const std::string& output) {
         runtime.texts[Control::Text1] = source;
         runtime.texts[Control::Text2] = output;
@@ -232,7 +241,9 @@ TEST_F(WindowsValidationTest, AWildcardSourcePassesAndAHiddenOneFails) {
 }
 
 // WMI and Wine's cmd.exe.
-bool InterpreterRuns(Win32System& system) { return CheckApplicationIsRun(system, "cmd.exe") == kTrue; }
+bool InterpreterRuns(Win32System& system) {
+    return CheckApplicationIsRun(system, "cmd.exe") == kTrue;
+}
 
 TEST(ProcessWatch, TheListHoldsThisProgram) {
     Win32System system;
@@ -273,7 +284,8 @@ TEST(ProcessWatch, TheGateBlocksWhileAnInterpreterRuns) {
         ASSERT_TRUE(wintest::WaitFor([&] { return InterpreterRuns(system); }, 5000));
         EXPECT_EQ(InterpreterGate(controls, system), Gate::Blocked);
         ASSERT_EQ(controls.notices.size(), 1u);
-        EXPECT_EQ(controls.notices[0].prompt, "请先打开任务管理器，结束Cmd.exe进程，否则本程序会出现运行错误");
+        EXPECT_EQ(controls.notices[0].prompt,
+                  "请先打开任务管理器，结束Cmd.exe进程，否则本程序会出现运行错误");
         EXPECT_EQ(controls.notices[0].title, "提示");
     }
     ASSERT_TRUE(wintest::WaitFor([&] { return !InterpreterRuns(system); }, 5000));
@@ -290,13 +302,13 @@ TEST(ShellStart, RunsTheScriptHiddenWithWinesCmd) {
     // own choosing when it shares this console.
     WriteBytes(folder.File("源.csv"), "01,zhang,m\r\n02,li,m\r\n");
     const std::string output = folder.File("源.csv提取.txt");
-    ExtractionRequest request{folder.File("源.csv"), output, ",", 2, kTokensClause, kDelimsClause, kInClause,
-                              kEchoClause};
+    ExtractionRequest request{folder.File("源.csv"), output,        ",",       2,
+                              kTokensClause,         kDelimsClause, kInClause, kEchoClause};
     std::string reason;
     ASSERT_TRUE(WriteScriptFile(system, ComposeScriptLine(request), reason)) << reason;
     ASSERT_TRUE(system.ShellStart(system.ScriptPath(), reason)) << reason;
-    EXPECT_TRUE(wintest::WaitFor([&] { return !system.FileQuery(output).empty() && !InterpreterRuns(system); },
-                                 15000));
+    EXPECT_TRUE(wintest::WaitFor(
+        [&] { return !system.FileQuery(output).empty() && !InterpreterRuns(system); }, 15000));
     EXPECT_EQ(ReadBytes(output), "zhang\r\nli\r\n");
     EXPECT_TRUE(system.DeleteFile(system.ScriptPath()));
 }

@@ -38,8 +38,9 @@ TempFolder::TempFolder() {
     GetTempPathW(MAX_PATH, base);
     static unsigned counter = 0;
     for (;;) {
-        const std::wstring candidate = std::wstring(base) + L"morvane-" + std::to_wstring(GetCurrentProcessId()) +
-                                       L"-" + std::to_wstring(++counter);
+        const std::wstring candidate = std::wstring(base) + L"morvane-" +
+                                       std::to_wstring(GetCurrentProcessId()) + L"-" +
+                                       std::to_wstring(++counter);
         if (CreateDirectoryW(candidate.c_str(), nullptr)) {
             path_ = WideToUtf8(candidate);
             return;
@@ -50,13 +51,15 @@ TempFolder::TempFolder() {
 TempFolder::~TempFolder() { RemoveTree(Utf8ToWide(path_)); }
 
 std::string ReadBytes(const std::string& path) {
-    HANDLE file = CreateFileW(Utf8ToWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE file = CreateFileW(Utf8ToWide(path).c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) return "";
     std::string bytes;
     char buffer[4096];
     DWORD got = 0;
-    while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
+    while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0)
+        bytes.append(buffer, got);
     CloseHandle(file);
     return bytes;
 }
@@ -91,8 +94,8 @@ HeldInterpreter::HeldInterpreter() {
     std::vector<wchar_t> line(command.begin(), command.end());
     line.push_back(L'\0');
     PROCESS_INFORMATION info{};
-    if (CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr, &startup,
-                       &info)) {
+    if (CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
+                       nullptr, &startup, &info)) {
         CloseHandle(info.hThread);
         process_ = info.hProcess;
     }
@@ -123,12 +126,13 @@ int RunAndWait(const std::wstring& commandLine, DWORD timeoutMs) {
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_HIDE;
     PROCESS_INFORMATION info{};
-    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
-                        &startup, &info))
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                        nullptr, &startup, &info))
         return -1;
     CloseHandle(info.hThread);
     DWORD code = static_cast<DWORD>(-1);
-    if (WaitForSingleObject(info.hProcess, timeoutMs) == WAIT_OBJECT_0) GetExitCodeProcess(info.hProcess, &code);
+    if (WaitForSingleObject(info.hProcess, timeoutMs) == WAIT_OBJECT_0)
+        GetExitCodeProcess(info.hProcess, &code);
     CloseHandle(info.hProcess);
     return static_cast<int>(code);
 }

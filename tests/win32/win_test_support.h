@@ -10,7 +10,7 @@ namespace morvane::wintest {
 
 // A new empty folder under the temporary folder, removed with its files.
 class TempFolder {
-public:
+  public:
     TempFolder();
     ~TempFolder();
     TempFolder(const TempFolder&) = delete;
@@ -19,7 +19,7 @@ public:
     const std::string& Path() const { return path_; }
     std::string File(const std::string& name) const { return path_ + "\\" + name; }
 
-private:
+  private:
     std::string path_;
 };
 
@@ -30,7 +30,7 @@ bool Exists(const std::string& path);
 // Wine's cmd.exe, started hidden on "set /p" with its input a pipe that this
 // object holds: it runs until Release() (or the destructor) closes the pipe.
 class HeldInterpreter {
-public:
+  public:
     HeldInterpreter();
     ~HeldInterpreter();
     HeldInterpreter(const HeldInterpreter&) = delete;
@@ -39,7 +39,7 @@ public:
     // Lets the interpreter end and waits (at most 10 s) until it has.
     void Release();
 
-private:
+  private:
     HANDLE process_ = nullptr;
     HANDLE input_ = nullptr;
 };
