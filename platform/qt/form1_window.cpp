@@ -1,0 +1,86 @@
+#include "platform/qt/form1_window.h"
+
+#include <QAbstractButton>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QScreen>
+
+#include "platform/qt/app_icon.h"
+#include "platform/qt/typed_character_filter.h"
+
+namespace morvane::qt {
+
+Form1Window::Form1Window() {
+    const FormSpec& form = Form1Layout();
+    setWindowTitle(QString::fromUtf8(form.caption));
+    setWindowIcon(AppIcon());
+    // A fixed single border: no maximise button, no resizing.
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    widgets_ = BuildControls(form, *this);
+    timer1_.setInterval(kTimerIntervalMs);
+    widgets_.at(Control::Text1)->setFocus();
+    CentreOnScreen();
+}
+
+QWidget* Form1Window::Widget(Control name) const {
+    const auto found = widgets_.find(name);
+    return found == widgets_.end() ? nullptr : found->second;
+}
+
+void Form1Window::SetBusyPointer(bool busy) {
+    if (busy) {
+        if (!savedPointers_.empty()) return;
+        savedPointers_.push_back({this, testAttribute(Qt::WA_SetCursor), cursor()});
+        for (const auto& [name, widget] : widgets_)
+            savedPointers_.push_back(
+                {widget, widget->testAttribute(Qt::WA_SetCursor), widget->cursor()});
+        for (const SavedPointer& saved : savedPointers_) saved.widget->setCursor(Qt::WaitCursor);
+        return;
+    }
+    for (const SavedPointer& saved : savedPointers_) {
+        if (saved.widget.isNull()) continue;
+        if (saved.ownCursor)
+            saved.widget->setCursor(saved.cursor);
+        else
+            saved.widget->unsetCursor();
+    }
+    savedPointers_.clear();
+}
+
+void Form1Window::CentreOnScreen() {
+    const QScreen* screen =
+        this->screen() != nullptr ? this->screen() : QGuiApplication::primaryScreen();
+    if (screen == nullptr) return;
+    QRect area(QPoint(0, 0), frameGeometry().size());
+    area.moveCenter(screen->availableGeometry().center());
+    move(area.topLeft());
+}
+
+void Form1Window::Connect(Form1& form) {
+    const auto onClick = [this](Control name, auto handler) {
+        auto* button = static_cast<QAbstractButton*>(widgets_.at(name));
+        connect(button, &QAbstractButton::clicked, this, handler);
+    };
+    onClick(Control::Command1, [&form] { form.Command1_Click(); });
+    onClick(Control::Command2, [&form] { form.Command2_Click(); });
+    onClick(Control::Command3, [&form] { form.Command3_Click(); });
+    onClick(Control::Command4, [&form] { form.Command4_Click(); });
+    onClick(Control::Command5, [&form] { form.Command5_Click(); });
+    connect(&timer1_, &QTimer::timeout, this, [&form] { form.Timer1_Timer(); });
+    new TypedCharacterFilter(*widgets_.at(Control::Text4),
+                             [&form](int& keyAscii) { form.Text4_KeyPress(keyAscii); });
+}
+
+void Form1Window::keyPressEvent(QKeyEvent* event) {
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (!enter || (event->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    auto* start = static_cast<QAbstractButton*>(widgets_.at(Control::Command3));
+    if (start->isEnabled() && start->isVisible()) start->click();
+    event->accept();
+}
+
+}  // namespace morvane::qt

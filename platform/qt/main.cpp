@@ -1,0 +1,18 @@
+// pellorin: pulls one field of every line of a text file into a new file.
+#include <QApplication>
+
+#include "platform/qt/app_icon.h"
+#include "platform/qt/fonts.h"
+#include "platform/qt/pellorin_program.h"
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("pellorin"));
+    QApplication::setDesktopFileName(QStringLiteral("pellorin"));
+    QApplication::setWindowIcon(morvane::qt::AppIcon());
+    morvane::qt::InstallFontSubstitutions();
+
+    morvane::qt::PellorinProgram program;
+    if (!program.Start()) return 0;
+    return QApplication::exec();
+}

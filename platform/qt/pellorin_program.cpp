@@ -1,0 +1,19 @@
+#include "platform/qt/pellorin_program.h"
+
+namespace morvane::qt {
+
+PellorinProgram::PellorinProgram(ProgramSeams seams)
+    : controls_(window_, std::move(seams.fileDialog), std::move(seams.endProgram)),
+      form_(controls_, system_) {
+    window_.Connect(form_);
+}
+
+bool PellorinProgram::Start() {
+    if (!form_.Form_Load()) return false;
+    window_.show();
+    // Once shown, the frame around the window is known: centre it as a whole.
+    window_.CentreOnScreen();
+    return true;
+}
+
+}  // namespace morvane::qt

@@ -1,0 +1,39 @@
+// The whole Linux program: the system services, the main window, its
+// controls and the handlers, wired together.
+#pragma once
+
+#include <functional>
+
+#include "platform/posix/posix_system.h"
+#include "platform/qt/file_dialog.h"
+#include "platform/qt/form1_window.h"
+#include "platform/qt/qt_controls.h"
+#include "ui/form1.h"
+
+namespace morvane::qt {
+
+// What the tests replace: the file dialogs and the end of the process.
+struct ProgramSeams {
+    FileDialogFunction fileDialog = ShowQtFileDialog;
+    std::function<void()> endProgram = EndProcessAtOnce;
+};
+
+class PellorinProgram {
+  public:
+    explicit PellorinProgram(ProgramSeams seams = {});
+
+    // Runs the single-instance guard, then shows the main window. Answers
+    // false, with the window never shown, when another copy runs.
+    bool Start();
+
+    Form1Window& Window() { return window_; }
+    QtControls& Controls() { return controls_; }
+
+  private:
+    posix::PosixSystem system_;
+    Form1Window window_;
+    QtControls controls_;
+    Form1 form_;
+};
+
+}  // namespace morvane::qt

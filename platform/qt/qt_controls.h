@@ -1,0 +1,49 @@
+// The main window as the handlers see it (Controls), on Qt widgets.
+#pragma once
+
+#include <functional>
+
+#include "platform/qt/file_dialog.h"
+#include "platform/qt/form1_window.h"
+#include "platform/runtime.h"
+
+namespace morvane::qt {
+
+class ExampleWindow;
+
+// Flushes nothing, runs no handler: the process ends here.
+[[noreturn]] void EndProcessAtOnce();
+
+class QtControls : public Controls {
+  public:
+    QtControls(Form1Window& window, FileDialogFunction fileDialog,
+               std::function<void()> endProgram);
+
+    void ShowNotice(const std::string& prompt, const std::string& title) override;
+    std::string Text(Control control) const override;
+    void SetText(Control control, const std::string& text) override;
+    void SetCaption(Control control, const std::string& caption) override;
+    void SetEnabled(Control control, bool enabled) override;
+    void SetVisible(Control control, bool visible) override;
+    void SetFocus(Control control) override;
+    void SetMousePointer(MousePointer pointer) override;
+    void SetTimerEnabled(bool enabled) override;
+    bool TimerEnabled() const override;
+    std::optional<FileChoice> ShowFileDialog(FileDialogKind kind, const std::string& filter,
+                                             int filterIndex) override;
+    void ShowExampleWindow() override;
+    void EndProgram() override;
+
+    // The example window while it is open, else nullptr.
+    ExampleWindow* OpenExampleWindow() const { return example_; }
+
+  private:
+    QWidget* Widget(Control control) const;
+
+    Form1Window& window_;
+    FileDialogFunction fileDialog_;
+    std::function<void()> endProgram_;
+    ExampleWindow* example_ = nullptr;
+};
+
+}  // namespace morvane::qt

@@ -1,0 +1,194 @@
+// Whole extractions through the real window, the real script file, the
+// stand-in interpreter and the real process watch.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QtTest/QTest>
+#include <filesystem>
+
+#include "platform/posix/posix_system.h"
+#include "tests/posix/temp_dir.h"
+#include "tests/qt/gui_helpers.h"
+
+namespace morvane {
+namespace {
+
+using testing::ModalAnswerer;
+using testing::NoticeSeen;
+using testing::ProgramUnderTest;
+using testing::TempDir;
+
+constexpr int kRunTimeoutMs = 20000;
+
+bool CommandInterpreterRuns() {
+    const auto names = posix::PosixSystem().ProcessDescriptions();
+    return names && std::find(names->begin(), names->end(), "cmd.exe") != names->end();
+}
+
+// A process named "cmd.exe" that is not ours: a copy of sleep.
+class ForeignInterpreter {
+  public:
+    explicit ForeignInterpreter(const TempDir& dir) {
+        const std::string program = dir / "cmd.exe";
+        std::filesystem::copy_file("/bin/sleep", program);
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            ::execl(program.c_str(), "cmd.exe", "60", static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+    }
+    ~ForeignInterpreter() { Stop(); }
+    void Stop() {
+        if (pid_ <= 0) return;
+        ::kill(pid_, SIGKILL);
+        ::waitpid(pid_, nullptr, 0);
+        pid_ = -1;
+    }
+
+  private:
+    pid_t pid_ = -1;
+};
+
+class Extraction : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(std::filesystem::exists(std::string(MORVANE_BIN_DIR) + "/cmd.exe"))
+            << "the stand-in interpreter must be built into " << MORVANE_BIN_DIR;
+        ASSERT_TRUE(testing::WaitUntil([] { return !CommandInterpreterRuns(); }, kRunTimeoutMs))
+            << "another cmd.exe keeps running on this machine";
+    }
+
+    void Fill(const std::string& source, const std::string& output, const QString& delimiter,
+              const QString& field) {
+        QTest::keyClicks(&test.Widget(Control::Text1), QString::fromStdString(source));
+        QTest::keyClicks(&test.Widget(Control::Text2), QString::fromStdString(output));
+        QTest::keyClicks(&test.Widget(Control::Text3), delimiter);
+        QTest::keyClicks(&test.Widget(Control::Text4), field);
+    }
+
+    void ExpectIdleAndEmpty() {
+        for (Control box : {Control::Text1, Control::Text2, Control::Text3, Control::Text4}) {
+            EXPECT_EQ(test.Text(box), "");
+            EXPECT_TRUE(test.Widget(box).isEnabled());
+        }
+        for (Control button : {Control::Command1, Control::Command2, Control::Command3,
+                               Control::Command4, Control::Command5})
+            EXPECT_TRUE(test.Widget(button).isEnabled());
+        EXPECT_EQ(test.Window().focusWidget(), &test.Widget(Control::Text1));
+        EXPECT_EQ(test.Window().cursor().shape(), Qt::ArrowCursor);
+        EXPECT_EQ(test.Widget(Control::Text1).cursor().shape(), Qt::IBeamCursor);
+        EXPECT_FALSE(test.Widget(Control::Label7).isVisible());
+        EXPECT_EQ(Label7(), "正在提取数据...");
+        EXPECT_FALSE(test.Window().Timer1().isActive());
+        EXPECT_FALSE(std::filesystem::exists(posix::PosixSystem().ScriptPath()));
+    }
+
+    QString Label7() { return static_cast<QLabel&>(test.Widget(Control::Label7)).text(); }
+
+    TempDir dir;
+    ProgramUnderTest test;
+    ModalAnswerer answerer;
+};
+
+TEST_F(Extraction, ExampleExtractionSucceeds) {
+    const std::string source =
+        dir.Write("123.txt", "01,张三,男\r\n02,李四,男\r\n03,赵钱,男\r\n04,孙李,男\r\n");
+    const std::string output = dir / "321.txt提取.txt";
+    Fill(source, output, ",", "2");
+    QString labelDuringNotice;
+    answerer.whileNoticeOpen = [&](const NoticeSeen&) {
+        labelDuringNotice = Label7();
+        testing::SaveScreenshot(test.Window(), "linux-form1-done.png");
+    };
+
+    QTest::keyClick(&test.Widget(Control::Text4), Qt::Key_Return);
+    // Running: the hourglass, the red label, the inputs disabled, the
+    // example button still available.
+    EXPECT_TRUE(test.Window().Timer1().isActive());
+    EXPECT_EQ(test.Window().cursor().shape(), Qt::WaitCursor);
+    EXPECT_EQ(test.Widget(Control::Text1).cursor().shape(), Qt::WaitCursor);
+    EXPECT_TRUE(test.Widget(Control::Label7).isVisible());
+    for (Control control :
+         {Control::Text1, Control::Text2, Control::Text3, Control::Text4, Control::Command1,
+          Control::Command2, Control::Command3, Control::Command4})
+        EXPECT_FALSE(test.Widget(control).isEnabled());
+    EXPECT_TRUE(test.Widget(Control::Command5).isEnabled());
+    testing::SaveScreenshot(test.Window(), "linux-form1-running.png");
+    // Enter while running does not start a second run.
+    QTest::keyClick(&test.Window(), Qt::Key_Return);
+
+    ASSERT_TRUE(testing::WaitUntil([&] { return !answerer.notices.empty(); }, kRunTimeoutMs));
+    ASSERT_TRUE(testing::WaitUntil([&] { return !test.Window().Timer1().isActive(); }));
+    ASSERT_EQ(answerer.notices.size(), 1u);
+    EXPECT_EQ(answerer.notices[0].title, "成功");
+    EXPECT_EQ(answerer.notices[0].text, "提取完成");
+    EXPECT_EQ(answerer.notices[0].buttons, QStringList{"OK"});
+    EXPECT_EQ(labelDuringNotice, "提取已完成！");
+    EXPECT_EQ(testing::ReadFile(output), "张三\r\n李四\r\n赵钱\r\n孙李\r\n");
+    ExpectIdleAndEmpty();
+}
+
+TEST_F(Extraction, NoValueMeansFailure) {
+    const std::string source = dir.Write("one.txt", "no delimiter here\r\nnor here\r\n");
+    const std::string output = dir / "out.txt";
+    Fill(source, output, ",", "3");
+    QString labelDuringNotice;
+    answerer.whileNoticeOpen = [&](const NoticeSeen&) { labelDuringNotice = Label7(); };
+    QTest::mouseClick(&test.Widget(Control::Command3), Qt::LeftButton);
+    EXPECT_TRUE(test.Window().Timer1().isActive());
+
+    ASSERT_TRUE(testing::WaitUntil([&] { return !answerer.notices.empty(); }, kRunTimeoutMs));
+    ASSERT_TRUE(testing::WaitUntil([&] { return !test.Window().Timer1().isActive(); }));
+    ASSERT_EQ(answerer.notices.size(), 1u);
+    EXPECT_EQ(answerer.notices[0].title, "失败");
+    EXPECT_EQ(answerer.notices[0].text,
+              "对不起,因为某些原因本次数据提取失败！请正确填写信息后，再试一次！");
+    EXPECT_EQ(labelDuringNotice, "正在提取数据...");
+    EXPECT_FALSE(std::filesystem::exists(output));
+    ExpectIdleAndEmpty();
+}
+
+TEST_F(Extraction, ARunningInterpreterBlocksStartAndTheChoosers) {
+    const std::string source = dir.Write("in.txt", "a,b\r\n");
+    ForeignInterpreter foreign(dir);
+    ASSERT_TRUE(testing::WaitUntil(CommandInterpreterRuns));
+    Fill(source, dir / "out.txt", ",", "2");
+
+    QTest::mouseClick(&test.Widget(Control::Command3), Qt::LeftButton);
+    QTest::mouseClick(&test.Widget(Control::Command1), Qt::LeftButton);
+    QTest::mouseClick(&test.Widget(Control::Command2), Qt::LeftButton);
+    ASSERT_EQ(answerer.notices.size(), 3u);
+    for (const auto& notice : answerer.notices) {
+        EXPECT_EQ(notice.title, "提示");
+        EXPECT_EQ(notice.text, "请先打开任务管理器，结束Cmd.exe进程，否则本程序会出现运行错误");
+    }
+    EXPECT_TRUE(test.dialogs.calls.empty());
+    EXPECT_FALSE(test.Window().Timer1().isActive());
+    EXPECT_EQ(test.Text(Control::Text1), QString::fromStdString(source));
+    EXPECT_FALSE(std::filesystem::exists(dir / "out.txt"));
+}
+
+TEST_F(Extraction, ACompletionWaitsForEveryInterpreter) {
+    const std::string source = dir.Write("in.txt", "a,b\r\n");
+    const std::string output = dir / "out.txt";
+    Fill(source, output, ",", "2");
+    QTest::mouseClick(&test.Widget(Control::Command3), Qt::LeftButton);
+    ASSERT_TRUE(test.Window().Timer1().isActive());
+    // Another interpreter started while ours runs holds the run open.
+    ForeignInterpreter foreign(dir);
+    QTest::qWait(4500);
+    EXPECT_TRUE(answerer.notices.empty());
+    EXPECT_TRUE(test.Window().Timer1().isActive());
+    EXPECT_TRUE(std::filesystem::exists(output));
+    foreign.Stop();
+    ASSERT_TRUE(testing::WaitUntil([&] { return !answerer.notices.empty(); }, kRunTimeoutMs));
+    EXPECT_EQ(answerer.notices[0].title, "成功");
+}
+
+}  // namespace
+}  // namespace morvane

@@ -1,0 +1,172 @@
+// The "..." buttons through the dialog seam, and the real Qt dialog.
+#include <gtest/gtest.h>
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QTimer>
+#include <QtTest/QTest>
+
+#include "platform/qt/file_dialog.h"
+#include "tests/posix/temp_dir.h"
+#include "tests/qt/gui_helpers.h"
+#include "ui/file_choosing.h"
+
+namespace morvane {
+namespace {
+
+using testing::ModalAnswerer;
+using testing::ProgramUnderTest;
+
+class FileChoosing : public ::testing::Test {
+  protected:
+    void SetBoxes(const QString& source, const QString& output) {
+        static_cast<QLineEdit&>(test.Widget(Control::Text1)).setText(source);
+        static_cast<QLineEdit&>(test.Widget(Control::Text2)).setText(output);
+    }
+    void Click(Control button) { QTest::mouseClick(&test.Widget(button), Qt::LeftButton); }
+
+    ProgramUnderTest test;
+    ModalAnswerer answerer;
+};
+
+TEST_F(FileChoosing, SourceProposesAnOutputByTheFilterLeftSelected) {
+    test.dialogs.answers = {FileChoice{"C:\\123.txt", 1}, FileChoice{"/data/a.csv", 2},
+                            FileChoice{"/data/a.csv", 1}};
+    Click(Control::Command1);
+    EXPECT_EQ(test.Text(Control::Text1), "C:\\123.txt");
+    EXPECT_EQ(test.Text(Control::Text2), "C:\\123.txt提取.txt");
+    Click(Control::Command1);
+    EXPECT_EQ(test.Text(Control::Text1), "/data/a.csv");
+    EXPECT_EQ(test.Text(Control::Text2), "/data/a.csv提取.CSV");
+    Click(Control::Command1);
+    EXPECT_EQ(test.Text(Control::Text2), "/data/a.csv提取.txt");
+
+    ASSERT_EQ(test.dialogs.calls.size(), 3u);
+    for (const auto& call : test.dialogs.calls) {
+        EXPECT_EQ(call.kind, FileDialogKind::Open);
+        EXPECT_EQ(call.filter, kFileFilter);
+        EXPECT_EQ(call.filterIndex, 1);
+    }
+    EXPECT_TRUE(answerer.notices.empty());
+}
+
+TEST_F(FileChoosing, OutputAppendsTheExtensionOfTheFilterLeftSelected) {
+    SetBoxes("/keep/source.txt", "");
+    test.dialogs.answers = {FileChoice{"/data/result", 2}, FileChoice{"/data/out.txt", 1}};
+    Click(Control::Command2);
+    EXPECT_EQ(test.Text(Control::Text2), "/data/result.CSV");
+    Click(Control::Command2);
+    EXPECT_EQ(test.Text(Control::Text2), "/data/out.txt.txt");
+    EXPECT_EQ(test.Text(Control::Text1), "/keep/source.txt");
+    ASSERT_EQ(test.dialogs.calls.size(), 2u);
+    EXPECT_EQ(test.dialogs.calls[0].kind, FileDialogKind::Save);
+    EXPECT_EQ(test.dialogs.calls[0].filterIndex, 1);
+}
+
+TEST_F(FileChoosing, CancelLeavesBothBoxesUntouched) {
+    SetBoxes("/a/source.txt", "/a/typed output");
+    test.dialogs.answers = {std::nullopt, std::nullopt};
+    Click(Control::Command1);
+    Click(Control::Command2);
+    EXPECT_EQ(test.Text(Control::Text1), "/a/source.txt");
+    EXPECT_EQ(test.Text(Control::Text2), "/a/typed output");
+    EXPECT_EQ(test.dialogs.calls.size(), 2u);
+}
+
+TEST(QtFileDialog, NameFiltersMatchBothLetterCases) {
+    EXPECT_EQ(qt::NameFilters(kFileFilter),
+              (QStringList{QString::fromUtf8("文本文档(*.txt) (*.txt *.TXT)"),
+                           QString::fromUtf8("逗号分隔值文件(*.CSV) (*.CSV *.csv)")}));
+}
+
+// Runs the real dialog; `drive` acts on it once it is open.
+std::optional<FileChoice> RunDialog(FileDialogKind kind,
+                                    const std::function<void(QFileDialog&)>& drive) {
+    QWidget owner;
+    owner.show();
+    ModalAnswerer answerer;
+    bool driven = false;
+    answerer.onOtherModal = [&](QWidget& modal) {
+        auto* dialog = qobject_cast<QFileDialog*>(&modal);
+        if (dialog == nullptr || driven) return;
+        driven = true;
+        drive(*dialog);
+    };
+    auto choice = qt::ShowQtFileDialog(owner, kind, kFileFilter, 1);
+    EXPECT_TRUE(driven);
+    return choice;
+}
+
+// Types a name into the dialog's name box and presses Enter there, as a user
+// would; the dialog must then close.
+void TypeNameAndAccept(QFileDialog& dialog, const QString& name) {
+    auto* nameBox = dialog.findChild<QLineEdit*>("fileNameEdit");
+    ASSERT_NE(nameBox, nullptr);
+    nameBox->setText(name);
+    QTest::keyClick(nameBox, Qt::Key_Return);
+    if (dialog.isVisible()) {
+        ADD_FAILURE() << "the dialog did not take " << name.toStdString();
+        dialog.reject();
+    }
+}
+
+QStringList ListedNames(QFileDialog& dialog) {
+    auto* view = dialog.findChild<QAbstractItemView*>("listView");
+    QStringList names;
+    if (view == nullptr) return names;
+    const QModelIndex root = view->rootIndex();
+    for (int row = 0; row < view->model()->rowCount(root); ++row)
+        names << view->model()->index(row, 0, root).data().toString();
+    names.sort();
+    return names;
+}
+
+TEST(QtFileDialog, OpenAnswersThePathAndTheFilterLeftSelected) {
+    testing::TempDir dir;
+    for (const char* name : {"a.txt", "B.TXT", "c.csv", "D.CSV", "e.dat"}) dir.Write(name, "x\r\n");
+    QStringList textEntry, csvEntry, shownFilters;
+    const auto choice = RunDialog(FileDialogKind::Open, [&](QFileDialog& dialog) {
+        EXPECT_EQ(dialog.acceptMode(), QFileDialog::AcceptOpen);
+        auto* combo = dialog.findChild<QComboBox*>("fileTypeCombo");
+        if (combo != nullptr)
+            for (int i = 0; i < combo->count(); ++i) shownFilters << combo->itemText(i);
+        dialog.setDirectory(QString::fromStdString(dir.Path()));
+        testing::WaitUntil([&] { return ListedNames(dialog).size() == 2; });
+        textEntry = ListedNames(dialog);
+        dialog.selectNameFilter(dialog.nameFilters().at(1));
+        testing::WaitUntil([&] { return ListedNames(dialog) != textEntry; });
+        csvEntry = ListedNames(dialog);
+        TypeNameAndAccept(dialog, "D.CSV");
+    });
+    EXPECT_EQ(shownFilters, (QStringList{QString::fromUtf8("文本文档(*.txt)"),
+                                         QString::fromUtf8("逗号分隔值文件(*.CSV)")}));
+    EXPECT_EQ(textEntry, (QStringList{"B.TXT", "a.txt"}));
+    EXPECT_EQ(csvEntry, (QStringList{"D.CSV", "c.csv"}));
+    ASSERT_TRUE(choice.has_value());
+    EXPECT_EQ(choice->fileName, dir / "D.CSV");
+    EXPECT_EQ(choice->filterIndex, 2);
+}
+
+TEST(QtFileDialog, SaveTakesANewNameAsTyped) {
+    testing::TempDir dir;
+    const auto choice = RunDialog(FileDialogKind::Save, [&](QFileDialog& dialog) {
+        EXPECT_EQ(dialog.acceptMode(), QFileDialog::AcceptSave);
+        dialog.setDirectory(QString::fromStdString(dir.Path()));
+        TypeNameAndAccept(dialog, "result");
+    });
+    ASSERT_TRUE(choice.has_value());
+    EXPECT_EQ(choice->fileName, dir / "result");
+    EXPECT_EQ(choice->filterIndex, 1);
+}
+
+TEST(QtFileDialog, CancelAnswersNothing) {
+    const auto choice =
+        RunDialog(FileDialogKind::Open, [](QFileDialog& dialog) { dialog.reject(); });
+    EXPECT_FALSE(choice.has_value());
+}
+
+}  // namespace
+}  // namespace morvane

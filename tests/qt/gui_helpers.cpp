@@ -1,0 +1,90 @@
+#include "tests/qt/gui_helpers.h"
+
+#include <gtest/gtest.h>
+#include <QAbstractButton>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPixmap>
+#include <QtTest/QTest>
+#include <filesystem>
+
+namespace morvane::testing {
+
+ModalAnswerer::ModalAnswerer() {
+    QObject::connect(&poll_, &QTimer::timeout, [this] { Poll(); });
+    poll_.start(10);
+}
+
+void ModalAnswerer::Poll() {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (modal == nullptr || modal == busyWith_ || !modal->isVisible()) return;
+    busyWith_ = modal;
+    if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+        NoticeSeen seen{box->windowTitle(),
+                        box->text(),
+                        {},
+                        box->isModal() && box->windowModality() == Qt::ApplicationModal};
+        for (QAbstractButton* button : box->buttons()) seen.buttons << button->text();
+        notices.push_back(seen);
+        if (whileNoticeOpen) whileNoticeOpen(seen);
+        if (QAbstractButton* ok = box->button(QMessageBox::Ok))
+            ok->click();
+        else
+            box->reject();
+    } else if (onOtherModal) {
+        onOtherModal(*modal);
+    }
+    busyWith_ = nullptr;
+}
+
+bool WaitUntil(const std::function<bool()>& done, int timeoutMs) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!done()) {
+        if (clock.elapsed() > timeoutMs) return false;
+        QTest::qWait(10);
+    }
+    return true;
+}
+
+std::string ScreenshotPath(const std::string& name) {
+    std::filesystem::create_directories(MORVANE_SCREENSHOT_DIR);
+    return std::string(MORVANE_SCREENSHOT_DIR) + "/" + name;
+}
+
+void SaveScreenshot(QWidget& window, const std::string& name) {
+    window.grab().save(QString::fromStdString(ScreenshotPath(name)));
+}
+
+qt::FileDialogFunction DialogScript::Function() {
+    return [this](QWidget&, FileDialogKind kind, const std::string& filter, int filterIndex) {
+        calls.push_back({kind, filter, filterIndex});
+        if (answers.empty()) return std::optional<FileChoice>{};
+        auto answer = answers.front();
+        answers.erase(answers.begin());
+        return answer;
+    };
+}
+
+ProgramUnderTest::ProgramUnderTest() : program(Seams()) {
+    program.Start();
+    QWidget& window = program.Window();
+    window.activateWindow();
+    if (!QTest::qWaitForWindowActive(&window))
+        ADD_FAILURE() << "the main window never became active";
+}
+
+qt::ProgramSeams ProgramUnderTest::Seams() {
+    qt::ProgramSeams seams;
+    seams.fileDialog = dialogs.Function();
+    seams.endProgram = [this] { ++endRequests; };
+    return seams;
+}
+
+QString ProgramUnderTest::Text(Control name) {
+    return qobject_cast<QLineEdit*>(&Widget(name))->text();
+}
+
+}  // namespace morvane::testing

@@ -1,0 +1,231 @@
+// Both windows against their layout tables: geometry, texts, fonts, colour,
+// tooltips, hidden boxes, tab order and maximum lengths.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QClipboard>
+#include <QFontInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QtTest/QTest>
+
+#include "extraction/extraction_request.h"
+#include "platform/qt/example_window.h"
+#include "platform/qt/fonts.h"
+#include "platform/qt/form_builder.h"
+#include "tests/qt/gui_helpers.h"
+#include "ui/layout.h"
+
+namespace morvane {
+namespace {
+
+using testing::ProgramUnderTest;
+
+QString WidgetText(QWidget& widget) {
+    if (auto* box = qobject_cast<QLineEdit*>(&widget)) return box->text();
+    if (auto* box = qobject_cast<QPlainTextEdit*>(&widget)) return box->toPlainText();
+    if (auto* label = qobject_cast<QLabel*>(&widget)) return label->text();
+    if (auto* button = qobject_cast<QPushButton*>(&widget)) return button->text();
+    return {};
+}
+
+// Every control of `form` has a widget of the right kind, place, size, text,
+// font, colour, tooltip, visibility and maximum length.
+void ExpectMatchesLayout(const FormSpec& form, const std::function<QWidget*(Control)>& widgetOf) {
+    for (const ControlSpec& spec : form.controls) {
+        QWidget* widget = widgetOf(spec.name);
+        const std::string name = std::to_string(static_cast<int>(spec.name));
+        if (spec.kind == ControlKind::Timer || spec.kind == ControlKind::FileDialog) {
+            EXPECT_EQ(widget, nullptr) << name;
+            continue;
+        }
+        ASSERT_NE(widget, nullptr) << name;
+        SCOPED_TRACE(WidgetText(*widget).toStdString() + " #" + name);
+        EXPECT_EQ(widget->geometry(),
+                  QRect(spec.left / 15, spec.top / 15, spec.width / 15, spec.height / 15));
+        EXPECT_EQ(widget->isHidden(), spec.hidden);
+        EXPECT_EQ(widget->toolTip().toStdString(), spec.tooltip);
+
+        std::string expectedText = spec.text;
+        if (spec.kind == ControlKind::MultiLineTextBox)
+            expectedText = QString::fromUtf8(spec.text).remove('\r').toStdString();
+        if (spec.kind != ControlKind::Shape) {
+            EXPECT_EQ(WidgetText(*widget).toStdString(), expectedText);
+        }
+
+        switch (spec.kind) {
+            case ControlKind::TextBox: {
+                auto* box = qobject_cast<QLineEdit*>(widget);
+                ASSERT_NE(box, nullptr);
+                EXPECT_EQ(box->maxLength(), spec.maxLength > 0 ? spec.maxLength : 32767);
+                break;
+            }
+            case ControlKind::MultiLineTextBox:
+                EXPECT_NE(qobject_cast<QPlainTextEdit*>(widget), nullptr);
+                break;
+            case ControlKind::Button:
+                ASSERT_NE(qobject_cast<QPushButton*>(widget), nullptr);
+                EXPECT_EQ(qobject_cast<QPushButton*>(widget)->isDefault(), spec.isDefault);
+                break;
+            case ControlKind::Label: {
+                ASSERT_NE(qobject_cast<QLabel*>(widget), nullptr);
+                const QColor expected = spec.color == kRed ? QColor(255, 0, 0) : QColor();
+                if (spec.color == kRed)
+                    EXPECT_EQ(widget->palette().color(QPalette::WindowText), expected);
+                else
+                    EXPECT_NE(widget->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+                break;
+            }
+            default:
+                break;
+        }
+
+        const QFont font = widget->font();
+        const QFontInfo actual(font);
+        switch (spec.font.face) {
+            case FontFace::SimSun:
+                EXPECT_EQ(font.family(), QString::fromUtf8("宋体"));
+                EXPECT_DOUBLE_EQ(font.pointSizeF(), spec.font.points);
+                EXPECT_EQ(actual.family(), "AR PL UMing CN");
+                break;
+            case FontFace::KaiTi:
+                EXPECT_EQ(font.family(), QString::fromUtf8("楷体_GB2312"));
+                EXPECT_DOUBLE_EQ(font.pointSizeF(), spec.font.points);
+                EXPECT_EQ(actual.family(), "AR PL UKai CN");
+                break;
+            case FontFace::Default:
+                EXPECT_EQ(font, qt::DefaultWindowFont());
+                EXPECT_EQ(actual.family(), "AR PL UMing CN");
+                break;
+        }
+        EXPECT_EQ(font.weight(), QFont::Normal);
+    }
+}
+
+// Tab from the first control of `order` visits the rest in order and wraps.
+std::vector<Control> TabWalk(QWidget& window, const std::function<QWidget*(Control)>& widgetOf,
+                             const std::vector<Control>& order) {
+    widgetOf(order.front())->setFocus();
+    std::vector<Control> visited;
+    for (std::size_t step = 0; step <= order.size(); ++step) {
+        QWidget* focused = QApplication::focusWidget();
+        for (Control name : order) {
+            if (widgetOf(name) == focused) visited.push_back(name);
+        }
+        QTest::keyClick(focused != nullptr ? focused : &window, Qt::Key_Tab);
+    }
+    return visited;
+}
+
+TEST(MainWindow, MatchesItsLayoutTable) {
+    ProgramUnderTest test;
+    qt::Form1Window& window = test.Window();
+    EXPECT_EQ(window.windowTitle(), "Morvane");
+    EXPECT_EQ(window.size(), QSize(474, 156));
+    EXPECT_EQ(window.minimumSize(), QSize(474, 156));
+    EXPECT_EQ(window.maximumSize(), QSize(474, 156));
+    EXPECT_FALSE(window.windowFlags() & Qt::WindowMaximizeButtonHint);
+    ExpectMatchesLayout(Form1Layout(), [&](Control name) { return window.Widget(name); });
+    EXPECT_FALSE(window.Timer1().isActive());
+    EXPECT_EQ(window.Timer1().interval(), 2000);
+
+    const QPoint screenCentre = window.screen()->availableGeometry().center();
+    EXPECT_LE((window.frameGeometry().center() - screenCentre).manhattanLength(), 2);
+    testing::SaveScreenshot(window, "linux-form1.png");
+}
+
+TEST(MainWindow, HiddenTemplateBoxesHoldTheScriptFragments) {
+    ProgramUnderTest test;
+    EXPECT_EQ(test.Text(Control::Text5).toStdString(), kTokensClause);
+    EXPECT_EQ(test.Text(Control::Text6).toStdString(), kDelimsClause);
+    EXPECT_EQ(test.Text(Control::Text7).toStdString(), kInClause);
+    EXPECT_EQ(test.Text(Control::Text8).toStdString(), kEchoClause);
+    for (Control box : {Control::Text5, Control::Text6, Control::Text7, Control::Text8})
+        EXPECT_FALSE(test.Widget(box).isVisible());
+}
+
+TEST(MainWindow, TabVisitsTheControlsInTabIndexOrder) {
+    ProgramUnderTest test;
+    const auto order = TabOrder(Form1Layout());
+    ASSERT_EQ(order,
+              (std::vector<Control>{Control::Text1, Control::Text2, Control::Text3, Control::Text4,
+                                    Control::Command5, Control::Command1, Control::Command2,
+                                    Control::Command4, Control::Command3}));
+    auto visited = TabWalk(
+        test.Window(), [&](Control c) { return test.Window().Widget(c); }, order);
+    auto expected = order;
+    expected.push_back(order.front());
+    EXPECT_EQ(visited, expected);
+}
+
+TEST(MainWindow, FocusStartsInTheSourceBox) {
+    ProgramUnderTest test;
+    EXPECT_EQ(QApplication::focusWidget(), &test.Widget(Control::Text1));
+}
+
+TEST(MainWindow, MaximumLengthsHoldForTypingAndPasting) {
+    ProgramUnderTest test;
+    auto& delimiter = static_cast<QLineEdit&>(test.Widget(Control::Text3));
+    auto& field = static_cast<QLineEdit&>(test.Widget(Control::Text4));
+
+    QTest::keyClicks(&delimiter, ",;|");
+    EXPECT_EQ(delimiter.text(), ",");
+    QTest::keyClicks(&field, "123");
+    EXPECT_EQ(field.text(), "12");
+
+    delimiter.clear();
+    QApplication::clipboard()->setText("\t;x");
+    QTest::keyClick(&delimiter, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(delimiter.text(), "\t");
+    delimiter.clear();
+    QTest::keyClick(&delimiter, Qt::Key_Insert, Qt::ShiftModifier);
+    EXPECT_EQ(delimiter.text(), "\t");
+
+    field.clear();
+    QApplication::clipboard()->setText("98765");
+    field.paste();  // what the context menu's Paste does
+    EXPECT_EQ(field.text(), "98");
+    // A paste into a full box adds nothing.
+    field.paste();
+    EXPECT_EQ(field.text(), "98");
+}
+
+TEST(ExampleWindow, MatchesItsLayoutTable) {
+    ProgramUnderTest test;
+    qt::ExampleWindow example(test.Window());
+    example.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&example));
+    EXPECT_EQ(example.size(), QSize(419, 360));
+    EXPECT_TRUE(example.windowFlags() & Qt::FramelessWindowHint);
+    EXPECT_TRUE(example.windowFlags() & Qt::Dialog);
+    ExpectMatchesLayout(Form2Layout(), [&](Control name) { return example.Widget(name); });
+
+    const QRect owner = test.Window().frameGeometry();
+    EXPECT_LE((example.frameGeometry().center() - owner.center()).manhattanLength(), 2);
+
+    // The shape frames the whole client area, under every other control.
+    auto* shape = qobject_cast<QFrame*>(example.Widget(Control::Shape1));
+    ASSERT_NE(shape, nullptr);
+    EXPECT_EQ(shape->geometry(), example.rect());
+    EXPECT_EQ(shape->frameShape(), QFrame::Box);
+    for (Control other : {Control::Text5, Control::Label9, Control::Command1}) {
+        EXPECT_LT(example.children().indexOf(shape),
+                  example.children().indexOf(example.Widget(other)));
+    }
+
+    auto visited = TabWalk(
+        example, [&](Control c) { return example.Widget(c); }, TabOrder(Form2Layout()));
+    auto expected = TabOrder(Form2Layout());
+    expected.push_back(expected.front());
+    EXPECT_EQ(visited, expected);
+
+    example.Widget(Control::Text5)->setFocus();
+    testing::SaveScreenshot(example, "linux-form2.png");
+}
+
+}  // namespace
+}  // namespace morvane
