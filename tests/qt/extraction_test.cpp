@@ -65,10 +65,10 @@ class Extraction : public ::testing::Test {
 
     void Fill(const std::string& source, const std::string& output, const QString& delimiter,
               const QString& field) {
-        QTest::keyClicks(&test.Widget(Control::Text1), QString::fromStdString(source));
-        QTest::keyClicks(&test.Widget(Control::Text2), QString::fromStdString(output));
-        QTest::keyClicks(&test.Widget(Control::Text3), delimiter);
-        QTest::keyClicks(&test.Widget(Control::Text4), field);
+        testing::Type(test.Widget(Control::Text1), QString::fromStdString(source));
+        testing::Type(test.Widget(Control::Text2), QString::fromStdString(output));
+        testing::Type(test.Widget(Control::Text3), delimiter);
+        testing::Type(test.Widget(Control::Text4), field);
     }
 
     void ExpectIdleAndEmpty() {

@@ -4,6 +4,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPixmap>
@@ -37,6 +38,18 @@ void ModalAnswerer::Poll() {
         onOtherModal(*modal);
     }
     busyWith_ = nullptr;
+}
+
+void Type(QWidget& widget, const QString& text) {
+    for (QChar character : text) {
+        if (character.unicode() < 0x80) {
+            QTest::keyClicks(&widget, QString(character));
+            continue;
+        }
+        QInputMethodEvent commit;
+        commit.setCommitString(QString(character));
+        QApplication::sendEvent(&widget, &commit);
+    }
 }
 
 bool WaitUntil(const std::function<bool()>& done, int timeoutMs) {

@@ -41,6 +41,10 @@ class ModalAnswerer {
     QWidget* busyWith_ = nullptr;
 };
 
+// Types `text` into `widget`: ASCII as key clicks, everything else as text
+// committed by an input method, the way Chinese text arrives.
+void Type(QWidget& widget, const QString& text);
+
 // Processes events until `done` answers true or `timeoutMs` has passed.
 bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 5000);
 
