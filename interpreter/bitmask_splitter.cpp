@@ -1,0 +1,104 @@
+#include "interpreter/bitmask_splitter.h"
+
+#include <algorithm>
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace morvane::interp {
+
+namespace {
+
+// Delimiter sets up to this size are classified with one vector compare per
+// byte value; larger ones byte by byte.
+constexpr std::size_t kVectorDelimiters = 4;
+
+#if defined(__SSE2__)
+// Bit i of the answer: byte i of the 16 at `at` equals one of `values`.
+inline std::uint64_t Matches16(__m128i chunk, const __m128i* values, std::size_t count) {
+    __m128i any = _mm_cmpeq_epi8(chunk, values[0]);
+    for (std::size_t i = 1; i < count; ++i)
+        any = _mm_or_si128(any, _mm_cmpeq_epi8(chunk, values[i]));
+    return static_cast<std::uint32_t>(_mm_movemask_epi8(any));
+}
+#endif
+
+}  // namespace
+
+bool BitmaskSplitter::Handles(const SplitRules& rules) {
+    if (rules.encoding != Encoding::Utf8 && rules.encoding != Encoding::Gbk) return false;
+    for (const std::string& delimiter : rules.delimiters) {
+        if (delimiter.size() != 1) return false;
+        const auto byte = static_cast<unsigned char>(delimiter[0]);
+        // In GBK, bytes from 0x40 up can be the second half of a character.
+        if (rules.encoding == Encoding::Gbk && byte >= 0x40) return false;
+        if (rules.encoding == Encoding::Utf8 && byte >= 0x80) return false;
+    }
+    return !rules.eol || rules.eol->size() == 1;
+}
+
+BitmaskSplitter::BitmaskSplitter(const SplitRules& rules)
+    : plan_(rules.plan),
+      variableCount_(rules.plan.VariableCount()),
+      highest_(rules.plan.HighestToken()) {
+    for (const std::string& delimiter : rules.delimiters) {
+        const auto byte = static_cast<unsigned char>(delimiter[0]);
+        if (!isDelimiter_[byte]) delimiterBytes_.push_back(byte);
+        isDelimiter_[byte] = true;
+    }
+    if (rules.eol) eol_ = static_cast<unsigned char>((*rules.eol)[0]);
+    variableOfToken_.fill(-1);
+    for (int index = 0; index < plan_.TokenCount(); ++index) {
+        variableOfToken_[static_cast<std::size_t>(plan_.TokenOfVariable(index))] = index;
+    }
+}
+
+void BitmaskSplitter::BuildMasks(const unsigned char* data, std::size_t size) {
+    const std::size_t words = (size + 63) / 64;
+    if (delimiterMask_.size() < words) {
+        delimiterMask_.resize(words);
+        lineFeedMask_.resize(words);
+    }
+    std::size_t word = 0;
+#if defined(__SSE2__)
+    if (delimiterBytes_.size() <= kVectorDelimiters) {
+        __m128i values[kVectorDelimiters];
+        for (std::size_t i = 0; i < delimiterBytes_.size(); ++i) {
+            values[i] = _mm_set1_epi8(static_cast<char>(delimiterBytes_[i]));
+        }
+        const __m128i lineFeed = _mm_set1_epi8('\n');
+        const std::size_t count = delimiterBytes_.size();
+        for (; (word + 1) * 64 <= size; ++word) {
+            const unsigned char* block = data + word * 64;
+            std::uint64_t delimiters = 0;
+            std::uint64_t lineFeeds = 0;
+            for (int part = 0; part < 4; ++part) {
+                const __m128i chunk =
+                    _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + part * 16));
+                if (count > 0) delimiters |= Matches16(chunk, values, count) << (part * 16);
+                lineFeeds |= static_cast<std::uint64_t>(static_cast<std::uint32_t>(
+                                 _mm_movemask_epi8(_mm_cmpeq_epi8(chunk, lineFeed))))
+                             << (part * 16);
+            }
+            delimiterMask_[word] = delimiters;
+            lineFeedMask_[word] = lineFeeds;
+        }
+    }
+#endif
+    for (; word < words; ++word) {
+        const std::size_t begin = word * 64;
+        const std::size_t end = std::min(begin + 64, size);
+        std::uint64_t delimiters = 0;
+        std::uint64_t lineFeeds = 0;
+        for (std::size_t i = begin; i < end; ++i) {
+            delimiters |= static_cast<std::uint64_t>(isDelimiter_[data[i]]) << (i - begin);
+            lineFeeds |= static_cast<std::uint64_t>(data[i] == '\n') << (i - begin);
+        }
+        delimiterMask_[word] = delimiters;
+        lineFeedMask_[word] = lineFeeds;
+    }
+}
+
+}  // namespace morvane::interp

@@ -1,0 +1,145 @@
+// Splits many lines at once when every delimiter is one byte that never
+// occurs inside a multi-byte character: the common case, made fast.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "interpreter/line_splitter.h"
+
+namespace morvane::interp {
+
+// A value as positions in the bytes handed to SplitLines: [begin, end).
+struct Slice {
+    std::size_t begin = 0;
+    std::size_t end = 0;
+};
+
+// Same results as LineSplitter, for the rules Handles() accepts: the bytes
+// are classified 64 at a time into bit masks (delimiter, line feed), and each
+// line costs a few bit scans instead of a walk over its bytes.
+class BitmaskSplitter {
+  public:
+    // Byte-wide encodings (UTF-8, or GBK with every delimiter below 0x40),
+    // single-byte delimiters, and no end-of-line character or a single-byte one.
+    static bool Handles(const SplitRules& rules);
+
+    explicit BitmaskSplitter(const SplitRules& rules);
+
+    struct Progress {
+        std::size_t consumed = 0;  // bytes of complete lines, through the last LF
+        std::uint64_t lines = 0;
+        bool stopped = false;  // `emit` answered false
+    };
+
+    // Splits every complete line (ended by LF; one CR before it dropped) of
+    // data[0, size). For each line whose first variable received a token,
+    // calls emit(values) with VariableCount() slices (begin == end: no value);
+    // `emit` answers false to stop.
+    template <typename Emit>
+    Progress SplitLines(const unsigned char* data, std::size_t size, Emit&& emit);
+
+  private:
+    void BuildMasks(const unsigned char* data, std::size_t size);
+    static std::size_t NextSet(const std::uint64_t* words, std::size_t from, std::size_t limit);
+    static std::size_t NextClear(const std::uint64_t* words, std::size_t from, std::size_t limit);
+
+    std::array<bool, 256> isDelimiter_{};
+    std::vector<unsigned char> delimiterBytes_;
+    int eol_ = -1;
+    TokenPlan plan_;
+    int variableCount_;
+    int highest_;
+    std::array<int, kMaxTokenNumber + 2> variableOfToken_{};
+    std::vector<std::uint64_t> delimiterMask_;
+    std::vector<std::uint64_t> lineFeedMask_;
+};
+
+inline std::size_t BitmaskSplitter::NextSet(const std::uint64_t* words, std::size_t from,
+                                            std::size_t limit) {
+    if (from >= limit) return limit;
+    std::size_t word = from >> 6;
+    const std::size_t lastWord = (limit - 1) >> 6;
+    std::uint64_t bits = words[word] & (~std::uint64_t{0} << (from & 63));
+    while (bits == 0) {
+        if (word == lastWord) return limit;
+        bits = words[++word];
+    }
+    const std::size_t found = (word << 6) + static_cast<std::size_t>(__builtin_ctzll(bits));
+    return found < limit ? found : limit;
+}
+
+inline std::size_t BitmaskSplitter::NextClear(const std::uint64_t* words, std::size_t from,
+                                              std::size_t limit) {
+    if (from >= limit) return limit;
+    std::size_t word = from >> 6;
+    const std::size_t lastWord = (limit - 1) >> 6;
+    std::uint64_t bits = ~words[word] & (~std::uint64_t{0} << (from & 63));
+    while (bits == 0) {
+        if (word == lastWord) return limit;
+        bits = ~words[++word];
+    }
+    const std::size_t found = (word << 6) + static_cast<std::size_t>(__builtin_ctzll(bits));
+    return found < limit ? found : limit;
+}
+
+template <typename Emit>
+BitmaskSplitter::Progress BitmaskSplitter::SplitLines(const unsigned char* data, std::size_t size,
+                                                      Emit&& emit) {
+    Progress progress;
+    if (size == 0) return progress;
+    BuildMasks(data, size);
+    const std::uint64_t* delimiters = delimiterMask_.data();
+    const std::uint64_t* lineFeeds = lineFeedMask_.data();
+    std::array<Slice, kMaxTokenNumber + 1> values{};
+    std::size_t lineStart = 0;
+    // Line feeds are visited in order, so their mask is walked word by word.
+    const std::size_t words = (size + 63) / 64;
+    std::size_t lineFeedWord = 0;
+    std::uint64_t lineFeedBits = lineFeeds[0];
+    while (true) {
+        while (lineFeedBits == 0 && ++lineFeedWord < words) lineFeedBits = lineFeeds[lineFeedWord];
+        if (lineFeedBits == 0) break;
+        const std::size_t lineFeed =
+            (lineFeedWord << 6) + static_cast<std::size_t>(__builtin_ctzll(lineFeedBits));
+        lineFeedBits &= lineFeedBits - 1;
+        const std::size_t contentEnd =
+            lineFeed > lineStart && data[lineFeed - 1] == '\r' ? lineFeed - 1 : lineFeed;
+        ++progress.lines;
+        std::size_t at = lineStart;
+        if (at < contentEnd && isDelimiter_[data[at]]) at = NextClear(delimiters, at, contentEnd);
+        bool runs = false;
+        if (at < contentEnd && data[at] != eol_ && variableCount_ > 0) {
+            for (int i = 0; i < variableCount_; ++i) values[static_cast<std::size_t>(i)] = {};
+            for (int token = 1;; ++token) {
+                if (plan_.rest && token == highest_ + 1) {
+                    values[static_cast<std::size_t>(variableCount_ - 1)] = {at, contentEnd};
+                    runs = runs || variableCount_ == 1;
+                    break;
+                }
+                const std::size_t tokenEnd = NextSet(delimiters, at, contentEnd);
+                const int variable = variableOfToken_[static_cast<std::size_t>(token)];
+                if (variable >= 0) {
+                    values[static_cast<std::size_t>(variable)] = {at, tokenEnd};
+                    runs = runs || variable == 0;
+                }
+                if (token == highest_ && !plan_.rest) break;
+                at = tokenEnd + 1;  // past the delimiter that ended the token
+                if (at < contentEnd && isDelimiter_[data[at]])
+                    at = NextClear(delimiters, at, contentEnd);
+                if (at >= contentEnd) break;
+            }
+        }
+        lineStart = lineFeed + 1;
+        progress.consumed = lineStart;
+        if (runs && !emit(values.data())) {
+            progress.stopped = true;
+            break;
+        }
+    }
+    return progress;
+}
+
+}  // namespace morvane::interp

@@ -1,0 +1,205 @@
+#include "interpreter/delimiter_scanner.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace morvane::interp {
+
+namespace {
+
+bool IsGbkLead(unsigned char b) { return b >= 0x81 && b <= 0xFE; }
+bool IsGbkTrail(unsigned char b) { return b >= 0x40 && b <= 0xFE && b != 0x7F; }
+
+// In GBK a byte below 0x40 is never part of a double-byte character, so it
+// can be matched byte by byte.
+bool NeedsGbkCare(const std::string& sequence) {
+    return sequence.size() > 1 || static_cast<unsigned char>(sequence[0]) >= 0x40;
+}
+
+}  // namespace
+
+DelimiterScanner::DelimiterScanner(Encoding encoding, const std::vector<std::string>& delimiters,
+                                   std::optional<std::string> eol)
+    : eol_(std::move(eol)) {
+    for (const std::string& delimiter : delimiters) {
+        if (!delimiter.empty()) sequences_.push_back(delimiter);
+    }
+    if (sequences_.empty()) return;
+    if (encoding == Encoding::Utf16Le || encoding == Encoding::Utf16Be) {
+        kind_ = Kind::Utf16;
+        bigEndian_ = encoding == Encoding::Utf16Be;
+        for (const std::string& sequence : sequences_) {
+            if (sequence.size() == 2) {
+                units_.push_back(UnitAt(reinterpret_cast<const unsigned char*>(sequence.data())));
+            }
+        }
+        return;
+    }
+    gbk_ = encoding == Encoding::Gbk &&
+           std::any_of(sequences_.begin(), sequences_.end(), NeedsGbkCare);
+    const bool allSingle = std::all_of(sequences_.begin(), sequences_.end(),
+                                       [](const std::string& s) { return s.size() == 1; });
+    for (const std::string& sequence : sequences_) {
+        auto& seen = firstByte_[static_cast<unsigned char>(sequence[0])];
+        if (!seen) ++distinctFirstBytes_;
+        seen = true;
+    }
+    if (gbk_ || !allSingle) {
+        kind_ = Kind::Sequences;
+    } else if (sequences_.size() == 1) {
+        kind_ = Kind::SingleByte;
+        single_ = static_cast<unsigned char>(sequences_[0][0]);
+    } else {
+        kind_ = Kind::ByteSet;
+    }
+}
+
+std::uint16_t DelimiterScanner::UnitAt(const unsigned char* at) const {
+    return bigEndian_ ? static_cast<std::uint16_t>(at[0] << 8 | at[1])
+                      : static_cast<std::uint16_t>(at[1] << 8 | at[0]);
+}
+
+MatchResult DelimiterScanner::SequenceAt(const std::string& sequence, const unsigned char* at,
+                                         const unsigned char* end, bool lineEnds) const {
+    const auto available = static_cast<std::size_t>(end - at);
+    if (available >= sequence.size()) {
+        return std::memcmp(at, sequence.data(), sequence.size()) == 0 ? MatchResult::Yes
+                                                                      : MatchResult::No;
+    }
+    if (!lineEnds && std::memcmp(at, sequence.data(), available) == 0) return MatchResult::NeedMore;
+    return MatchResult::No;
+}
+
+MatchResult DelimiterScanner::DelimiterAt(const unsigned char* at, const unsigned char* end,
+                                          bool lineEnds, std::size_t& length) const {
+    switch (kind_) {
+        case Kind::None:
+            return MatchResult::No;
+        case Kind::SingleByte:
+        case Kind::ByteSet:
+            length = 1;
+            return firstByte_[*at] ? MatchResult::Yes : MatchResult::No;
+        case Kind::Sequences:
+        case Kind::Utf16:
+            break;
+    }
+    if (!firstByte_[*at] && kind_ != Kind::Utf16) return MatchResult::No;
+    bool needMore = false;
+    for (const std::string& sequence : sequences_) {
+        switch (SequenceAt(sequence, at, end, lineEnds)) {
+            case MatchResult::Yes:
+                length = sequence.size();
+                return MatchResult::Yes;
+            case MatchResult::NeedMore:
+                needMore = true;
+                break;
+            case MatchResult::No:
+                break;
+        }
+    }
+    return needMore ? MatchResult::NeedMore : MatchResult::No;
+}
+
+MatchResult DelimiterScanner::EolAt(const unsigned char* at, const unsigned char* end,
+                                    bool lineEnds) const {
+    if (!eol_ || eol_->empty()) return MatchResult::No;
+    return SequenceAt(*eol_, at, end, lineEnds);
+}
+
+const unsigned char* DelimiterScanner::NextCandidate(const unsigned char* from,
+                                                     const unsigned char* end) const {
+    if (distinctFirstBytes_ == 1) {
+        const auto first = static_cast<unsigned char>(sequences_[0][0]);
+        const void* hit = std::memchr(from, first, static_cast<std::size_t>(end - from));
+        return hit ? static_cast<const unsigned char*>(hit) : end;
+    }
+    while (from < end && !firstByte_[*from]) ++from;
+    return from;
+}
+
+DelimiterScanner::Found DelimiterScanner::Find(const unsigned char* from, const unsigned char* end,
+                                               bool lineEnds) const {
+    switch (kind_) {
+        case Kind::None:
+            return {end, 0};
+        case Kind::SingleByte: {
+            const void* hit = std::memchr(from, single_, static_cast<std::size_t>(end - from));
+            return hit ? Found{static_cast<const unsigned char*>(hit), 1} : Found{end, 0};
+        }
+        case Kind::ByteSet: {
+            const unsigned char* at = NextCandidate(from, end);
+            return {at, at < end ? 1u : 0u};
+        }
+        case Kind::Sequences:
+            return FindSequence(from, end, lineEnds);
+        case Kind::Utf16:
+            return FindUtf16(from, end, lineEnds);
+    }
+    return {end, 0};
+}
+
+DelimiterScanner::Found DelimiterScanner::FindSequence(const unsigned char* from,
+                                                       const unsigned char* end,
+                                                       bool lineEnds) const {
+    // `boundary` is always the start of a character. In GBK every byte that
+    // cannot lead a double-byte character ends one, so a candidate's position
+    // follows from the run of lead-range bytes between the last known boundary
+    // and it: an odd run makes the candidate a second byte.
+    const unsigned char* boundary = from;
+    const unsigned char* cursor = from;
+    while (true) {
+        const unsigned char* candidate = NextCandidate(cursor, end);
+        if (candidate == end) break;
+        if (gbk_ && IsGbkTrail(*candidate)) {
+            const unsigned char* runStart = candidate;
+            while (runStart > boundary && IsGbkLead(runStart[-1])) --runStart;
+            if ((candidate - runStart) % 2 == 1) {
+                boundary = cursor = candidate + 1;
+                continue;
+            }
+        }
+        bool needMore = false;
+        for (const std::string& sequence : sequences_) {
+            switch (SequenceAt(sequence, candidate, end, lineEnds)) {
+                case MatchResult::Yes:
+                    return {candidate, sequence.size()};
+                case MatchResult::NeedMore:
+                    needMore = true;
+                    break;
+                case MatchResult::No:
+                    break;
+            }
+        }
+        if (needMore) return {candidate, 0};
+        // Not a delimiter: step over the character that starts here.
+        std::size_t step = 1;
+        if (gbk_ && IsGbkLead(*candidate)) {
+            if (candidate + 1 == end) {
+                if (!lineEnds) return {candidate, 0};
+            } else if (IsGbkTrail(candidate[1])) {
+                step = 2;
+            }
+        }
+        cursor = candidate + step;
+        if (gbk_) boundary = cursor;
+    }
+    if (gbk_ && !lineEnds) {
+        // A lead byte at the very end may pair with the next byte to come.
+        const unsigned char* runStart = end;
+        while (runStart > boundary && IsGbkLead(runStart[-1])) --runStart;
+        if ((end - runStart) % 2 == 1) return {end - 1, 0};
+    }
+    return {end, 0};
+}
+
+DelimiterScanner::Found DelimiterScanner::FindUtf16(const unsigned char* from,
+                                                    const unsigned char* end, bool lineEnds) const {
+    const unsigned char* at = from;
+    for (; end - at >= 2; at += 2) {
+        const std::uint16_t unit = UnitAt(at);
+        if (std::find(units_.begin(), units_.end(), unit) != units_.end()) return {at, 2};
+    }
+    return {lineEnds ? end : at, 0};
+}
+
+}  // namespace morvane::interp

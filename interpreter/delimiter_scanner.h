@@ -1,0 +1,64 @@
+// Finds delimiter characters in a source line, in the source's encoding.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "interpreter/encoding.h"
+
+namespace morvane::interp {
+
+enum class MatchResult { No, Yes, NeedMore };
+
+// Matches characters rather than bytes: in GBK a byte that is the second byte
+// of a double-byte character never matches, in UTF-16 only whole code units
+// do. Every position handed in must be the start of a character; `lineEnds`
+// says whether the bytes up to `end` are the rest of the line or more follow.
+class DelimiterScanner {
+  public:
+    // `delimiters` and `eol` are characters already encoded in `encoding`.
+    DelimiterScanner(Encoding encoding, const std::vector<std::string>& delimiters,
+                     std::optional<std::string> eol);
+
+    // Whether the character at `at` is a delimiter; on Yes, `length` is its size.
+    MatchResult DelimiterAt(const unsigned char* at, const unsigned char* end, bool lineEnds,
+                            std::size_t& length) const;
+    // Whether the character at `at` is the end-of-line character.
+    MatchResult EolAt(const unsigned char* at, const unsigned char* end, bool lineEnds) const;
+
+    struct Found {
+        // The delimiter's position, or when none was found the first byte not
+        // yet examined (the start of a character; `end` unless a character or a
+        // delimiter is cut off there and more bytes follow).
+        const unsigned char* at;
+        std::size_t length;  // 0: no delimiter
+    };
+    // The first delimiter character at or after `from`.
+    Found Find(const unsigned char* from, const unsigned char* end, bool lineEnds) const;
+
+  private:
+    enum class Kind { None, SingleByte, ByteSet, Sequences, Utf16 };
+
+    Found FindSequence(const unsigned char* from, const unsigned char* end, bool lineEnds) const;
+    Found FindUtf16(const unsigned char* from, const unsigned char* end, bool lineEnds) const;
+    const unsigned char* NextCandidate(const unsigned char* from, const unsigned char* end) const;
+    MatchResult SequenceAt(const std::string& sequence, const unsigned char* at,
+                           const unsigned char* end, bool lineEnds) const;
+    std::uint16_t UnitAt(const unsigned char* at) const;
+
+    Kind kind_ = Kind::None;
+    bool gbk_ = false;
+    bool bigEndian_ = false;
+    unsigned char single_ = 0;
+    std::array<bool, 256> firstByte_{};
+    int distinctFirstBytes_ = 0;
+    std::vector<std::string> sequences_;
+    std::vector<std::uint16_t> units_;
+    std::optional<std::string> eol_;
+};
+
+}  // namespace morvane::interp

@@ -1,0 +1,21 @@
+// The text of a loop's echo, cut into literal text and variable references.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace morvane::interp {
+
+struct EchoPiece {
+    int variable = -1;  // >= 0: the loop variable's value; otherwise `literal`
+    std::string literal;
+    bool operator==(const EchoPiece&) const = default;
+};
+
+// `%%X` with X a letter from `first` through the following `count` letters
+// (in character order) refers to a variable; any other text, other `%%X`
+// included, stays as written.
+std::vector<EchoPiece> CompileEchoText(std::string_view text, char first, int count);
+
+}  // namespace morvane::interp

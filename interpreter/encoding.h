@@ -1,0 +1,43 @@
+// The encodings a source file can have, and text put into them.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace morvane::interp {
+
+// Code page 936 is the script's encoding and the assumed encoding of a source
+// without a byte-order mark that is not UTF-8.
+enum class Encoding { Utf8, Gbk, Utf16Le, Utf16Be };
+
+// The encoding a byte-order mark at the start of a file announces, and the
+// mark's length.
+struct ByteOrderMark {
+    Encoding encoding;
+    std::size_t length;
+};
+std::optional<ByteOrderMark> DetectByteOrderMark(std::span<const unsigned char> head);
+
+// The byte-order mark written at the start of an output file in `encoding`.
+std::string_view ByteOrderMarkBytes(Encoding encoding);
+
+// CR LF in `encoding`.
+std::string_view LineBreak(Encoding encoding);
+
+// Bytes per code unit: 2 for UTF-16, 1 otherwise.
+std::size_t UnitSize(Encoding encoding);
+
+// UTF-8 text re-encoded; nothing when a character has no equivalent there.
+std::optional<std::string> EncodeUtf8Text(std::string_view utf8, Encoding encoding);
+
+// Code page 936 text as UTF-8, and back; nothing for a byte sequence that is
+// not a character of the source set.
+std::optional<std::string> CodePage936ToUtf8(std::string_view text);
+std::optional<std::string> Utf8ToCodePage936(std::string_view text);
+
+const char* EncodingName(Encoding encoding);
+
+}  // namespace morvane::interp

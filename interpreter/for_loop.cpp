@@ -1,0 +1,352 @@
+#include "interpreter/for_loop.h"
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "interpreter/bitmask_splitter.h"
+#include "interpreter/echo_template.h"
+#include "interpreter/encoding_choice.h"
+#include "interpreter/line_splitter.h"
+#include "interpreter/output_file.h"
+#include "interpreter/source_file.h"
+
+namespace morvane::interp {
+
+namespace {
+
+constexpr std::size_t kMinimumBuffer = 16;
+
+// The loop's state while it walks through the source. The buffer holds a
+// window of the file: [0, filled_) is the bytes of file offsets
+// [base_, base_ + filled_).
+class ForLoopRun {
+  public:
+    ForLoopRun(const ForCommand& command, const RunContext& context, SourceFile source)
+        : command_(command),
+          context_(context),
+          source_(std::move(source)),
+          buffer_(std::max(context.readBufferSize, kMinimumBuffer)) {}
+
+    bool Run();
+
+  private:
+    enum class LineState { Fresh, Splitting, Skipping };
+
+    bool FillHead();
+    bool Prepare();
+    bool ReadMore();
+    bool Walk();
+    std::size_t FindLineFeed();
+    bool EndsWithCarriageReturn(std::size_t from, std::size_t to) const;
+    void StartLine(std::size_t at);
+    bool FeedPart(std::size_t from, std::size_t to);
+    bool FinishLine(std::size_t from, std::size_t to);
+    bool SplitCompleteLines();
+    bool Echo();
+    bool EchoSlices(const Slice* values, const unsigned char* data);
+    bool EndRecord(bool ok);
+    bool AppendValue(ByteRange range);
+    bool Fail(const std::string& message);
+    void Compact();
+
+    const ForCommand& command_;
+    const RunContext& context_;
+    SourceFile source_;
+    std::vector<unsigned char> buffer_;
+    std::size_t filled_ = 0;
+    std::uint64_t base_ = 0;
+    bool atEnd_ = false;
+
+    Encoding encoding_ = Encoding::Utf8;
+    std::size_t unit_ = 1;
+    std::size_t lineStart_ = 0;
+    std::size_t scanFrom_ = 0;
+    std::uint64_t lineNumber_ = 0;
+    LineState lineState_ = LineState::Fresh;
+    std::unique_ptr<LineSplitter> splitter_;
+    std::unique_ptr<BitmaskSplitter> fastSplitter_;
+    std::vector<EchoPiece> pieces_;
+    std::string lineBreak_;
+    std::unique_ptr<OutputFile> output_;
+    std::vector<unsigned char> copyBuffer_;
+};
+
+bool ForLoopRun::Fail(const std::string& message) {
+    context_.report(message);
+    if (output_) output_->Discard();
+    return false;
+}
+
+bool ForLoopRun::ReadMore() {
+    const ssize_t got = source_.Read(buffer_.data() + filled_, buffer_.size() - filled_);
+    if (got < 0)
+        return Fail("cannot read the source file \"" + command_.source + "\": " + source_.Error());
+    if (got == 0) atEnd_ = true;
+    filled_ += static_cast<std::size_t>(got);
+    return true;
+}
+
+// Reads until the buffer is full or the file ends, so the byte-order mark and
+// the encoding can be judged from a good stretch of the file.
+bool ForLoopRun::FillHead() {
+    while (!atEnd_ && filled_ < buffer_.size()) {
+        if (!ReadMore()) return false;
+    }
+    return true;
+}
+
+bool ForLoopRun::Prepare() {
+    const auto mark = DetectByteOrderMark({buffer_.data(), filled_});
+    std::string byteOrderMark;
+    if (mark) {
+        encoding_ = mark->encoding;
+        lineStart_ = scanFrom_ = mark->length;
+        byteOrderMark = std::string(ByteOrderMarkBytes(encoding_));
+    } else if (EncodingMatters(command_.options.delimiters, command_.options.eol,
+                               command_.body.text)) {
+        const auto chosen = ChooseEncodingFromContent(source_, buffer_.data(), filled_, atEnd_);
+        if (!chosen) {
+            return Fail("cannot read the source file \"" + command_.source +
+                        "\": " + source_.Error());
+        }
+        encoding_ = *chosen;
+    }
+    unit_ = UnitSize(encoding_);
+
+    SplitRules rules;
+    rules.encoding = encoding_;
+    rules.plan = command_.options.tokens;
+    for (const std::string& delimiter : command_.options.delimiters) {
+        const auto encoded = EncodeUtf8Text(delimiter, encoding_);
+        if (!encoded)
+            return Fail("the delimiter \"" + delimiter + "\" cannot be written in " +
+                        EncodingName(encoding_));
+        rules.delimiters.push_back(*encoded);
+    }
+    if (command_.options.eol) {
+        rules.eol = EncodeUtf8Text(*command_.options.eol, encoding_);
+        if (!rules.eol)
+            return Fail("the end-of-line character cannot be written in " +
+                        std::string(EncodingName(encoding_)));
+    }
+    splitter_ = std::make_unique<LineSplitter>(rules);
+    if (BitmaskSplitter::Handles(rules)) fastSplitter_ = std::make_unique<BitmaskSplitter>(rules);
+
+    pieces_ = CompileEchoText(command_.body.text, command_.variable, rules.plan.VariableCount());
+    for (EchoPiece& piece : pieces_) {
+        if (piece.variable >= 0) continue;
+        auto encoded = EncodeUtf8Text(piece.literal, encoding_);
+        if (!encoded)
+            return Fail("the echo text cannot be written in " +
+                        std::string(EncodingName(encoding_)));
+        piece.literal = std::move(*encoded);
+    }
+    lineBreak_ = std::string(LineBreak(encoding_));
+
+    if (command_.body.redirect == Redirect::None) {
+        output_ = std::make_unique<OutputFile>(context_.standardOutput);
+    } else {
+        output_ = std::make_unique<OutputFile>(command_.body.target, command_.body.redirect,
+                                               byteOrderMark);
+    }
+    return true;
+}
+
+bool ForLoopRun::Run() {
+    if (!FillHead() || !Prepare() || !Walk()) return false;
+    if (!output_->Finish()) return Fail(output_->Error());
+    return true;
+}
+
+// The index of the next line feed at or after scanFrom_, or filled_ when the
+// buffer holds none (scanFrom_ then marks where to look on).
+std::size_t ForLoopRun::FindLineFeed() {
+    if (unit_ == 1) {
+        const void* hit = std::memchr(buffer_.data() + scanFrom_, '\n', filled_ - scanFrom_);
+        if (hit)
+            return static_cast<std::size_t>(static_cast<const unsigned char*>(hit) -
+                                            buffer_.data());
+        scanFrom_ = filled_;
+        return filled_;
+    }
+    // UTF-16: whole code units only; the units sit at even file offsets.
+    std::size_t at = scanFrom_ + ((base_ + scanFrom_) & 1);
+    const bool big = encoding_ == Encoding::Utf16Be;
+    for (; at + 2 <= filled_; at += 2) {
+        const unsigned char lo = big ? buffer_[at + 1] : buffer_[at];
+        const unsigned char hi = big ? buffer_[at] : buffer_[at + 1];
+        if (lo == '\n' && hi == 0) return at;
+    }
+    scanFrom_ = std::min(at, filled_);
+    return filled_;
+}
+
+bool ForLoopRun::EndsWithCarriageReturn(std::size_t from, std::size_t to) const {
+    if (to - from < unit_) return false;
+    if (unit_ == 1) return buffer_[to - 1] == '\r';
+    const bool big = encoding_ == Encoding::Utf16Be;
+    const unsigned char lo = big ? buffer_[to - 1] : buffer_[to - 2];
+    const unsigned char hi = big ? buffer_[to - 2] : buffer_[to - 1];
+    return lo == '\r' && hi == 0;
+}
+
+void ForLoopRun::StartLine(std::size_t at) {
+    ++lineNumber_;
+    if (lineNumber_ <= command_.options.skip) {
+        lineState_ = LineState::Skipping;
+    } else {
+        splitter_->Start(base_ + at);
+        lineState_ = LineState::Splitting;
+    }
+}
+
+// Hands the splitter part of a line too long for the buffer; answers false
+// when nothing could be taken.
+bool ForLoopRun::FeedPart(std::size_t from, std::size_t to) {
+    if (lineState_ == LineState::Fresh) StartLine(from);
+    std::size_t taken = to - from;
+    if (lineState_ == LineState::Splitting && !splitter_->Settled()) {
+        taken = splitter_->Feed(buffer_.data() + from, to - from, false);
+    }
+    lineStart_ = from + taken;
+    return taken > 0;
+}
+
+bool ForLoopRun::FinishLine(std::size_t from, std::size_t to) {
+    if (lineState_ == LineState::Fresh) StartLine(from);
+    const bool split = lineState_ == LineState::Splitting;
+    lineState_ = LineState::Fresh;
+    if (!split) return true;
+    splitter_->Feed(buffer_.data() + from, to - from, true);
+    return !splitter_->Runs() || Echo();
+}
+
+void ForLoopRun::Compact() {
+    if (lineStart_ == 0) return;
+    std::memmove(buffer_.data(), buffer_.data() + lineStart_, filled_ - lineStart_);
+    base_ += lineStart_;
+    filled_ -= lineStart_;
+    scanFrom_ -= lineStart_;
+    lineStart_ = 0;
+}
+
+// The fast path: every complete line in the buffer at once.
+bool ForLoopRun::SplitCompleteLines() {
+    const unsigned char* data = buffer_.data() + lineStart_;
+    const auto progress = fastSplitter_->SplitLines(
+        data, filled_ - lineStart_, [&](const Slice* values) { return EchoSlices(values, data); });
+    if (progress.stopped) return false;
+    lineNumber_ += progress.lines;
+    lineStart_ += progress.consumed;
+    scanFrom_ = filled_;  // no line feed is left after the last complete line
+    return true;
+}
+
+bool ForLoopRun::Walk() {
+    while (true) {
+        if (fastSplitter_ && lineState_ == LineState::Fresh &&
+            lineNumber_ >= command_.options.skip && !SplitCompleteLines()) {
+            return false;
+        }
+        const std::size_t lineFeed = FindLineFeed();
+        if (lineFeed < filled_) {
+            std::size_t contentEnd = lineFeed;
+            if (EndsWithCarriageReturn(lineStart_, contentEnd)) contentEnd -= unit_;
+            if (!FinishLine(lineStart_, contentEnd)) return false;
+            lineStart_ = scanFrom_ = lineFeed + unit_;
+            continue;
+        }
+        if (atEnd_) {
+            // A last line without a line feed; a CR at its end is data.
+            if (lineStart_ < filled_ || lineState_ != LineState::Fresh) {
+                if (!FinishLine(lineStart_, filled_)) return false;
+            }
+            return true;
+        }
+        Compact();
+        if (filled_ == buffer_.size()) {
+            if (source_.Seekable()) {
+                // A line longer than the buffer: split what is here, keeping
+                // back a unit that may be the CR of a CR LF, and move on.
+                std::size_t to = filled_ - unit_;
+                if (unit_ == 2 && ((base_ + to) & 1)) --to;
+                FeedPart(0, to);
+                Compact();
+            }
+            if (filled_ == buffer_.size()) buffer_.resize(buffer_.size() * 2);
+        }
+        if (!ReadMore()) return false;
+    }
+}
+
+bool ForLoopRun::AppendValue(ByteRange range) {
+    if (range.begin >= base_ && range.end <= base_ + filled_) {
+        const auto* start = reinterpret_cast<const char*>(buffer_.data() + (range.begin - base_));
+        return output_->Append({start, static_cast<std::size_t>(range.Size())});
+    }
+    // Part of the value has left the buffer (a very long line): read it again.
+    if (copyBuffer_.empty()) copyBuffer_.resize(64 * 1024);
+    for (std::uint64_t at = range.begin; at < range.end;) {
+        const auto want =
+            static_cast<std::size_t>(std::min<std::uint64_t>(copyBuffer_.size(), range.end - at));
+        const ssize_t got = source_.ReadAt(at, copyBuffer_.data(), want);
+        if (got <= 0) {
+            return Fail("cannot read the source file \"" + command_.source + "\" again: " +
+                        (got < 0 ? source_.Error() : std::string("it became shorter")));
+        }
+        if (!output_->Append({reinterpret_cast<const char*>(copyBuffer_.data()),
+                              static_cast<std::size_t>(got)})) {
+            return false;
+        }
+        at += static_cast<std::uint64_t>(got);
+    }
+    return true;
+}
+
+bool ForLoopRun::Echo() {
+    bool ok = output_->BeginRecord();
+    for (const EchoPiece& piece : pieces_) {
+        if (!ok) break;
+        ok = piece.variable >= 0 ? AppendValue(splitter_->Value(piece.variable))
+                                 : output_->Append(piece.literal);
+    }
+    return EndRecord(ok);
+}
+
+bool ForLoopRun::EchoSlices(const Slice* values, const unsigned char* data) {
+    bool ok = output_->BeginRecord();
+    for (const EchoPiece& piece : pieces_) {
+        if (!ok) break;
+        if (piece.variable >= 0) {
+            const Slice& value = values[piece.variable];
+            ok = output_->Append(
+                {reinterpret_cast<const char*>(data + value.begin), value.end - value.begin});
+        } else {
+            ok = output_->Append(piece.literal);
+        }
+    }
+    return EndRecord(ok);
+}
+
+bool ForLoopRun::EndRecord(bool ok) {
+    ok = ok && output_->Append(lineBreak_);
+    if (!ok && !output_->Error().empty()) return Fail(output_->Error());
+    return ok;
+}
+
+}  // namespace
+
+bool RunForLoop(const ForCommand& command, const RunContext& context) {
+    std::string error;
+    auto source = SourceFile::Open(command.source, error);
+    if (!source) {
+        context.report(error);
+        return false;
+    }
+    ForLoopRun run(command, context, std::move(*source));
+    return run.Run();
+}
+
+}  // namespace morvane::interp

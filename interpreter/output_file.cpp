@@ -1,0 +1,123 @@
+#include "interpreter/output_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace morvane::interp {
+
+OutputFile::OutputFile(std::string path, Redirect mode, std::string byteOrderMark)
+    : path_(std::move(path)), mode_(mode), byteOrderMark_(std::move(byteOrderMark)) {}
+
+OutputFile::OutputFile(int fd) : fd_(fd) {}
+
+OutputFile::~OutputFile() = default;
+
+bool OutputFile::Fail(const std::string& what, int error) {
+    failed_ = true;
+    error_ = what + ": " + std::strerror(error);
+    return false;
+}
+
+bool OutputFile::Open() {
+    const int flags = O_WRONLY | O_APPEND | O_CLOEXEC;
+    // Telling apart "created here" from "was there" needs the exclusive create;
+    // the retries cover a file that appears or vanishes in between.
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        int fd = ::open(path_.c_str(), flags | O_CREAT | O_EXCL, 0666);
+        if (fd >= 0) {
+            owned_.Reset(fd);
+            created_ = true;
+            break;
+        }
+        if (errno != EEXIST) return Fail("cannot create the output file \"" + path_ + "\"", errno);
+        fd = ::open(path_.c_str(), flags);
+        if (fd >= 0) {
+            owned_.Reset(fd);
+            struct stat info {};
+            if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) originalSize_ = info.st_size;
+            break;
+        }
+        if (errno != ENOENT) return Fail("cannot open the output file \"" + path_ + "\"", errno);
+    }
+    if (!owned_.Valid()) return Fail("cannot open the output file \"" + path_ + "\"", ENOENT);
+    fd_ = owned_.Get();
+    if (created_ && mode_ == Redirect::Append) return Append(byteOrderMark_);
+    return true;
+}
+
+bool OutputFile::BeginRecordSlowly() {
+    if (failed_) return false;
+    if (fd_ < 0 && !Open()) return false;
+    if (mode_ == Redirect::Replace) {
+        // Whatever earlier records left is dropped: the file holds only this one.
+        size_ = 0;
+        struct stat info {};
+        if (::fstat(fd_, &info) == 0 && S_ISREG(info.st_mode) && ::ftruncate(fd_, 0) != 0) {
+            return Fail("cannot empty the output file \"" + path_ + "\"", errno);
+        }
+        return Append(byteOrderMark_);
+    }
+    return true;
+}
+
+bool OutputFile::AppendSlowly(std::string_view bytes) {
+    if (failed_ || !Flush()) return false;
+    if (bytes.size() >= kBufferSize) return WriteAll(bytes.data(), bytes.size());
+    std::memcpy(buffer_.get(), bytes.data(), bytes.size());
+    size_ = bytes.size();
+    return true;
+}
+
+bool OutputFile::WriteAll(const char* data, std::size_t size) {
+    while (size > 0) {
+        const ssize_t written = ::write(fd_, data, size);
+        if (written < 0) {
+            if (errno == EINTR) continue;
+            return Fail(path_.empty() ? std::string("cannot write the output")
+                                      : "cannot write the output file \"" + path_ + "\"",
+                        errno);
+        }
+        data += written;
+        size -= static_cast<std::size_t>(written);
+    }
+    return true;
+}
+
+bool OutputFile::Flush() {
+    if (size_ == 0) return true;
+    const bool ok = WriteAll(buffer_.get(), size_);
+    size_ = 0;
+    return ok;
+}
+
+bool OutputFile::Finish() {
+    if (failed_) return false;
+    if (fd_ < 0) return true;
+    if (!Flush()) return false;
+    fd_ = -1;
+    if (owned_.Valid() && ::close(owned_.Release()) != 0 && errno != EINTR) {
+        return Fail("cannot close the output file \"" + path_ + "\"", errno);
+    }
+    return true;
+}
+
+void OutputFile::Discard() {
+    size_ = 0;
+    if (path_.empty()) return;
+    if (created_) {
+        ::unlink(path_.c_str());
+    } else if (owned_.Valid() && mode_ == Redirect::Append) {
+        struct stat info {};
+        if (::fstat(owned_.Get(), &info) == 0 && S_ISREG(info.st_mode)) {
+            [[maybe_unused]] const int ignored = ::ftruncate(owned_.Get(), originalSize_);
+        }
+    }
+    owned_.Reset();
+    fd_ = -1;
+}
+
+}  // namespace morvane::interp

@@ -1,0 +1,47 @@
+// One line of a script, parsed into the command it asks for.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <variant>
+
+#include "interpreter/for_options.h"
+
+namespace morvane::interp {
+
+enum class Redirect { None, Append, Replace };
+
+// echo TEXT, optionally followed by >>TARGET or >TARGET. TEXT is everything
+// after the one separator that follows the word echo, up to the first ">".
+struct EchoCommand {
+    std::string text;
+    Redirect redirect = Redirect::None;
+    std::string target;  // the rest of the line, verbatim
+};
+
+// for /f "OPTIONS" %%V in (SOURCE) do ECHO
+struct ForCommand {
+    ForOptions options;
+    char variable = 'a';
+    std::string source;  // verbatim; with usebackq a surrounding pair of quotes is gone
+    EchoCommand body;
+};
+
+struct BlankLine {};
+
+// A line that cannot run, with the reason.
+struct LineError {
+    std::string message;
+};
+
+using ScriptCommand = std::variant<BlankLine, EchoCommand, ForCommand, LineError>;
+
+// Parses one script line (UTF-8, without its line break). Leading white space
+// and "@" signs are dropped; keywords are matched in any letter case.
+ScriptCommand ParseScriptLine(std::string_view line);
+
+// The echo command `text` starts with, if it is one.
+std::optional<EchoCommand> ParseEcho(std::string_view text, std::string& error);
+
+}  // namespace morvane::interp
