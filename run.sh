@@ -13,7 +13,7 @@ cd "$(dirname "$0")"
 headless=false
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then headless=true; fi
 
-packages=(cmake ninja-build g++ qt6-base-dev libgl-dev fonts-arphic-uming fonts-arphic-ukai)
+packages=(cmake ninja-build g++ qt6-base-dev qt6-translations-l10n libgl-dev fonts-arphic-uming fonts-arphic-ukai)
 if $headless; then packages+=(xvfb xdotool imagemagick); fi
 
 say() { printf '== %s\n' "$*"; }
