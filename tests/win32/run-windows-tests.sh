@@ -92,17 +92,22 @@ fi
 LOCPATH=$locpath "$wineserver" -w
 # Wine's short names are hashed ("PROG~FBU"): give c:\progra~1 a real folder.
 mkdir -p "$WINEPREFIX/drive_c/progra~1"
-# The Arphic fonts in the prefix, standing in for SimSun and KaiTi.
+# The Arphic fonts in the prefix, standing in for SimSun and KaiTi (and
+# Wine's Marlett for the caption buttons); Wine draws the window frames
+# itself (Xvfb has no window manager); the classic look, not Wine's theme.
 fonts=$WINEPREFIX/drive_c/windows/Fonts
 mkdir -p "$fonts"
-for font in /usr/share/fonts/truetype/arphic/uming.ttc /usr/share/fonts/truetype/arphic/ukai.ttc; do
+for font in /usr/share/fonts/truetype/arphic/uming.ttc /usr/share/fonts/truetype/arphic/ukai.ttc \
+    /usr/share/wine/fonts/marlett.ttf; do
     [ -f "$font" ] && ln -sf "$font" "$fonts/"
 done
 printf '%s\r\n' 'Windows Registry Editor Version 5.00' '' \
     '[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes]' \
     '"宋体"="AR PL UMing CN"' '"SimSun"="AR PL UMing CN"' '"新宋体"="AR PL UMing CN"' \
     '"楷体_GB2312"="AR PL UKai CN"' '"KaiTi_GB2312"="AR PL UKai CN"' '"楷体"="AR PL UKai CN"' \
-    '"KaiTi"="AR PL UKai CN"' '' |
+    '"KaiTi"="AR PL UKai CN"' '' \
+    '[HKEY_CURRENT_USER\Software\Wine\X11 Driver]' '"Managed"="N"' '"Decorated"="N"' '' \
+    '[HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\ThemeManager]' '"ThemeActive"="0"' '' |
     iconv -f UTF-8 -t UTF-16 >"$WINEPREFIX/drive_c/morvane-fonts.reg"
 LOCPATH=$locpath LC_ALL=zh_CN.UTF-8 "$wine" regedit /S 'C:\morvane-fonts.reg' >"$logs/regedit.log" 2>&1
 LOCPATH=$locpath "$wineserver" -w
@@ -114,7 +119,7 @@ export MORVANE_SCREENSHOTS=$screenshots
 xvfb-run -a -s "-screen 0 1024x768x24" \
     bash -c 'ctest --test-dir build/win64 --output-on-failure --timeout 300; status=$?; '"'$wineserver'"' -k; exit $status' \
     >"$logs/ctest.log" 2>&1
-grep -E "Test +#|tests passed|Total Test time" "$logs/ctest.log"
+grep -aE "Test +#|tests passed|Total Test time" "$logs/ctest.log"
 
 # Each ctest test and its GoogleTest report.
 while read -r name outcome; do
@@ -137,8 +142,8 @@ while read -r name outcome; do
         say "FAILED: $name left no report ($outcome)"
     fi
 done < <(sed -n 's/.*Test *#[0-9]*: \([A-Za-z0-9_]*\) \.*[* ]*\([A-Za-z]*\).*/\1 \2/p' "$logs/ctest.log")
-if grep -q "FAILED\|\*\*\*" "$logs/ctest.log"; then
-    grep -E "Failure|FAILED|\*\*\*" "$logs/ctest.log" | head -40
+if grep -aq "FAILED\|\*\*\*" "$logs/ctest.log"; then
+    grep -aE "Failure|FAILED|\*\*\*" "$logs/ctest.log" | head -40
 fi
 
 # --- 4. the 32-bit release ------------------------------------------------
@@ -154,27 +159,36 @@ check() {
 }
 exe=$root/build/win32/bin/Pellorin.exe
 if [ -f "$exe" ]; then
-    headers=$(i686-w64-mingw32-objdump -p "$exe" 2>&1)
-    wide=$(i686-w64-mingw32-strings -el "$exe")
-    narrow=$(i686-w64-mingw32-strings -a "$exe")
-    check "machine i386" grep -q "file format pei-i386" <<<"$headers"
-    check "GUI subsystem" grep -Eq "^Subsystem[[:space:]]+00000002" <<<"$headers"
-    check "version strings" bash -c 'for s in OriginalFilename Pellorin.exe InternalName Pellorin ProductName \
-        FileDescription Comments Morvane CompanyName FileVersion 1.00 080404B0 Translation; do
-        grep -qx -- "$s" <<<"$1" || grep -q -- "$s" <<<"$1" || exit 1; done' _ "$wide"
-    check "manifest" bash -c 'grep -q "Microsoft.Windows.Common-Controls" <<<"$1" &&
-        grep -q "6595b64144ccf1df" <<<"$1" && grep -q "6.0.0.0" <<<"$1"' _ "$narrow"
-    check "only Windows DLLs imported" bash -c '
-        dlls=$(sed -n "s/^[[:space:]]*DLL Name: //p" <<<"$1" | tr "[:upper:]" "[:lower:]")
-        [ -n "$dlls" ] || exit 1
-        for dll in $dlls; do
-            case $dll in
-                kernel32.dll|user32.dll|gdi32.dll|comctl32.dll|comdlg32.dll|ole32.dll|oleaut32.dll|\
-                advapi32.dll|shell32.dll|msvcrt.dll|uxtheme.dll) ;;
-                *) echo "$dll"; exit 1 ;;
-            esac
-        done' _ "$headers"
-    say "Pellorin.exe (i686) imports: $(sed -n 's/^[[:space:]]*DLL Name: //p' <<<"$headers" | tr '\n' ' ')"
+    inspect=$root/build/win32/inspect
+    mkdir -p "$inspect"
+    i686-w64-mingw32-objdump -p "$exe" >"$inspect/headers.txt" 2>&1
+    i686-w64-mingw32-strings -el "$exe" >"$inspect/strings-utf16.txt"
+    i686-w64-mingw32-strings -a "$exe" >"$inspect/strings.txt"
+    sed -n 's/^[[:space:]]*DLL Name: //p' "$inspect/headers.txt" | tr '[:upper:]' '[:lower:]' >"$inspect/dlls.txt"
+    has_all() {  # file, then every string that must be in it
+        local file=$1
+        shift
+        for text in "$@"; do grep -qF -- "$text" "$file" || return 1; done
+    }
+    windows_dlls_only() {
+        [ -s "$inspect/dlls.txt" ] || return 1
+        ! grep -vxE 'kernel32|user32|gdi32|comctl32|comdlg32|ole32|oleaut32|advapi32|shell32|msvcrt|uxtheme' \
+            <(sed 's/\.dll$//' "$inspect/dlls.txt")
+    }
+    check "machine i386" has_all "$inspect/headers.txt" "file format pei-i386"
+    check "GUI subsystem" grep -Eq "^Subsystem[[:space:]]+00000002" "$inspect/headers.txt"
+    version_strings() {
+        has_all "$inspect/strings-utf16.txt" StringFileInfo 080404B0 VarFileInfo Translation CompanyName \
+            ProductName FileDescription Comments Morvane InternalName Pellorin OriginalFilename \
+            Pellorin.exe FileVersion ProductVersion 1.00 &&
+            # "Morvane 工作室" in UTF-16LE (strings cannot show its CJK part)
+            LC_ALL=C grep -qaP 'M\x00o\x00r\x00v\x00a\x00n\x00e\x00 \x00\xe5\x5d\x5c\x4f\xa4\x5b' "$exe"
+    }
+    check "version strings" version_strings
+    check "manifest" has_all "$inspect/strings.txt" Microsoft.Windows.Common-Controls 6595b64144ccf1df \
+        'version="6.0.0.0"' 'language="*"' 'processorArchitecture="*"'
+    check "only Windows DLLs imported" windows_dlls_only
+    say "Pellorin.exe (i686) imports: $(tr '\n' ' ' <"$inspect/dlls.txt")"
 else
     failed=$((failed + 1))
     say "FAILED: build/win32/bin/Pellorin.exe missing"

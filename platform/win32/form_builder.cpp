@@ -1,0 +1,172 @@
+#include "platform/win32/form_builder.h"
+
+#include "platform/win32/windows_inc.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cmath>
+#include <optional>
+
+#include "platform/win32/control_ids.h"
+#include "platform/win32/utf.h"
+
+namespace morvane::win32 {
+
+namespace {
+
+constexpr double kDefaultPoints = 9;
+
+struct WindowKind {
+    const wchar_t* className;
+    DWORD style;
+    DWORD exStyle;
+};
+
+// The Win32 class and styles of a layout control; nothing for the controls
+// that are not windows (the shape is painted by its window, the timer and
+// the dialog control have no area).
+std::optional<WindowKind> KindOf(const ControlSpec& spec) {
+    switch (spec.kind) {
+        case ControlKind::TextBox:
+            return WindowKind{WC_EDITW, WS_TABSTOP | ES_LEFT | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE};
+        case ControlKind::MultiLineTextBox:
+            return WindowKind{WC_EDITW, WS_TABSTOP | ES_LEFT | ES_MULTILINE | ES_AUTOVSCROLL,
+                              WS_EX_CLIENTEDGE};
+        case ControlKind::Button:
+            return WindowKind{WC_BUTTONW,
+                              static_cast<DWORD>(
+                                  WS_TABSTOP | (spec.isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON)),
+                              0};
+        case ControlKind::Label:
+            return WindowKind{WC_STATICW, SS_LEFT | SS_NOPREFIX, 0};
+        case ControlKind::Shape:
+        case ControlKind::Timer:
+        case ControlKind::FileDialog:
+            return std::nullopt;
+    }
+    return std::nullopt;
+}
+
+const wchar_t* FaceName(FontFace face) {
+    switch (face) {
+        case FontFace::KaiTi:
+            return L"楷体_GB2312";
+        case FontFace::SimSun:
+        case FontFace::Default:
+            return L"宋体";
+    }
+    return L"宋体";
+}
+
+bool SameFont(const FontSpec& a, const FontSpec& b) {
+    return a.face == b.face && a.points == b.points;
+}
+
+COLORREF ToColorRef(std::uint32_t rgb) {
+    return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
+}
+
+}  // namespace
+
+int ScreenDpi() {
+    HDC screen = GetDC(nullptr);
+    const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
+    if (screen) ReleaseDC(nullptr, screen);
+    return dpi > 0 ? dpi : 96;
+}
+
+int TwipsToPixels(int twips, int dpi) { return MulDiv(twips, dpi, 1440); }
+
+UniqueFont CreateLayoutFont(const FontSpec& font, int dpi) {
+    const double points = font.face == FontFace::Default ? kDefaultPoints : font.points;
+    const int height = -static_cast<int>(std::lround(points * dpi / 72.0));
+    return UniqueFont(CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, GB2312_CHARSET,
+                                  OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                  DEFAULT_PITCH | FF_DONTCARE, FaceName(font.face)));
+}
+
+void BuiltForm::Build(HWND parent, const FormSpec& form, int dpi) {
+    const HINSTANCE instance =
+        reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE));
+
+    // Creation order is the dialog manager's tab order.
+    std::vector<const ControlSpec*> order;
+    for (const ControlSpec& spec : form.controls) order.push_back(&spec);
+    std::stable_sort(order.begin(), order.end(), [](const ControlSpec* a, const ControlSpec* b) {
+        const int ka = a->tabIndex < 0 ? 1 << 30 : a->tabIndex;
+        const int kb = b->tabIndex < 0 ? 1 << 30 : b->tabIndex;
+        return ka < kb;
+    });
+
+    // One font object per distinct face and size.
+    std::vector<std::pair<FontSpec, HFONT>> fontsBySpec;
+    auto fontFor = [&](const FontSpec& spec) {
+        for (const auto& [known, font] : fontsBySpec) {
+            if (SameFont(known, spec)) return font;
+        }
+        fonts_.push_back(CreateLayoutFont(spec, dpi));
+        fontsBySpec.emplace_back(spec, fonts_.back().get());
+        return fonts_.back().get();
+    };
+
+    tooltip_.reset(CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                                   WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
+                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, parent, nullptr,
+                                   instance, nullptr));
+    if (tooltip_)
+        SendMessageW(tooltip_.get(), WM_SETFONT, reinterpret_cast<WPARAM>(fontFor({})), FALSE);
+
+    for (const ControlSpec* spec : order) {
+        const std::optional<WindowKind> kind = KindOf(*spec);
+        if (!kind) continue;
+        // Siblings clip each other: the labels reach under the boxes beside them.
+        const DWORD style =
+            WS_CHILD | WS_CLIPSIBLINGS | kind->style | (spec->hidden ? 0 : WS_VISIBLE);
+        const std::wstring text = Utf8ToWide(spec->text);
+        HWND control = CreateWindowExW(
+            kind->exStyle, kind->className, text.c_str(), style, TwipsToPixels(spec->left, dpi),
+            TwipsToPixels(spec->top, dpi), TwipsToPixels(spec->width, dpi),
+            TwipsToPixels(spec->height, dpi), parent,
+            reinterpret_cast<HMENU>(static_cast<INT_PTR>(ControlId(spec->name))), instance,
+            nullptr);
+        if (!control) continue;
+        controls_[spec->name] = control;
+        if (spec->kind == ControlKind::Label) {
+            // Labels lie beneath every other control, as text drawn on the
+            // window itself would.
+            SetWindowPos(control, HWND_BOTTOM, 0, 0, 0, 0,
+                         SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        }
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(fontFor(spec->font)), FALSE);
+        if (spec->maxLength > 0) SendMessageW(control, EM_LIMITTEXT, spec->maxLength, 0);
+        if (spec->color != kBlack) colours_[control] = ToColorRef(spec->color);
+        if (!firstTabStop_ && !spec->hidden && (kind->style & WS_TABSTOP)) firstTabStop_ = control;
+        if (tooltip_ && spec->tooltip[0] != '\0') {
+            std::wstring tip = Utf8ToWide(spec->tooltip);
+            TOOLINFOW info{};
+            info.cbSize = sizeof info;
+            info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+            info.hwnd = parent;
+            info.uId = reinterpret_cast<UINT_PTR>(control);
+            info.lpszText = tip.data();
+            SendMessageW(tooltip_.get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
+        }
+    }
+}
+
+HWND BuiltForm::Handle(Control control) const {
+    const auto it = controls_.find(control);
+    return it == controls_.end() ? nullptr : it->second;
+}
+
+bool BuiltForm::TextColour(HWND control, COLORREF& colour) const {
+    const auto it = colours_.find(control);
+    if (it == colours_.end()) return false;
+    colour = it->second;
+    return true;
+}
+
+HWND BuiltForm::FirstTabStop() const { return firstTabStop_; }
+
+}  // namespace morvane::win32

@@ -1,0 +1,26 @@
+// Pellorin.exe: the single-instance guard, then the main window and its
+// message loop.
+#include "platform/win32/windows_inc.h"
+
+#include <commctrl.h>
+
+#include "platform/win32/com.h"
+#include "platform/win32/win32_controls.h"
+#include "platform/win32/win32_system.h"
+#include "ui/form1.h"
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    using namespace morvane;
+    win32::ComInit com;  // the process list is read through COM on this thread
+    INITCOMMONCONTROLSEX commonControls{sizeof commonControls,
+                                        ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
+    InitCommonControlsEx(&commonControls);
+
+    win32::Win32System system;
+    win32::Win32Controls window(instance);
+    Form1 form(window, system);
+    window.Attach(form);
+    if (!form.Form_Load()) return 0;  // another copy runs: noticed and ended
+    if (!window.CreateMainWindow()) return 1;
+    return window.Run();
+}

@@ -1,0 +1,4 @@
+// Identifiers shared by pellorin.rc and the program.
+#pragma once
+
+#define IDI_PELLORIN 1

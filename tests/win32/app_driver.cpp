@@ -1,0 +1,156 @@
+#include "tests/win32/app_driver.h"
+
+#include <vector>
+
+#include "platform/win32/control_ids.h"
+#include "platform/win32/utf.h"
+#include "tests/win32/win_test_support.h"
+
+namespace morvane::wintest {
+
+using win32::ControlId;
+
+namespace {
+
+struct Search {
+    DWORD processId;
+    const wchar_t* className;
+    HWND found;
+};
+
+BOOL CALLBACK FindInProcess(HWND window, LPARAM data) {
+    auto* search = reinterpret_cast<Search*>(data);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner != search->processId || !IsWindowVisible(window)) return TRUE;
+    wchar_t name[64] = {};
+    GetClassNameW(window, name, 64);
+    if (std::wstring(name) != search->className) return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
+}  // namespace
+
+std::wstring PellorinPath() {
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring folder = path;
+    return folder.substr(0, folder.find_last_of(L'\\') + 1) + L"Pellorin.exe";
+}
+
+HWND FindProcessWindow(DWORD processId, const wchar_t* className) {
+    Search search{processId, className, nullptr};
+    EnumWindows(FindInProcess, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+std::string WindowText(HWND window) {
+    const int length = static_cast<int>(SendMessageW(window, WM_GETTEXTLENGTH, 0, 0));
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    const int got =
+        static_cast<int>(SendMessageW(window, WM_GETTEXT, static_cast<WPARAM>(length + 1),
+                                      reinterpret_cast<LPARAM>(text.data())));
+    return win32::WideToUtf8(text.data(), got);
+}
+
+App::App(DWORD windowTimeoutMs) {
+    std::wstring command = L"\"" + PellorinPath() + L"\"";
+    std::vector<wchar_t> line(command.begin(), command.end());
+    line.push_back(L'\0');
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &info))
+        return;
+    CloseHandle(info.hThread);
+    process_ = info.hProcess;
+    processId_ = info.dwProcessId;
+    WaitFor([&] { return (form1_ = FindProcessWindow(processId_, win32::kForm1Class)) != nullptr; },
+            windowTimeoutMs);
+    if (form1_) {
+        threadId_ = GetWindowThreadProcessId(form1_, nullptr);
+        WaitForInputIdle(process_, 5000);
+    }
+}
+
+App::~App() {
+    if (!process_) return;
+    if (WaitForSingleObject(process_, 0) == WAIT_TIMEOUT) {
+        TerminateProcess(process_, 1);
+        WaitForSingleObject(process_, 5000);
+    }
+    CloseHandle(process_);
+}
+
+bool App::Running() const { return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }
+
+bool App::WaitForExit(DWORD timeoutMs) {
+    return process_ && WaitForSingleObject(process_, timeoutMs) == WAIT_OBJECT_0;
+}
+
+HWND App::Window(Control control) const { return GetDlgItem(form1_, ControlId(control)); }
+
+std::string App::Text(Control control) const { return WindowText(Window(control)); }
+
+void App::SetText(Control control, const std::string& text) const {
+    const std::wstring wide = win32::Utf8ToWide(text);
+    SendMessageW(Window(control), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str()));
+}
+
+void App::Type(Control control, wchar_t character) const {
+    SendMessageW(Window(control), WM_CHAR, character, 1);
+}
+
+void App::PressKey(UINT virtualKey) const {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetGUIThreadInfo(threadId_, &info) || !info.hwndFocus) return;
+    const LPARAM scan = static_cast<LPARAM>(MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC)) << 16;
+    PostMessageW(info.hwndFocus, WM_KEYDOWN, virtualKey, scan | 1);
+    PostMessageW(info.hwndFocus, WM_KEYUP, virtualKey, scan | 1 | (3u << 30));
+}
+
+void App::Click(Control control) const { PostMessageW(Window(control), BM_CLICK, 0, 0); }
+
+bool App::Enabled(Control control) const { return IsWindowEnabled(Window(control)) != FALSE; }
+
+bool App::Visible(Control control) const { return IsWindowVisible(Window(control)) != FALSE; }
+
+std::optional<Control> App::Focus() const {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetGUIThreadInfo(threadId_, &info) || !info.hwndFocus) return std::nullopt;
+    if (GetParent(info.hwndFocus) != form1_) return std::nullopt;
+    const int id = GetDlgCtrlID(info.hwndFocus) - ControlId(Control::Text1);
+    if (id < 0 || id > static_cast<int>(Control::Shape1)) return std::nullopt;
+    return static_cast<Control>(id);
+}
+
+std::optional<Notice> App::WaitForNotice(DWORD timeoutMs) const {
+    HWND box = nullptr;
+    if (!WaitFor([&] { return (box = FindProcessWindow(processId_, L"#32770")) != nullptr; },
+                 timeoutMs))
+        return std::nullopt;
+    Notice notice;
+    notice.window = box;
+    notice.title = WindowText(box);
+    notice.prompt = WindowText(GetDlgItem(box, 0xFFFF));
+    return notice;
+}
+
+void App::CloseNotice(const Notice& notice) {
+    // Sent, not posted: a posted IDOK can leave the box's loop asleep.
+    SendMessageW(notice.window, WM_COMMAND, IDOK, 0);
+}
+
+bool App::NoticeOpen() const { return FindProcessWindow(processId_, L"#32770") != nullptr; }
+
+bool App::WaitIdle(DWORD timeoutMs) const {
+    return WaitFor(
+        [&] { return !NoticeOpen() && IsWindowEnabled(form1_) && Enabled(Control::Command3); },
+        timeoutMs);
+}
+
+}  // namespace morvane::wintest

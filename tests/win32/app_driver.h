@@ -1,0 +1,78 @@
+// Drives a running Pellorin.exe from outside, through window messages only,
+// as a person at the keyboard and mouse would: find Form1 by its caption,
+// set and read texts, type, click, find each notice and press its OK.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "platform/runtime.h"
+#include "platform/win32/windows_inc.h"
+
+namespace morvane::wintest {
+
+// One notice (message box) of the program: its window, title and prompt.
+struct Notice {
+    HWND window = nullptr;
+    std::string title;
+    std::string prompt;
+};
+
+// Pellorin.exe beside this test program.
+std::wstring PellorinPath();
+
+class App {
+  public:
+    // Starts the program and waits (at most `windowTimeoutMs`) for its main
+    // window.
+    explicit App(DWORD windowTimeoutMs = 20000);
+    // Ends the program if it still runs.
+    ~App();
+    App(const App&) = delete;
+    App& operator=(const App&) = delete;
+
+    bool Started() const { return form1_ != nullptr; }
+    HWND Form1() const { return form1_; }
+    DWORD ProcessId() const { return processId_; }
+    bool Running() const;
+    // Waits (at most `timeoutMs`) for the program to end.
+    bool WaitForExit(DWORD timeoutMs);
+
+    HWND Window(Control control) const;
+    std::string Text(Control control) const;
+    void SetText(Control control, const std::string& text) const;
+    // Types one character into a control (WM_CHAR, as the keyboard would).
+    void Type(Control control, wchar_t character) const;
+    // Posts a key press to whatever has the focus (Tab, Enter, ...).
+    void PressKey(UINT virtualKey) const;
+    // Posted, so that a modal window the click opens does not hold us.
+    void Click(Control control) const;
+    bool Enabled(Control control) const;
+    bool Visible(Control control) const;
+    // The control that has the keyboard focus in the program, if one of
+    // Form1's.
+    std::optional<Control> Focus() const;
+
+    // The next notice of the program (waits at most `timeoutMs`).
+    std::optional<Notice> WaitForNotice(DWORD timeoutMs = 10000) const;
+    // Presses the notice's OK button.
+    static void CloseNotice(const Notice& notice);
+    // Whether any notice of the program is open now.
+    bool NoticeOpen() const;
+    // Waits for an enabled Form1 with no notice open.
+    bool WaitIdle(DWORD timeoutMs = 10000) const;
+
+  private:
+    HANDLE process_ = nullptr;
+    DWORD processId_ = 0;
+    DWORD threadId_ = 0;
+    HWND form1_ = nullptr;
+};
+
+// Any visible top-level window of `processId` with this class; nullptr when
+// none.
+HWND FindProcessWindow(DWORD processId, const wchar_t* className);
+
+std::string WindowText(HWND window);
+
+}  // namespace morvane::wintest

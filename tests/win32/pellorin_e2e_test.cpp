@@ -1,0 +1,327 @@
+// Pellorin.exe (the 64-bit build) under Wine, driven from outside through
+// window messages: whole extractions with Wine's cmd.exe and WMI, the busy
+// window, the verdicts, the input checks, the gate, the digit filter, the
+// single-instance guard and the example window. Screenshots of both windows
+// go to $MORVANE_SCREENSHOTS.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "platform/win32/control_ids.h"
+#include "platform/win32/utf.h"
+#include "platform/win32/win32_system.h"
+#include "processwatch/process_query.h"
+#include "tests/win32/app_driver.h"
+#include "tests/win32/screenshot.h"
+#include "tests/win32/win_test_support.h"
+
+namespace morvane {
+namespace {
+
+using enum Control;
+using wintest::App;
+using wintest::Notice;
+using wintest::ReadBytes;
+using wintest::TempFolder;
+using wintest::WaitFor;
+using wintest::WriteBytes;
+
+const char* const kScript = "c:\\progra~1\\1.bat";
+
+bool InterpreterRuns() {
+    win32::Win32System system;
+    return CheckApplicationIsRun(system, "cmd.exe") == kTrue;
+}
+
+void SaveScreenshot(HWND window, const std::string& name) {
+    const std::string folder = wintest::ScreenshotFolder();
+    if (folder.empty()) return;
+    RedrawWindow(window, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_FRAME);
+    Sleep(700);  // let the program paint
+    EXPECT_TRUE(wintest::SaveWindowPicture(window, folder + "\\" + name)) << name;
+}
+
+class PellorinTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_EQ(GetACP(), 936u) << "run with LC_ALL=zh_CN.UTF-8";
+        ASSERT_TRUE(WaitFor([] { return !InterpreterRuns(); }, 10000)) << "a cmd.exe is running";
+        DeleteFileW(L"c:\\progra~1\\1.bat");
+        ASSERT_TRUE(app.Started()) << "Pellorin.exe did not show its window";
+    }
+
+    void Fill(const std::string& source, const std::string& output, const std::string& delimiter,
+              const std::string& field) {
+        app.SetText(Text1, source);
+        app.SetText(Text2, output);
+        app.SetText(Text3, delimiter);
+        app.SetText(Text4, field);
+    }
+
+    // Presses Start and answers the notice that follows.
+    Notice StartAndGetNotice(DWORD timeoutMs = 10000) {
+        app.Click(Command3);
+        std::optional<Notice> notice = app.WaitForNotice(timeoutMs);
+        EXPECT_TRUE(notice.has_value()) << "no notice";
+        return notice.value_or(Notice{});
+    }
+
+    void ExpectIdleAndEmpty() {
+        ASSERT_TRUE(app.WaitIdle());
+        EXPECT_TRUE(WaitFor([&] { return app.Focus() == Text1; }, 3000));
+        for (Control box : {Text1, Text2, Text3, Text4}) EXPECT_EQ(app.Text(box), "");
+        for (Control control :
+             {Text1, Text2, Text3, Text4, Command1, Command2, Command3, Command4, Command5})
+            EXPECT_TRUE(app.Enabled(control));
+        EXPECT_FALSE(app.Visible(Label7));
+        EXPECT_EQ(app.Text(Label7), "正在提取数据...");
+        // The hidden template boxes keep their texts.
+        EXPECT_EQ(app.Text(Text5), "for /f \"tokens=");
+        EXPECT_EQ(app.Text(Text6), " delims=");
+    }
+
+    TempFolder folder;
+    App app;
+};
+
+TEST_F(PellorinTest, AWholeExtractionSucceedsAndResetsTheWindow) {
+    WriteBytes(folder.File("源.csv"), "01,zhang,m\r\n02,li,f\r\n03,zhao,m\r\n");
+    const std::string output = folder.File("结果.txt");
+    Fill(folder.File("源.csv"), output, ",", "2");
+    SaveScreenshot(app.Form1(), "windows-form1.png");
+
+    const Notice notice = StartAndGetNotice(15000);
+    EXPECT_EQ(notice.title, "成功");
+    EXPECT_EQ(notice.prompt, "提取完成");
+    // While the success notice is open the label reads the done caption.
+    EXPECT_EQ(app.Text(Label7), "提取已完成！");
+    EXPECT_TRUE(app.Visible(Label7));
+    App::CloseNotice(notice);
+
+    ExpectIdleAndEmpty();
+    EXPECT_EQ(ReadBytes(output), "zhang\r\nli\r\nzhao\r\n");
+    EXPECT_FALSE(wintest::Exists(kScript));
+}
+
+TEST_F(PellorinTest, WhileAnotherInterpreterRunsTheRunStaysOpen) {
+    WriteBytes(folder.File("a.csv"), "1;x;y\r\n2;x2;y2\r\n");
+    const std::string output = folder.File("提取.txt");
+    Fill(folder.File("a.csv"), output, ";", "03");
+    app.Click(Command3);
+    ASSERT_TRUE(WaitFor([&] { return !app.Enabled(Command3); }, 5000)) << "the run did not start";
+    // Before the first tick (2 s after the start), another cmd.exe.
+    wintest::HeldInterpreter held;
+    ASSERT_TRUE(held.Started());
+
+    EXPECT_EQ(ReadBytes(kScript), "for /f \"tokens=3 delims=;\" %%a in (" + folder.File("a.csv") +
+                                      ") do @echo %%a>>" + *win32::EncodeForCodePage(output, 936) +
+                                      "\r\n");
+    Sleep(4500);  // two ticks: both find the interpreter
+    EXPECT_FALSE(app.NoticeOpen());
+    for (Control control : {Text1, Text2, Text3, Text4, Command1, Command2, Command3, Command4})
+        EXPECT_FALSE(app.Enabled(control)) << static_cast<int>(control);
+    EXPECT_TRUE(app.Enabled(Command5));
+    EXPECT_TRUE(app.Visible(Label7));
+    EXPECT_EQ(app.Text(Label7), "正在提取数据...");
+    EXPECT_TRUE(wintest::Exists(kScript));
+    SaveScreenshot(app.Form1(), "windows-form1-running.png");
+
+    held.Release();
+    std::optional<Notice> notice = app.WaitForNotice(10000);
+    ASSERT_TRUE(notice.has_value());
+    EXPECT_EQ(notice->title, "成功");
+    App::CloseNotice(*notice);
+    ExpectIdleAndEmpty();
+    EXPECT_EQ(ReadBytes(output), "y\r\ny2\r\n");
+    EXPECT_FALSE(wintest::Exists(kScript));
+}
+
+TEST_F(PellorinTest, NoLineWithTheFieldIsAFailure) {
+    WriteBytes(folder.File("short.csv"), "a,b\r\nc,d\r\n");
+    const std::string output = folder.File("out.txt");
+    Fill(folder.File("short.csv"), output, ",", "5");
+    const Notice notice = StartAndGetNotice(15000);
+    EXPECT_EQ(notice.title, "失败");
+    EXPECT_EQ(notice.prompt, "对不起,因为某些原因本次数据提取失败！请正确填写信息后，再试一次！");
+    EXPECT_EQ(app.Text(Label7), "正在提取数据...");
+    App::CloseNotice(notice);
+    ExpectIdleAndEmpty();
+    EXPECT_FALSE(wintest::Exists(output));
+    EXPECT_FALSE(wintest::Exists(kScript));
+}
+
+TEST_F(PellorinTest, TheSevenChecksInOrderWithTheirFocusMoves) {
+    WriteBytes(folder.File("in.csv"), "a,b\r\n");
+    WriteBytes(folder.File("taken.txt"), "x\r\n");
+    struct Step {
+        const char* source;
+        const char* output;
+        const char* delimiter;
+        const char* field;
+        const char* prompt;
+        Control focus;
+    };
+    const std::string in = folder.File("in.csv");
+    const std::string missing = folder.File("missing.csv");
+    const std::string taken = folder.File("taken.txt");
+    const std::string free = folder.File("free.txt");
+    const std::vector<Step> steps = {
+        {"", "", "", "", "请输入源文件路径！", Text1},
+        {in.c_str(), "", "", "", "请输入输出路径！", Text2},
+        {in.c_str(), free.c_str(), "", "", "请输入分割符号！", Text3},
+        {in.c_str(), free.c_str(), ",", "", "选择你需要提取的段落编号！", Text4},
+        {missing.c_str(), free.c_str(), ",", "2", "对不起，源文件路径不正确，请重新输入！", Text1},
+        {in.c_str(), in.c_str(), ",", "2", "源文件名和导出文件名不能相同！", Text2},
+        {in.c_str(), taken.c_str(), ",", "2", "导出文件名已存在，请重新输入！", Text2},
+    };
+    for (const Step& step : steps) {
+        Fill(step.source, step.output, step.delimiter, step.field);
+        app.SetText(Text4, step.field);
+        const Notice notice = StartAndGetNotice();
+        EXPECT_EQ(notice.title, "提示！");
+        EXPECT_EQ(notice.prompt, step.prompt);
+        App::CloseNotice(notice);
+        ASSERT_TRUE(app.WaitIdle()) << step.prompt;
+        EXPECT_TRUE(WaitFor([&] { return app.Focus() == step.focus; }, 3000)) << step.prompt;
+        // Nothing changed, nothing started.
+        EXPECT_EQ(app.Text(Text1), step.source);
+        EXPECT_EQ(app.Text(Text3), step.delimiter);
+        EXPECT_FALSE(wintest::Exists(kScript));
+    }
+    // Letter case alone does not make another file.
+    std::string upper = in;
+    for (char& c : upper) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
+    Fill(in, upper, ",", "2");
+    const Notice notice = StartAndGetNotice();
+    EXPECT_EQ(notice.prompt, "导出文件名已存在，请重新输入！");
+    App::CloseNotice(notice);
+}
+
+TEST_F(PellorinTest, EnterInAnyBoxPressesStartAndTabFollowsTheTabOrder) {
+    ASSERT_TRUE(WaitFor([&] { return app.Focus() == Text1; }, 3000));
+    const std::vector<Control> order = {Text2,    Text3,    Text4,    Command5, Command1,
+                                        Command2, Command4, Command3, Text1};
+    for (Control next : order) {
+        app.PressKey(VK_TAB);
+        EXPECT_TRUE(WaitFor([&] { return app.Focus() == next; }, 3000)) << static_cast<int>(next);
+    }
+    app.PressKey(VK_TAB);
+    ASSERT_TRUE(WaitFor([&] { return app.Focus() == Text2; }, 3000));
+    app.PressKey(VK_RETURN);
+    std::optional<Notice> notice = app.WaitForNotice();
+    ASSERT_TRUE(notice.has_value());
+    EXPECT_EQ(notice->prompt, "请输入源文件路径！");
+    App::CloseNotice(*notice);
+}
+
+TEST_F(PellorinTest, TheGateRefusesWhileACmdExeRuns) {
+    WriteBytes(folder.File("in.csv"), "a,b\r\n");
+    wintest::HeldInterpreter held;
+    ASSERT_TRUE(held.Started());
+    ASSERT_TRUE(WaitFor(InterpreterRuns, 5000));
+    for (Control button : {Command1, Command2, Command3}) {
+        Fill(folder.File("in.csv"), folder.File("out.txt"), ",", "2");
+        app.Click(button);
+        std::optional<Notice> notice = app.WaitForNotice();
+        ASSERT_TRUE(notice.has_value());
+        EXPECT_EQ(notice->title, "提示");
+        EXPECT_EQ(notice->prompt, "请先打开任务管理器，结束Cmd.exe进程，否则本程序会出现运行错误");
+        App::CloseNotice(*notice);
+        ASSERT_TRUE(app.WaitIdle());
+        Sleep(300);
+        EXPECT_FALSE(app.NoticeOpen());  // and no file dialog
+        EXPECT_FALSE(wintest::Exists(kScript));
+        EXPECT_EQ(app.Text(Text1), folder.File("in.csv"));
+    }
+}
+
+TEST_F(PellorinTest, TheFieldBoxTakesOnlyDigitsAndTheDelimiterBoxOneCharacter) {
+    for (wchar_t c : {L'a', L'-', L'.', L' ', L'中', L'1'}) app.Type(Text4, c);
+    EXPECT_EQ(app.Text(Text4), "1");
+    app.Type(Text4, L'\b');
+    EXPECT_EQ(app.Text(Text4), "");
+    for (wchar_t c : {L'0', L'7', L'9'}) app.Type(Text4, c);
+    EXPECT_EQ(app.Text(Text4), "07");  // at most two characters
+    app.Type(Text4, L'\b');
+
+    // Ctrl+V arrives as character 22: discarded like any other.
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EmptyClipboard();
+    const wchar_t kClip[] = L"x5";
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, sizeof kClip);
+    memcpy(GlobalLock(memory), kClip, sizeof kClip);
+    GlobalUnlock(memory);
+    SetClipboardData(CF_UNICODETEXT, memory);
+    CloseClipboard();
+    app.Type(Text4, 22);
+    EXPECT_EQ(app.Text(Text4), "0");
+    // The context menu's Paste is not filtered; the length limit holds.
+    SendMessageW(app.Window(Text4), WM_PASTE, 0, 0);
+    EXPECT_EQ(app.Text(Text4), "0x");
+
+    for (wchar_t c : {L'，', L';'}) app.Type(Text3, c);
+    EXPECT_EQ(app.Text(Text3), "，");
+}
+
+TEST_F(PellorinTest, ASecondCopyShowsOnlyItsNoticeAndEnds) {
+    App second(3000);
+    EXPECT_FALSE(second.Started());  // no main window of its own
+    std::optional<Notice> notice = second.WaitForNotice();
+    ASSERT_TRUE(notice.has_value());
+    EXPECT_EQ(notice->title, "提示");
+    EXPECT_EQ(notice->prompt, "一次只能运行一个程序,否则可能造成程序出错!");
+    EXPECT_EQ(wintest::FindProcessWindow(second.ProcessId(), win32::kForm1Class), nullptr);
+    App::CloseNotice(*notice);
+    EXPECT_TRUE(second.WaitForExit(5000));
+    EXPECT_TRUE(app.Running());
+    EXPECT_TRUE(IsWindowVisible(app.Form1()));
+}
+
+TEST_F(PellorinTest, TheExampleWindowIsModalAndFreshOnEveryShow) {
+    HWND first = nullptr;
+    for (int show = 0; show < 2; ++show) {
+        app.Click(Command5);
+        HWND form2 = nullptr;
+        ASSERT_TRUE(WaitFor(
+            [&] {
+                return (form2 = wintest::FindProcessWindow(app.ProcessId(), win32::kForm2Class)) !=
+                       nullptr;
+            },
+            5000));
+        EXPECT_FALSE(IsWindowEnabled(app.Form1()));  // the main window takes no input
+        HWND text1 = GetDlgItem(form2, win32::ControlId(Text1));
+        EXPECT_EQ(wintest::WindowText(text1), "C:\\123.txt");
+        EXPECT_EQ(wintest::WindowText(GetDlgItem(form2, win32::ControlId(Text2))),
+                  "C:\\321.txt提取.txt");
+        EXPECT_EQ(wintest::WindowText(GetDlgItem(form2, win32::ControlId(Text3))), ",");
+        EXPECT_EQ(wintest::WindowText(GetDlgItem(form2, win32::ControlId(Text4))), "2");
+        EXPECT_EQ(wintest::WindowText(GetDlgItem(form2, win32::ControlId(Text6))),
+                  "张三\r\n李四\r\n赵钱\r\n孙李\r\n");
+        EXPECT_EQ(wintest::WindowText(GetDlgItem(form2, win32::ControlId(Label9))),
+                  "本程序目前仅支持TXT和CSV两种格式的文件");
+        RECT outer, inner;
+        GetWindowRect(app.Form1(), &outer);
+        GetWindowRect(form2, &inner);
+        EXPECT_NEAR((inner.left + inner.right) / 2, (outer.left + outer.right) / 2, 2);
+        EXPECT_EQ(inner.right - inner.left, 419);
+        EXPECT_EQ(inner.bottom - inner.top, 360);
+        if (show == 0) {
+            first = form2;
+            SaveScreenshot(form2, "windows-form2.png");
+            const std::wstring typed = L"changed";
+            SendMessageW(text1, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(typed.c_str()));
+            PostMessageW(GetDlgItem(form2, win32::ControlId(Command1)), BM_CLICK, 0, 0);
+        } else {
+            EXPECT_NE(form2, first);
+            // Enter presses "我知道了" too.
+            SetForegroundWindow(form2);
+            app.PressKey(VK_RETURN);
+        }
+        EXPECT_TRUE(WaitFor([&] { return !IsWindow(form2); }, 5000));
+        EXPECT_TRUE(WaitFor([&] { return IsWindowEnabled(app.Form1()) != FALSE; }, 3000));
+    }
+}
+
+}  // namespace
+}  // namespace morvane
