@@ -207,7 +207,7 @@ void ForLoopRun::StartLine(std::size_t at) {
 bool ForLoopRun::FeedPart(std::size_t from, std::size_t to) {
     if (lineState_ == LineState::Fresh) StartLine(from);
     std::size_t taken = to - from;
-    if (lineState_ == LineState::Splitting && !splitter_->Settled()) {
+    if (lineState_ == LineState::Splitting) {
         taken = splitter_->Feed(buffer_.data() + from, to - from, false);
     }
     lineStart_ = from + taken;

@@ -1,0 +1,112 @@
+// Parsing script lines: the for /f line Morvane writes, paths taken whole,
+// echo, and lines that cannot run.
+#include <gtest/gtest.h>
+
+#include "interpreter/script_line.h"
+
+namespace morvane::interp {
+namespace {
+
+ForCommand ParseFor(std::string_view line) {
+    ScriptCommand command = ParseScriptLine(line);
+    if (auto* error = std::get_if<LineError>(&command))
+        ADD_FAILURE() << line << ": " << error->message;
+    auto* loop = std::get_if<ForCommand>(&command);
+    return loop ? *loop : ForCommand{};
+}
+
+bool IsError(std::string_view line) {
+    return std::holds_alternative<LineError>(ParseScriptLine(line));
+}
+
+TEST(ScriptLine, MorvanesLine) {
+    const ForCommand loop = ParseFor(
+        R"(for /f "tokens=2 delims=," %%a in (/home/u/123.txt) do @echo %%a>>/home/u/321.txt提取.txt)");
+    EXPECT_EQ(loop.variable, 'a');
+    EXPECT_EQ(loop.source, "/home/u/123.txt");
+    EXPECT_EQ(loop.options.delimiters, std::vector<std::string>{","});
+    EXPECT_EQ(loop.options.tokens.TokenOfVariable(0), 2);
+    EXPECT_EQ(loop.body.text, "%%a");
+    EXPECT_EQ(loop.body.redirect, Redirect::Append);
+    EXPECT_EQ(loop.body.target, "/home/u/321.txt提取.txt");
+}
+
+TEST(ScriptLine, PathsAreTakenWhole) {
+    const ForCommand loop = ParseFor(
+        R"(for /f "tokens=2 delims= " %%a in (/home/u/my data & more (1).csv) do @echo %%a>>/home/u/out (2) & x.txt)");
+    EXPECT_EQ(loop.options.delimiters, std::vector<std::string>{" "});
+    EXPECT_EQ(loop.source, "/home/u/my data & more (1).csv");
+    EXPECT_EQ(loop.body.target, "/home/u/out (2) & x.txt");
+
+    // A ") do " inside the path that is not followed by echo belongs to it.
+    EXPECT_EQ(ParseFor("for /f %%a in (/a) do x/b.txt) do echo %%a>>/o").source, "/a) do x/b.txt");
+    EXPECT_EQ(ParseFor("for /f %%a in ( /a.txt ) do echo %%a>>/o").source, " /a.txt ");
+    EXPECT_EQ(ParseFor("for /f %%a in (/a.txt) do echo %%a>> /o ").body.target, " /o ");
+}
+
+TEST(ScriptLine, KeywordsInAnyCaseAndLeadingAtSigns) {
+    const ForCommand loop =
+        ParseFor(R"(  @@FOR  /F  "Tokens=3"  %%X  IN  (/a.txt)  DO  @ECHO %%X>/b.txt)");
+    EXPECT_EQ(loop.variable, 'X');
+    EXPECT_EQ(loop.source, "/a.txt");
+    EXPECT_EQ(loop.body.redirect, Redirect::Replace);
+    EXPECT_EQ(loop.body.target, "/b.txt");
+    EXPECT_EQ(ParseFor("for /f %%a in (/a.txt)do@echo %%a").body.redirect, Redirect::None);
+}
+
+TEST(ScriptLine, UsebackqRemovesTheQuotesOfAQuotedPath) {
+    EXPECT_EQ(ParseFor(R"(for /f "usebackq" %%a in ("/my data.txt") do echo %%a)").source,
+              "/my data.txt");
+    EXPECT_EQ(ParseFor(R"(for /f "delims=," %%a in ("/my data.txt") do echo %%a)").source,
+              "\"/my data.txt\"");
+}
+
+TEST(ScriptLine, SyntaxErrors) {
+    // A double quote as the delimiter ends the options early, as on Windows.
+    EXPECT_TRUE(IsError(R"(for /f "tokens=2 delims="" %%a in (/a.txt) do @echo %%a>>/b.txt)"));
+    EXPECT_TRUE(IsError(R"(for /f "tokens=0 delims=," %%a in (/a.txt) do @echo %%a>>/b.txt)"));
+    EXPECT_TRUE(IsError(R"(for /f "skip=0" %%a in (/a.txt) do @echo %%a>>/b.txt)"));
+    EXPECT_TRUE(IsError(R"(for /f "tokens=2 %%a in (/a.txt) do @echo %%a>>/b.txt)"));
+    EXPECT_TRUE(IsError(R"(for /f "tokens=2" %%ab in (/a.txt) do @echo %%a)"));
+    EXPECT_TRUE(IsError(R"(for /f "tokens=2" %%1 in (/a.txt) do @echo %%1)"));
+    EXPECT_TRUE(IsError(R"(for /f "tokens=2" %%a in () do @echo %%a)"));
+    EXPECT_TRUE(IsError(R"(for /f "tokens=2" %%a in (/a.txt) do @echo %%a>>)"));
+    EXPECT_TRUE(IsError(R"(for /f "tokens=2" %%a in (/a.txt) @echo %%a)"));
+    EXPECT_TRUE(IsError(R"(for /f "tokens=2" %%a in /a.txt do @echo %%a)"));
+}
+
+TEST(ScriptLine, OnlyEchoRuns) {
+    EXPECT_TRUE(IsError("for /f %%a in (/a.txt) do del %%a"));
+    EXPECT_TRUE(IsError("for /f %%a in (/a.txt) do (echo %%a)"));
+    EXPECT_TRUE(IsError("for %%a in (*.txt) do echo %%a"));
+    EXPECT_TRUE(IsError("del /q C:\\x"));
+    EXPECT_TRUE(IsError("echoing"));
+    EXPECT_TRUE(IsError("rem a comment"));
+    EXPECT_TRUE(std::holds_alternative<BlankLine>(ParseScriptLine("")));
+    EXPECT_TRUE(std::holds_alternative<BlankLine>(ParseScriptLine(" \t @ ")));
+}
+
+EchoCommand Echo(std::string_view line) {
+    ScriptCommand command = ParseScriptLine(line);
+    auto* echo = std::get_if<EchoCommand>(&command);
+    EXPECT_NE(echo, nullptr) << line;
+    return echo ? *echo : EchoCommand{};
+}
+
+TEST(ScriptLine, EchoTextIsEverythingAfterOneSeparator) {
+    EXPECT_EQ(Echo("echo hello").text, "hello");
+    EXPECT_EQ(Echo("echo  two spaces ").text, " two spaces ");
+    EXPECT_EQ(Echo("echo on").text, "on");
+    EXPECT_EQ(Echo("echo /?").text, "/?");
+    EXPECT_EQ(Echo("echo.").text, "");
+    EXPECT_EQ(Echo("echo(x").text, "x");
+    EXPECT_EQ(Echo("ECHO").text, "");
+    const EchoCommand redirected = Echo("@echo x>>/t/o u.txt");
+    EXPECT_EQ(redirected.text, "x");
+    EXPECT_EQ(redirected.redirect, Redirect::Append);
+    EXPECT_EQ(redirected.target, "/t/o u.txt");
+    EXPECT_EQ(Echo("echo>/o").target, "/o");
+}
+
+}  // namespace
+}  // namespace morvane::interp

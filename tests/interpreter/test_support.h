@@ -1,0 +1,48 @@
+// Files, folders and script runs for the interpreter tests.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace morvane::interp::testing {
+
+// A fresh folder under /tmp, removed with everything in it.
+class TempFolder {
+  public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+    const std::string& Path() const { return path_; }
+    std::string operator/(std::string_view name) const { return path_ + "/" + std::string(name); }
+
+  private:
+    std::string path_;
+};
+
+void WriteFile(const std::string& path, std::string_view bytes);
+// The file's bytes, or nothing when it does not exist.
+std::optional<std::string> ReadFile(const std::string& path);
+
+// UTF-8 text (as written in the tests) in code page 936, as Morvane writes it.
+std::string Cp936(std::string_view utf8);
+
+struct ScriptRun {
+    bool allRan = false;
+    std::vector<std::string> messages;
+};
+// Runs script text given in UTF-8 (converted to code page 936 first).
+ScriptRun RunScript(std::string_view utf8Script, std::size_t readBufferSize = 256 * 1024);
+
+// The line Morvane writes for a source, output, delimiter and field.
+std::string MorvaneLine(const std::string& source, const std::string& output,
+                        std::string_view delimiter, int field);
+
+// The read-buffer sizes end-to-end tests run with: tiny ones reach the
+// long-line paths, the default one the fast path.
+inline constexpr std::size_t kBufferSizes[] = {16, 37, 256 * 1024};
+
+}  // namespace morvane::interp::testing
