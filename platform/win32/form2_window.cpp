@@ -54,7 +54,9 @@ LRESULT CALLBACK Form2Proc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
             HDC dc = BeginPaint(window, &paint);
             RECT client;
             GetClientRect(window, &client);
-            FrameRect(dc, &client, GetSysColorBrush(COLOR_WINDOWTEXT));
+            HBRUSH border = CreateSolidBrush(GetSysColor(COLOR_WINDOWTEXT));
+            FrameRect(dc, &client, border);
+            DeleteObject(border);
             EndPaint(window, &paint);
             return 0;
         }
