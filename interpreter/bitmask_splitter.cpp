@@ -25,6 +25,8 @@ inline std::uint64_t Matches16(__m128i chunk, const __m128i* values, std::size_t
 }
 #endif
 
+bool IsGbkLead(unsigned char byte) { return byte >= 0x81 && byte <= 0xFE; }
+
 }  // namespace
 
 bool BitmaskSplitter::Handles(const SplitRules& rules) {
@@ -32,9 +34,8 @@ bool BitmaskSplitter::Handles(const SplitRules& rules) {
     for (const std::string& delimiter : rules.delimiters) {
         if (delimiter.size() != 1) return false;
         const auto byte = static_cast<unsigned char>(delimiter[0]);
-        // In GBK, bytes from 0x40 up can be the second half of a character.
-        if (rules.encoding == Encoding::Gbk && byte >= 0x40) return false;
         if (rules.encoding == Encoding::Utf8 && byte >= 0x80) return false;
+        if (rules.encoding == Encoding::Gbk && IsGbkLead(byte)) return false;
     }
     return !rules.eol || rules.eol->size() == 1;
 }
@@ -49,6 +50,9 @@ BitmaskSplitter::BitmaskSplitter(const SplitRules& rules)
         isDelimiter_[byte] = true;
     }
     if (rules.eol) eol_ = static_cast<unsigned char>((*rules.eol)[0]);
+    secondBytesPossible_ = rules.encoding == Encoding::Gbk &&
+                           std::any_of(delimiterBytes_.begin(), delimiterBytes_.end(),
+                                       [](unsigned char b) { return b >= 0x40; });
     variableOfToken_.fill(-1);
     for (int index = 0; index < plan_.TokenCount(); ++index) {
         variableOfToken_[static_cast<std::size_t>(plan_.TokenOfVariable(index))] = index;
@@ -60,6 +64,7 @@ void BitmaskSplitter::BuildMasks(const unsigned char* data, std::size_t size) {
     if (delimiterMask_.size() < words) {
         delimiterMask_.resize(words);
         lineFeedMask_.resize(words);
+        if (secondBytesPossible_) leadMask_.resize(words);
     }
     std::size_t word = 0;
 #if defined(__SSE2__)
@@ -69,11 +74,15 @@ void BitmaskSplitter::BuildMasks(const unsigned char* data, std::size_t size) {
             values[i] = _mm_set1_epi8(static_cast<char>(delimiterBytes_[i]));
         }
         const __m128i lineFeed = _mm_set1_epi8('\n');
+        // Signed, the lead bytes 0x81-0xFE are -127..-2.
+        const __m128i belowLead = _mm_set1_epi8(-128);
+        const __m128i aboveLead = _mm_set1_epi8(-1);
         const std::size_t count = delimiterBytes_.size();
         for (; (word + 1) * 64 <= size; ++word) {
             const unsigned char* block = data + word * 64;
             std::uint64_t delimiters = 0;
             std::uint64_t lineFeeds = 0;
+            std::uint64_t leads = 0;
             for (int part = 0; part < 4; ++part) {
                 const __m128i chunk =
                     _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + part * 16));
@@ -81,9 +90,17 @@ void BitmaskSplitter::BuildMasks(const unsigned char* data, std::size_t size) {
                 lineFeeds |= static_cast<std::uint64_t>(static_cast<std::uint32_t>(
                                  _mm_movemask_epi8(_mm_cmpeq_epi8(chunk, lineFeed))))
                              << (part * 16);
+                if (secondBytesPossible_) {
+                    const __m128i lead = _mm_and_si128(_mm_cmpgt_epi8(chunk, belowLead),
+                                                       _mm_cmplt_epi8(chunk, aboveLead));
+                    leads |= static_cast<std::uint64_t>(
+                                 static_cast<std::uint32_t>(_mm_movemask_epi8(lead)))
+                             << (part * 16);
+                }
             }
             delimiterMask_[word] = delimiters;
             lineFeedMask_[word] = lineFeeds;
+            if (secondBytesPossible_) leadMask_[word] = leads;
         }
     }
 #endif
@@ -92,12 +109,46 @@ void BitmaskSplitter::BuildMasks(const unsigned char* data, std::size_t size) {
         const std::size_t end = std::min(begin + 64, size);
         std::uint64_t delimiters = 0;
         std::uint64_t lineFeeds = 0;
+        std::uint64_t leads = 0;
         for (std::size_t i = begin; i < end; ++i) {
             delimiters |= static_cast<std::uint64_t>(isDelimiter_[data[i]]) << (i - begin);
             lineFeeds |= static_cast<std::uint64_t>(data[i] == '\n') << (i - begin);
+            leads |= static_cast<std::uint64_t>(IsGbkLead(data[i])) << (i - begin);
         }
         delimiterMask_[word] = delimiters;
         lineFeedMask_[word] = lineFeeds;
+        if (secondBytesPossible_) leadMask_[word] = leads;
+    }
+    if (secondBytesPossible_) DropSecondBytes(words);
+}
+
+// A run of lead-range bytes (0x81-0xFE) always starts a character (the byte
+// before it cannot lead one), and its bytes pair up from there; so the byte
+// after a run of odd length is the second byte of a character. The data
+// starts at a line start, a character start. Odd-length runs are found with
+// carries, 64 bytes at a time:  adding a run's start bit to the run carries
+// out just past its end; starting from even and odd positions separately
+// tells odd lengths from even ones.
+void BitmaskSplitter::DropSecondBytes(std::size_t words) {
+    constexpr std::uint64_t kEvenBits = 0x5555555555555555ull;
+    std::uint64_t carryOdd = 0;  // the previous word ended inside an odd-length run
+    for (std::size_t word = 0; word < words; ++word) {
+        const std::uint64_t leads = leadMask_[word];
+        const std::uint64_t starts = leads & ~(leads << 1);
+        // A run continuing from the last word with odd length so far starts
+        // again at bit 0, which then counts as an odd position.
+        const std::uint64_t evenStartMask = kEvenBits ^ carryOdd;
+        const std::uint64_t evenStarts = starts & evenStartMask;
+        const std::uint64_t oddStarts = starts & ~evenStartMask;
+        const std::uint64_t evenCarries = leads + evenStarts;
+        std::uint64_t oddCarries = 0;
+        const bool overflow = __builtin_add_overflow(leads, oddStarts, &oddCarries);
+        oddCarries |= carryOdd;
+        carryOdd = overflow ? 1 : 0;
+        const std::uint64_t evenCarryEnds = evenCarries & ~leads;
+        const std::uint64_t oddCarryEnds = oddCarries & ~leads;
+        const std::uint64_t oddEnds = (evenCarryEnds & ~kEvenBits) | (oddCarryEnds & kEvenBits);
+        delimiterMask_[word] &= ~oddEnds;
     }
 }
 

@@ -22,8 +22,8 @@ struct Slice {
 // line costs a few bit scans instead of a walk over its bytes.
 class BitmaskSplitter {
   public:
-    // Byte-wide encodings (UTF-8, or GBK with every delimiter below 0x40),
-    // single-byte delimiters, and no end-of-line character or a single-byte one.
+    // Byte-wide encodings (UTF-8, GBK), single-byte delimiters, and no
+    // end-of-line character or a single-byte one.
     static bool Handles(const SplitRules& rules);
 
     explicit BitmaskSplitter(const SplitRules& rules);
@@ -43,18 +43,23 @@ class BitmaskSplitter {
 
   private:
     void BuildMasks(const unsigned char* data, std::size_t size);
+    void DropSecondBytes(std::size_t words);
     static std::size_t NextSet(const std::uint64_t* words, std::size_t from, std::size_t limit);
     static std::size_t NextClear(const std::uint64_t* words, std::size_t from, std::size_t limit);
 
     std::array<bool, 256> isDelimiter_{};
     std::vector<unsigned char> delimiterBytes_;
     int eol_ = -1;
+    // GBK with a delimiter byte that can also be the second byte of a
+    // double-byte character: such hits are taken out of the delimiter mask.
+    bool secondBytesPossible_ = false;
     TokenPlan plan_;
     int variableCount_;
     int highest_;
     std::array<int, kMaxTokenNumber + 2> variableOfToken_{};
     std::vector<std::uint64_t> delimiterMask_;
     std::vector<std::uint64_t> lineFeedMask_;
+    std::vector<std::uint64_t> leadMask_;  // bytes 0x81-0xFE, for GBK only
 };
 
 inline std::size_t BitmaskSplitter::NextSet(const std::uint64_t* words, std::size_t from,

@@ -120,6 +120,24 @@ TEST(Encodings, GbkSecondBytesNeverSplit) {
     EXPECT_EQ(Split(letter, Cp936("腀@x\r\n")), Lines{"x"});  // 腀 is C4 40
 }
 
+TEST(Encodings, GbkRunsAcrossLongLines) {
+    // Runs of double-byte characters of every parity, placed across the
+    // 64-byte steps the fast splitter works in.
+    const SplitRules pipe = Rules("tokens=1-3 delims=|", Encoding::Gbk);
+    std::string file;
+    Lines expected;
+    for (int prefix = 0; prefix < 140; prefix += 3) {
+        for (int count = 1; count <= 4; ++count) {
+            std::string run;
+            for (int i = 0; i < count; ++i) run += Cp936(i % 2 ? "亅" : "甲");
+            const std::string head(static_cast<std::size_t>(prefix), 'a');
+            file += head + run + "|" + run + "||x\r\n";
+            expected.push_back(head + run + "|" + run + "|x");
+        }
+    }
+    EXPECT_EQ(Split(pipe, file), expected);
+}
+
 TEST(Encodings, FullWidthCommaInGbkAndUtf8) {
     const SplitRules gbk = Rules("tokens=2 delims=，", Encoding::Gbk);
     EXPECT_EQ(Split(gbk, Cp936("甲，乙，丙\r\n，，丁\r\n")), (Lines{Cp936("乙"), "-"}));
