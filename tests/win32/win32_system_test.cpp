@@ -8,11 +8,13 @@
 #include "extraction/extraction_request.h"
 #include "extraction/request_validation.h"
 #include "extraction/script_file.h"
+#include "platform/win32/file_dialog.h"
 #include "platform/win32/utf.h"
 #include "platform/win32/win32_system.h"
 #include "processwatch/process_query.h"
 #include "tests/fake_runtime.h"
 #include "tests/win32/win_test_support.h"
+#include "ui/file_choosing.h"
 
 namespace morvane {
 namespace {
@@ -317,6 +319,12 @@ TEST(ShellStart, AFailedStartGivesTheReason) {
     std::string reason;
     EXPECT_FALSE(system.ShellStart("c:\\no-such-folder\\1.bat", reason));
     EXPECT_FALSE(reason.empty());
+}
+
+TEST(FileDialog, TheFilterBecomesTheDialogsPairs) {
+    const std::wstring pairs = win32::DialogFilter(kFileFilter);
+    EXPECT_EQ(pairs, std::wstring(L"文本文档(*.txt)\0*.txt\0逗号分隔值文件(*.CSV)\0*.CSV\0\0", 40));
+    EXPECT_EQ(win32::DialogFilter(""), std::wstring(1, L'\0'));
 }
 
 TEST(SingleInstance, TheSecondClaimSeesTheFirst) {
