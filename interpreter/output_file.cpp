@@ -23,7 +23,8 @@ bool OutputFile::Fail(const std::string& what, int error) {
 }
 
 bool OutputFile::Open() {
-    const int flags = O_WRONLY | O_APPEND | O_CLOEXEC;
+    // Non-blocking, so a pipe nobody reads fails at once instead of hanging.
+    const int flags = O_WRONLY | O_APPEND | O_CLOEXEC | O_NONBLOCK | O_NOCTTY;
     // Telling apart "created here" from "was there" needs the exclusive create;
     // the retries cover a file that appears or vanishes in between.
     for (int attempt = 0; attempt < 8; ++attempt) {
@@ -45,6 +46,8 @@ bool OutputFile::Open() {
     }
     if (!owned_.Valid()) return Fail("cannot open the output file \"" + path_ + "\"", ENOENT);
     fd_ = owned_.Get();
+    const int current = ::fcntl(fd_, F_GETFL);
+    if (current >= 0) ::fcntl(fd_, F_SETFL, current & ~O_NONBLOCK);
     if (created_ && mode_ == Redirect::Append) return Append(byteOrderMark_);
     return true;
 }

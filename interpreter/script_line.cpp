@@ -133,6 +133,11 @@ std::optional<EchoCommand> ParseEcho(std::string_view text, std::string& error) 
 }
 
 ScriptCommand ParseScriptLine(std::string_view line) {
+    // A file name cannot hold a NUL byte; cutting the name there would name
+    // another file.
+    if (line.find('\0') != std::string_view::npos) {
+        return LineError{"the line holds a NUL character"};
+    }
     const std::string_view command = DropLeadingBlanksAndAts(line);
     if (DropLeadingBlanks(command).empty()) return BlankLine{};
     if (StartsWithWord(command, "for") && command.size() > 3 && IsBlank(command[3])) {

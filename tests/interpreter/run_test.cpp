@@ -85,6 +85,10 @@ TEST_F(RunTest, UnwritableOutputFailsAndLeavesNothing) {
     ASSERT_EQ(run.messages.size(), 1u);
     EXPECT_NE(run.messages[0].find("no such folder"), std::string::npos);
     EXPECT_FALSE(RunScript(MorvaneLine(source_, folder_.Path(), ",", 2)).allRan);
+    // A pipe nobody reads fails at once instead of blocking.
+    const std::string pipe = folder_ / "pipe";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    EXPECT_FALSE(RunScript(MorvaneLine(source_, pipe, ",", 2)).allRan);
     // A device that is always full: the write fails, the loop reports it.
     EXPECT_FALSE(RunScript(MorvaneLine(source_, "/dev/full", ",", 2)).allRan);
 }

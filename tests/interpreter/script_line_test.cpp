@@ -73,6 +73,9 @@ TEST(ScriptLine, SyntaxErrors) {
     EXPECT_TRUE(IsError(R"(for /f "tokens=2" %%a in (/a.txt) do @echo %%a>>)"));
     EXPECT_TRUE(IsError(R"(for /f "tokens=2" %%a in (/a.txt) @echo %%a)"));
     EXPECT_TRUE(IsError(R"(for /f "tokens=2" %%a in /a.txt do @echo %%a)"));
+    using namespace std::string_view_literals;
+    EXPECT_TRUE(IsError("for /f %%a in (/a.txt\0.csv) do echo %%a>>/b"sv));
+    EXPECT_TRUE(IsError("echo x>>/b\0c"sv));
 }
 
 TEST(ScriptLine, OnlyEchoRuns) {
