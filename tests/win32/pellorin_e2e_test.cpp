@@ -7,6 +7,10 @@
 
 #include <vector>
 
+#include "platform/win32/windows_inc.h"
+
+#include <commctrl.h>
+
 #include "platform/win32/control_ids.h"
 #include "platform/win32/utf.h"
 #include "platform/win32/win32_system.h"
@@ -14,6 +18,7 @@
 #include "tests/win32/app_driver.h"
 #include "tests/win32/screenshot.h"
 #include "tests/win32/win_test_support.h"
+#include "ui/layout.h"
 
 namespace morvane {
 namespace {
@@ -321,6 +326,109 @@ TEST_F(PellorinTest, TheExampleWindowIsModalAndFreshOnEveryShow) {
         EXPECT_TRUE(WaitFor([&] { return !IsWindow(form2); }, 5000));
         EXPECT_TRUE(WaitFor([&] { return IsWindowEnabled(app.Form1()) != FALSE; }, 3000));
     }
+}
+
+// Every top-level window of the process, visible or not, of one class.
+std::vector<HWND> ProcessWindows(DWORD processId, const wchar_t* className) {
+    struct Found {
+        DWORD processId;
+        const wchar_t* className;
+        std::vector<HWND> windows;
+    } found{processId, className, {}};
+    EnumWindows(
+        [](HWND window, LPARAM data) -> BOOL {
+            auto* f = reinterpret_cast<Found*>(data);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            wchar_t name[64] = {};
+            GetClassNameW(window, name, 64);
+            if (owner == f->processId && std::wstring(name) == f->className)
+                f->windows.push_back(window);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found.windows;
+}
+
+TEST_F(PellorinTest, TheMainWindowIsBuiltFromItsLayoutTable) {
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    auto pixels = [&](int twips) { return MulDiv(twips, dpi, 1440); };
+
+    EXPECT_EQ(wintest::WindowText(app.Form1()), "Morvane");
+    RECT client;
+    GetClientRect(app.Form1(), &client);
+    EXPECT_EQ(client.right, pixels(7110));
+    EXPECT_EQ(client.bottom, pixels(2340));
+    EXPECT_FALSE(GetWindowLongW(app.Form1(), GWL_STYLE) & WS_THICKFRAME);  // fixed size
+
+    int tooltips = 0;
+    for (const ControlSpec& spec : Form1Layout().controls) {
+        if (spec.kind == ControlKind::Timer || spec.kind == ControlKind::FileDialog) continue;
+        HWND control = app.Window(spec.name);
+        ASSERT_NE(control, nullptr) << static_cast<int>(spec.name);
+        RECT rect;
+        GetWindowRect(control, &rect);
+        MapWindowPoints(nullptr, app.Form1(), reinterpret_cast<POINT*>(&rect), 2);
+        EXPECT_EQ(rect.left, pixels(spec.left)) << static_cast<int>(spec.name);
+        EXPECT_EQ(rect.top, pixels(spec.top)) << static_cast<int>(spec.name);
+        EXPECT_EQ(rect.right - rect.left, pixels(spec.width)) << static_cast<int>(spec.name);
+        EXPECT_EQ(rect.bottom - rect.top, pixels(spec.height)) << static_cast<int>(spec.name);
+        EXPECT_EQ(IsWindowVisible(control) != FALSE, !spec.hidden) << static_cast<int>(spec.name);
+        EXPECT_EQ(wintest::WindowText(control), spec.text) << static_cast<int>(spec.name);
+        const LONG style = GetWindowLongW(control, GWL_STYLE);
+        if (spec.kind == ControlKind::TextBox && spec.maxLength > 0) {
+            EXPECT_EQ(SendMessageW(control, EM_GETLIMITTEXT, 0, 0), spec.maxLength);
+        }
+        if (spec.kind == ControlKind::Button) {
+            EXPECT_EQ((style & 0xF) == BS_DEFPUSHBUTTON, spec.isDefault)
+                << static_cast<int>(spec.name);
+        }
+        if (spec.tooltip[0] != '\0') ++tooltips;
+    }
+    // One tooltip window holding a tool for each control that has a tooltip.
+    int tools = 0;
+    for (HWND tip : ProcessWindows(app.ProcessId(), L"tooltips_class32")) {
+        if (GetWindow(tip, GW_OWNER) == app.Form1())
+            tools += static_cast<int>(SendMessageW(tip, TTM_GETTOOLCOUNT, 0, 0));
+    }
+    EXPECT_EQ(tools, tooltips);
+    EXPECT_EQ(tooltips, 5);
+}
+
+// Cursor handles belong to each process under Wine, so the program's own
+// pointers are told apart by comparing them with the one it shows at rest.
+TEST_F(PellorinTest, ThePointerChangesOverTheWindowWhileRunningAndComesBack) {
+    WriteBytes(folder.File("a.csv"), "1,2\r\n");
+    Fill(folder.File("a.csv"), folder.File("o.txt"), ",", "2");
+    RECT rect;
+    GetWindowRect(app.Window(Label7), &rect);
+    auto pointerOverLabel7 = [&] {
+        // A move each time, so that the window is asked for its pointer.
+        static int jiggle = 0;
+        SetCursorPos(rect.left + 5 + (++jiggle % 2), rect.top + 5);
+        Sleep(100);
+        CURSORINFO info{};
+        info.cbSize = sizeof info;
+        GetCursorInfo(&info);
+        return info.hCursor;
+    };
+    HCURSOR atRest = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (atRest = pointerOverLabel7()) != nullptr; }, 3000));
+    EXPECT_EQ(pointerOverLabel7(), atRest);
+    app.Click(Command3);
+    ASSERT_TRUE(WaitFor([&] { return !app.Enabled(Command3); }, 5000));
+    wintest::HeldInterpreter held;  // keeps the run open
+    HCURSOR busy = nullptr;
+    EXPECT_TRUE(WaitFor([&] { return (busy = pointerOverLabel7()) != atRest; }, 3000));
+    EXPECT_NE(busy, nullptr);
+    held.Release();
+    std::optional<Notice> notice = app.WaitForNotice(10000);
+    ASSERT_TRUE(notice.has_value());
+    App::CloseNotice(*notice);
+    ASSERT_TRUE(app.WaitIdle());
+    EXPECT_TRUE(WaitFor([&] { return pointerOverLabel7() == atRest; }, 3000));
 }
 
 // The Open and Save dialogs: the common file dialog, its file name box
