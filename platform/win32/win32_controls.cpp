@@ -110,10 +110,8 @@ LRESULT Win32Controls::Handle(HWND window, UINT message, WPARAM wParam, LPARAM l
             // Enter in any box presses the Start button.
             return MAKELRESULT(ControlId(Control::Command3), DC_HASDEFID);
         case WM_COMMAND:
-            if (HIWORD(wParam) == BN_CLICKED && lParam != 0) Clicked(LOWORD(wParam));
-            if (HIWORD(wParam) == BN_CLICKED && lParam == 0 &&
-                LOWORD(wParam) == ControlId(Control::Command3))
-                Clicked(LOWORD(wParam));  // the dialog manager's Enter
+            // Clicks, and the dialog manager's Enter (the default button's id).
+            if (HIWORD(wParam) == BN_CLICKED) Clicked(LOWORD(wParam));
             return 0;
         case WM_TIMER:
             if (wParam == kTimer1 && handlers_) handlers_->Timer1_Timer();
