@@ -9,8 +9,8 @@ cd "$(dirname "$0")"
 packages=(
     cmake ninja-build g++ clang libgtest-dev
     qt6-base-dev qt6-translations-l10n libgl-dev fonts-arphic-uming fonts-arphic-ukai
-    xvfb xauth xdotool imagemagick mawk
-    wine64 g++-mingw-w64-x86-64 g++-mingw-w64-i686 binutils-mingw-w64 mingw-w64-tools
+    xvfb xauth xdotool imagemagick mawk locales
+    wine64 fonts-wine g++-mingw-w64-x86-64 g++-mingw-w64-i686 binutils-mingw-w64 mingw-w64-tools
 )
 
 install_missing() {

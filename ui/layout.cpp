@@ -49,7 +49,7 @@ constexpr ControlSpec kForm2Controls[] = {
     {Text2,    K::TextBox, "C:\\321.txt提取.txt",   1320, 3360, 4335, 285,  1, kNone},
     {Shape1,   K::Shape,   "",                        0,    0, 6285, 5400, -1, kNone},
     {Label9,   K::Label,   "本程序目前仅支持TXT和CSV两种格式的文件", 120, 4200, 5775, 375, 14, kKaiTi1425, kRed},
-    {Label8,   K::Label,   "Morvane 工作室",       5040, 5040, 1215, 255, 13, kNone},
+    {Label8,   K::Label,   "Morvane 出品",         5040, 5040, 1215, 255, 13, kNone},
     {Label6,   K::Label,   "我们面要提取全部的姓名：", 120, 1440, 2655, 255, 11, kSimSun105},
     {Label5,   K::Label,   "假设123.txt在C盘根目录下,文本内容是：", 120, 120, 3975, 255, 10, kSimSun105},
     {Label1,   K::Label,   "源文件路径：",          120, 2910, 1335, 255,  8, kSimSun105},

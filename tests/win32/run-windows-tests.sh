@@ -181,8 +181,8 @@ if [ -f "$exe" ]; then
         has_all "$inspect/strings-utf16.txt" StringFileInfo 080404B0 VarFileInfo Translation CompanyName \
             ProductName FileDescription Comments Morvane InternalName Pellorin OriginalFilename \
             Pellorin.exe FileVersion ProductVersion 1.00 &&
-            # "Morvane 工作室" in UTF-16LE (strings cannot show its CJK part)
-            LC_ALL=C grep -qaP 'M\x00o\x00r\x00v\x00a\x00n\x00e\x00 \x00\xe5\x5d\x5c\x4f\xa4\x5b' "$exe"
+            # "Morvane 出品" in UTF-16LE (strings cannot show its CJK part)
+            LC_ALL=C grep -qaP 'M\x00o\x00r\x00v\x00a\x00n\x00e\x00 \x00\xfa\x51\xc1\x54' "$exe"
     }
     check "version strings" version_strings
     check "manifest" has_all "$inspect/strings.txt" Microsoft.Windows.Common-Controls 6595b64144ccf1df \
