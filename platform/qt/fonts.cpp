@@ -22,12 +22,12 @@ void InstallFontSubstitutions() {
 
 QFont DefaultWindowFont() { return MakeFont(kSimSunFace, kDefaultPoints); }
 
-QFont FontFor(const FontSpec& spec) {
-    switch (spec.face) {
+QFont FontFor(const FontSpec& font) {
+    switch (font.face) {
         case FontFace::SimSun:
-            return MakeFont(kSimSunFace, spec.points);
+            return MakeFont(kSimSunFace, font.points);
         case FontFace::KaiTi:
-            return MakeFont(kKaiTiFace, spec.points);
+            return MakeFont(kKaiTiFace, font.points);
         case FontFace::Default:
             break;
     }

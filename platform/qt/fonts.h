@@ -18,7 +18,7 @@ void InstallFontSubstitutions();
 // Simplified Chinese Windows gives dialog text.
 QFont DefaultWindowFont();
 
-// The font of a control: `spec`'s face and size, or the default.
-QFont FontFor(const FontSpec& spec);
+// The font of a control: the face and size `font` names, or the default.
+QFont FontFor(const FontSpec& font);
 
 }  // namespace morvane::qt

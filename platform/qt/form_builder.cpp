@@ -22,39 +22,39 @@ void SetTextColor(QWidget& widget, QPalette::ColorRole role, std::uint32_t rgb) 
     widget.setPalette(palette);
 }
 
-QWidget* MakeTextBox(const ControlSpec& spec, QWidget& window) {
-    auto* box = new QLineEdit(QString::fromUtf8(spec.text), &window);
-    if (spec.maxLength > 0) box->setMaxLength(spec.maxLength);
-    if (spec.color != kBlack) SetTextColor(*box, QPalette::Text, spec.color);
+QWidget* MakeTextBox(const ControlSpec& entry, QWidget& window) {
+    auto* box = new QLineEdit(QString::fromUtf8(entry.text), &window);
+    if (entry.maxLength > 0) box->setMaxLength(entry.maxLength);
+    if (entry.color != kBlack) SetTextColor(*box, QPalette::Text, entry.color);
     return box;
 }
 
-QWidget* MakeMultiLineTextBox(const ControlSpec& spec, QWidget& window) {
+QWidget* MakeMultiLineTextBox(const ControlSpec& entry, QWidget& window) {
     auto* box = new QPlainTextEdit(&window);
     // The layouts end lines with CR LF; the box keeps lines, not line ends.
-    box->setPlainText(QString::fromUtf8(spec.text).remove(QLatin1Char('\r')));
+    box->setPlainText(QString::fromUtf8(entry.text).remove(QLatin1Char('\r')));
     box->setTabChangesFocus(true);
     box->setLineWrapMode(QPlainTextEdit::NoWrap);
     // The layout's boxes have no scroll bars; the text scrolls with the caret.
     box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     box->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    if (spec.color != kBlack) SetTextColor(*box, QPalette::Text, spec.color);
+    if (entry.color != kBlack) SetTextColor(*box, QPalette::Text, entry.color);
     return box;
 }
 
-QWidget* MakeButton(const ControlSpec& spec, QWidget& window) {
-    auto* button = new QPushButton(QString::fromUtf8(spec.text), &window);
+QWidget* MakeButton(const ControlSpec& entry, QWidget& window) {
+    auto* button = new QPushButton(QString::fromUtf8(entry.text), &window);
     // Enter on a focused button presses it, as on Windows.
     button->setAutoDefault(true);
-    button->setDefault(spec.isDefault);
+    button->setDefault(entry.isDefault);
     return button;
 }
 
-QWidget* MakeLabel(const ControlSpec& spec, QWidget& window) {
-    auto* label = new QLabel(QString::fromUtf8(spec.text), &window);
+QWidget* MakeLabel(const ControlSpec& entry, QWidget& window) {
+    auto* label = new QLabel(QString::fromUtf8(entry.text), &window);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     label->setTextFormat(Qt::PlainText);
-    if (spec.color != kBlack) SetTextColor(*label, QPalette::WindowText, spec.color);
+    if (entry.color != kBlack) SetTextColor(*label, QPalette::WindowText, entry.color);
     return label;
 }
 
@@ -67,16 +67,16 @@ QWidget* MakeShape(QWidget& window) {
     return frame;
 }
 
-QWidget* MakeWidget(const ControlSpec& spec, QWidget& window) {
-    switch (spec.kind) {
+QWidget* MakeWidget(const ControlSpec& entry, QWidget& window) {
+    switch (entry.kind) {
         case ControlKind::TextBox:
-            return MakeTextBox(spec, window);
+            return MakeTextBox(entry, window);
         case ControlKind::MultiLineTextBox:
-            return MakeMultiLineTextBox(spec, window);
+            return MakeMultiLineTextBox(entry, window);
         case ControlKind::Button:
-            return MakeButton(spec, window);
+            return MakeButton(entry, window);
         case ControlKind::Label:
-            return MakeLabel(spec, window);
+            return MakeLabel(entry, window);
         case ControlKind::Shape:
             return MakeShape(window);
         case ControlKind::Timer:
@@ -90,9 +90,9 @@ QWidget* MakeWidget(const ControlSpec& spec, QWidget& window) {
 
 int ToPixels(int twips) { return (twips + kTwipsPerPixel / 2) / kTwipsPerPixel; }
 
-QRect PixelRect(const ControlSpec& spec) {
-    return QRect(ToPixels(spec.left), ToPixels(spec.top), ToPixels(spec.width),
-                 ToPixels(spec.height));
+QRect PixelRect(const ControlSpec& entry) {
+    return QRect(ToPixels(entry.left), ToPixels(entry.top), ToPixels(entry.width),
+                 ToPixels(entry.height));
 }
 
 ControlWidgets BuildControls(const FormSpec& form, QWidget& window) {
@@ -100,14 +100,14 @@ ControlWidgets BuildControls(const FormSpec& form, QWidget& window) {
     window.setFont(DefaultWindowFont());
 
     ControlWidgets widgets;
-    for (const ControlSpec& spec : form.controls) {
-        QWidget* widget = MakeWidget(spec, window);
+    for (const ControlSpec& entry : form.controls) {
+        QWidget* widget = MakeWidget(entry, window);
         if (widget == nullptr) continue;
-        widget->setGeometry(PixelRect(spec));
-        if (spec.font.face != FontFace::Default) widget->setFont(FontFor(spec.font));
-        if (spec.tooltip[0] != '\0') widget->setToolTip(QString::fromUtf8(spec.tooltip));
-        if (spec.hidden) widget->hide();
-        widgets[spec.name] = widget;
+        widget->setGeometry(PixelRect(entry));
+        if (entry.font.face != FontFace::Default) widget->setFont(FontFor(entry.font));
+        if (entry.tooltip[0] != '\0') widget->setToolTip(QString::fromUtf8(entry.tooltip));
+        if (entry.hidden) widget->hide();
+        widgets[entry.name] = widget;
     }
     // The shape is a backdrop: everything else is drawn over it.
     if (auto shape = widgets.find(Control::Shape1); shape != widgets.end()) shape->second->lower();

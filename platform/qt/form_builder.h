@@ -11,7 +11,7 @@ namespace morvane::qt {
 
 // Twips to pixels at 15 twips per pixel (96 dots per inch).
 int ToPixels(int twips);
-QRect PixelRect(const ControlSpec& spec);
+QRect PixelRect(const ControlSpec& entry);
 
 // The widgets of one window by control name. Timers and the file-dialog
 // control have no widget.

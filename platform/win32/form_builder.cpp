@@ -26,8 +26,8 @@ struct WindowKind {
 // The Win32 class and styles of a layout control; nothing for the controls
 // that are not windows (the shape is painted by its window, the timer and
 // the dialog control have no area).
-std::optional<WindowKind> KindOf(const ControlSpec& spec) {
-    switch (spec.kind) {
+std::optional<WindowKind> KindOf(const ControlSpec& entry) {
+    switch (entry.kind) {
         case ControlKind::TextBox:
             return WindowKind{WC_EDITW, WS_TABSTOP | ES_LEFT | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE};
         case ControlKind::MultiLineTextBox:
@@ -36,7 +36,7 @@ std::optional<WindowKind> KindOf(const ControlSpec& spec) {
         case ControlKind::Button:
             return WindowKind{WC_BUTTONW,
                               static_cast<DWORD>(
-                                  WS_TABSTOP | (spec.isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON)),
+                                  WS_TABSTOP | (entry.isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON)),
                               0};
         case ControlKind::Label:
             return WindowKind{WC_STATICW, SS_LEFT | SS_NOPREFIX, 0};
@@ -92,7 +92,7 @@ void BuiltForm::Build(HWND parent, const FormSpec& form, int dpi) {
 
     // Creation order is the dialog manager's tab order.
     std::vector<const ControlSpec*> order;
-    for (const ControlSpec& spec : form.controls) order.push_back(&spec);
+    for (const ControlSpec& entry : form.controls) order.push_back(&entry);
     std::stable_sort(order.begin(), order.end(), [](const ControlSpec* a, const ControlSpec* b) {
         const int ka = a->tabIndex < 0 ? 1 << 30 : a->tabIndex;
         const int kb = b->tabIndex < 0 ? 1 << 30 : b->tabIndex;
@@ -101,12 +101,12 @@ void BuiltForm::Build(HWND parent, const FormSpec& form, int dpi) {
 
     // One font object per distinct face and size.
     std::vector<std::pair<FontSpec, HFONT>> fontsBySpec;
-    auto fontFor = [&](const FontSpec& spec) {
+    auto fontFor = [&](const FontSpec& wanted) {
         for (const auto& [known, font] : fontsBySpec) {
-            if (SameFont(known, spec)) return font;
+            if (SameFont(known, wanted)) return font;
         }
-        fonts_.push_back(CreateLayoutFont(spec, dpi));
-        fontsBySpec.emplace_back(spec, fonts_.back().get());
+        fonts_.push_back(CreateLayoutFont(wanted, dpi));
+        fontsBySpec.emplace_back(wanted, fonts_.back().get());
         return fonts_.back().get();
     };
 
@@ -117,33 +117,33 @@ void BuiltForm::Build(HWND parent, const FormSpec& form, int dpi) {
     if (tooltip_)
         SendMessageW(tooltip_.get(), WM_SETFONT, reinterpret_cast<WPARAM>(fontFor({})), FALSE);
 
-    for (const ControlSpec* spec : order) {
-        const std::optional<WindowKind> kind = KindOf(*spec);
+    for (const ControlSpec* entry : order) {
+        const std::optional<WindowKind> kind = KindOf(*entry);
         if (!kind) continue;
         // Siblings clip each other: the labels reach under the boxes beside them.
         const DWORD style =
-            WS_CHILD | WS_CLIPSIBLINGS | kind->style | (spec->hidden ? 0 : WS_VISIBLE);
-        const std::wstring text = Utf8ToWide(spec->text);
+            WS_CHILD | WS_CLIPSIBLINGS | kind->style | (entry->hidden ? 0 : WS_VISIBLE);
+        const std::wstring text = Utf8ToWide(entry->text);
         HWND control = CreateWindowExW(
-            kind->exStyle, kind->className, text.c_str(), style, TwipsToPixels(spec->left, dpi),
-            TwipsToPixels(spec->top, dpi), TwipsToPixels(spec->width, dpi),
-            TwipsToPixels(spec->height, dpi), parent,
-            reinterpret_cast<HMENU>(static_cast<INT_PTR>(ControlId(spec->name))), instance,
+            kind->exStyle, kind->className, text.c_str(), style, TwipsToPixels(entry->left, dpi),
+            TwipsToPixels(entry->top, dpi), TwipsToPixels(entry->width, dpi),
+            TwipsToPixels(entry->height, dpi), parent,
+            reinterpret_cast<HMENU>(static_cast<INT_PTR>(ControlId(entry->name))), instance,
             nullptr);
         if (!control) continue;
-        controls_[spec->name] = control;
-        if (spec->kind == ControlKind::Label) {
+        controls_[entry->name] = control;
+        if (entry->kind == ControlKind::Label) {
             // Labels lie beneath every other control, as text drawn on the
             // window itself would.
             SetWindowPos(control, HWND_BOTTOM, 0, 0, 0, 0,
                          SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         }
-        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(fontFor(spec->font)), FALSE);
-        if (spec->maxLength > 0) SendMessageW(control, EM_LIMITTEXT, spec->maxLength, 0);
-        if (spec->color != kBlack) colours_[control] = ToColorRef(spec->color);
-        if (!firstTabStop_ && !spec->hidden && (kind->style & WS_TABSTOP)) firstTabStop_ = control;
-        if (tooltip_ && spec->tooltip[0] != '\0') {
-            std::wstring tip = Utf8ToWide(spec->tooltip);
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(fontFor(entry->font)), FALSE);
+        if (entry->maxLength > 0) SendMessageW(control, EM_LIMITTEXT, entry->maxLength, 0);
+        if (entry->color != kBlack) colours_[control] = ToColorRef(entry->color);
+        if (!firstTabStop_ && !entry->hidden && (kind->style & WS_TABSTOP)) firstTabStop_ = control;
+        if (tooltip_ && entry->tooltip[0] != '\0') {
+            std::wstring tip = Utf8ToWide(entry->tooltip);
             TOOLINFOW info{};
             info.cbSize = sizeof info;
             info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;

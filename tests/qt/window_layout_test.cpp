@@ -36,32 +36,32 @@ QString WidgetText(QWidget& widget) {
 // Every control of `form` has a widget of the right kind, place, size, text,
 // font, colour, tooltip, visibility and maximum length.
 void ExpectMatchesLayout(const FormSpec& form, const std::function<QWidget*(Control)>& widgetOf) {
-    for (const ControlSpec& spec : form.controls) {
-        QWidget* widget = widgetOf(spec.name);
-        const std::string name = std::to_string(static_cast<int>(spec.name));
-        if (spec.kind == ControlKind::Timer || spec.kind == ControlKind::FileDialog) {
+    for (const ControlSpec& entry : form.controls) {
+        QWidget* widget = widgetOf(entry.name);
+        const std::string name = std::to_string(static_cast<int>(entry.name));
+        if (entry.kind == ControlKind::Timer || entry.kind == ControlKind::FileDialog) {
             EXPECT_EQ(widget, nullptr) << name;
             continue;
         }
         ASSERT_NE(widget, nullptr) << name;
         SCOPED_TRACE(WidgetText(*widget).toStdString() + " #" + name);
         EXPECT_EQ(widget->geometry(),
-                  QRect(spec.left / 15, spec.top / 15, spec.width / 15, spec.height / 15));
-        EXPECT_EQ(widget->isHidden(), spec.hidden);
-        EXPECT_EQ(widget->toolTip().toStdString(), spec.tooltip);
+                  QRect(entry.left / 15, entry.top / 15, entry.width / 15, entry.height / 15));
+        EXPECT_EQ(widget->isHidden(), entry.hidden);
+        EXPECT_EQ(widget->toolTip().toStdString(), entry.tooltip);
 
-        std::string expectedText = spec.text;
-        if (spec.kind == ControlKind::MultiLineTextBox)
-            expectedText = QString::fromUtf8(spec.text).remove('\r').toStdString();
-        if (spec.kind != ControlKind::Shape) {
+        std::string expectedText = entry.text;
+        if (entry.kind == ControlKind::MultiLineTextBox)
+            expectedText = QString::fromUtf8(entry.text).remove('\r').toStdString();
+        if (entry.kind != ControlKind::Shape) {
             EXPECT_EQ(WidgetText(*widget).toStdString(), expectedText);
         }
 
-        switch (spec.kind) {
+        switch (entry.kind) {
             case ControlKind::TextBox: {
                 auto* box = qobject_cast<QLineEdit*>(widget);
                 ASSERT_NE(box, nullptr);
-                EXPECT_EQ(box->maxLength(), spec.maxLength > 0 ? spec.maxLength : 32767);
+                EXPECT_EQ(box->maxLength(), entry.maxLength > 0 ? entry.maxLength : 32767);
                 break;
             }
             case ControlKind::MultiLineTextBox:
@@ -69,12 +69,12 @@ void ExpectMatchesLayout(const FormSpec& form, const std::function<QWidget*(Cont
                 break;
             case ControlKind::Button:
                 ASSERT_NE(qobject_cast<QPushButton*>(widget), nullptr);
-                EXPECT_EQ(qobject_cast<QPushButton*>(widget)->isDefault(), spec.isDefault);
+                EXPECT_EQ(qobject_cast<QPushButton*>(widget)->isDefault(), entry.isDefault);
                 break;
             case ControlKind::Label: {
                 ASSERT_NE(qobject_cast<QLabel*>(widget), nullptr);
-                const QColor expected = spec.color == kRed ? QColor(255, 0, 0) : QColor();
-                if (spec.color == kRed)
+                const QColor expected = entry.color == kRed ? QColor(255, 0, 0) : QColor();
+                if (entry.color == kRed)
                     EXPECT_EQ(widget->palette().color(QPalette::WindowText), expected);
                 else
                     EXPECT_NE(widget->palette().color(QPalette::WindowText), QColor(255, 0, 0));
@@ -86,15 +86,15 @@ void ExpectMatchesLayout(const FormSpec& form, const std::function<QWidget*(Cont
 
         const QFont font = widget->font();
         const QFontInfo actual(font);
-        switch (spec.font.face) {
+        switch (entry.font.face) {
             case FontFace::SimSun:
                 EXPECT_EQ(font.family(), QString::fromUtf8("宋体"));
-                EXPECT_DOUBLE_EQ(font.pointSizeF(), spec.font.points);
+                EXPECT_DOUBLE_EQ(font.pointSizeF(), entry.font.points);
                 EXPECT_EQ(actual.family(), "AR PL UMing CN");
                 break;
             case FontFace::KaiTi:
                 EXPECT_EQ(font.family(), QString::fromUtf8("楷体_GB2312"));
-                EXPECT_DOUBLE_EQ(font.pointSizeF(), spec.font.points);
+                EXPECT_DOUBLE_EQ(font.pointSizeF(), entry.font.points);
                 EXPECT_EQ(actual.family(), "AR PL UKai CN");
                 break;
             case FontFace::Default:

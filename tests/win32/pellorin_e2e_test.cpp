@@ -364,28 +364,28 @@ TEST_F(PellorinTest, TheMainWindowIsBuiltFromItsLayoutTable) {
     EXPECT_FALSE(GetWindowLongW(app.Form1(), GWL_STYLE) & WS_THICKFRAME);  // fixed size
 
     int tooltips = 0;
-    for (const ControlSpec& spec : Form1Layout().controls) {
-        if (spec.kind == ControlKind::Timer || spec.kind == ControlKind::FileDialog) continue;
-        HWND control = app.Window(spec.name);
-        ASSERT_NE(control, nullptr) << static_cast<int>(spec.name);
+    for (const ControlSpec& entry : Form1Layout().controls) {
+        if (entry.kind == ControlKind::Timer || entry.kind == ControlKind::FileDialog) continue;
+        HWND control = app.Window(entry.name);
+        ASSERT_NE(control, nullptr) << static_cast<int>(entry.name);
         RECT rect;
         GetWindowRect(control, &rect);
         MapWindowPoints(nullptr, app.Form1(), reinterpret_cast<POINT*>(&rect), 2);
-        EXPECT_EQ(rect.left, pixels(spec.left)) << static_cast<int>(spec.name);
-        EXPECT_EQ(rect.top, pixels(spec.top)) << static_cast<int>(spec.name);
-        EXPECT_EQ(rect.right - rect.left, pixels(spec.width)) << static_cast<int>(spec.name);
-        EXPECT_EQ(rect.bottom - rect.top, pixels(spec.height)) << static_cast<int>(spec.name);
-        EXPECT_EQ(IsWindowVisible(control) != FALSE, !spec.hidden) << static_cast<int>(spec.name);
-        EXPECT_EQ(wintest::WindowText(control), spec.text) << static_cast<int>(spec.name);
+        EXPECT_EQ(rect.left, pixels(entry.left)) << static_cast<int>(entry.name);
+        EXPECT_EQ(rect.top, pixels(entry.top)) << static_cast<int>(entry.name);
+        EXPECT_EQ(rect.right - rect.left, pixels(entry.width)) << static_cast<int>(entry.name);
+        EXPECT_EQ(rect.bottom - rect.top, pixels(entry.height)) << static_cast<int>(entry.name);
+        EXPECT_EQ(IsWindowVisible(control) != FALSE, !entry.hidden) << static_cast<int>(entry.name);
+        EXPECT_EQ(wintest::WindowText(control), entry.text) << static_cast<int>(entry.name);
         const LONG style = GetWindowLongW(control, GWL_STYLE);
-        if (spec.kind == ControlKind::TextBox && spec.maxLength > 0) {
-            EXPECT_EQ(SendMessageW(control, EM_GETLIMITTEXT, 0, 0), spec.maxLength);
+        if (entry.kind == ControlKind::TextBox && entry.maxLength > 0) {
+            EXPECT_EQ(SendMessageW(control, EM_GETLIMITTEXT, 0, 0), entry.maxLength);
         }
-        if (spec.kind == ControlKind::Button) {
-            EXPECT_EQ((style & 0xF) == BS_DEFPUSHBUTTON, spec.isDefault)
-                << static_cast<int>(spec.name);
+        if (entry.kind == ControlKind::Button) {
+            EXPECT_EQ((style & 0xF) == BS_DEFPUSHBUTTON, entry.isDefault)
+                << static_cast<int>(entry.name);
         }
-        if (spec.tooltip[0] != '\0') ++tooltips;
+        if (entry.tooltip[0] != '\0') ++tooltips;
     }
     // One tooltip window holding a tool for each control that has a tooltip.
     int tools = 0;
