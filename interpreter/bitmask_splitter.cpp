@@ -26,6 +26,7 @@ inline std::uint64_t Matches16(__m128i chunk, const __m128i* values, std::size_t
 #endif
 
 bool IsGbkLead(unsigned char byte) { return byte >= 0x81 && byte <= 0xFE; }
+bool IsGbkTrail(unsigned char byte) { return byte >= 0x40 && byte <= 0xFE && byte != 0x7F; }
 
 }  // namespace
 
@@ -50,9 +51,14 @@ BitmaskSplitter::BitmaskSplitter(const SplitRules& rules)
         isDelimiter_[byte] = true;
     }
     if (rules.eol) eol_ = static_cast<unsigned char>((*rules.eol)[0]);
-    secondBytesPossible_ = rules.encoding == Encoding::Gbk &&
-                           std::any_of(delimiterBytes_.begin(), delimiterBytes_.end(),
-                                       [](unsigned char b) { return b >= 0x40; });
+    if (rules.encoding == Encoding::Gbk) {
+        for (unsigned char byte : delimiterBytes_) {
+            if (!IsGbkTrail(byte)) continue;
+            secondByteDelimiters_.push_back(byte);
+            isSecondByteDelimiter_[byte] = true;
+        }
+    }
+    secondBytesPossible_ = !secondByteDelimiters_.empty();
     variableOfToken_.fill(-1);
     for (int index = 0; index < plan_.TokenCount(); ++index) {
         variableOfToken_[static_cast<std::size_t>(plan_.TokenOfVariable(index))] = index;
@@ -64,7 +70,10 @@ void BitmaskSplitter::BuildMasks(const unsigned char* data, std::size_t size) {
     if (delimiterMask_.size() < words) {
         delimiterMask_.resize(words);
         lineFeedMask_.resize(words);
-        if (secondBytesPossible_) leadMask_.resize(words);
+        if (secondBytesPossible_) {
+            leadMask_.resize(words);
+            secondByteMask_.resize(words);
+        }
     }
     std::size_t word = 0;
 #if defined(__SSE2__)
@@ -72,6 +81,10 @@ void BitmaskSplitter::BuildMasks(const unsigned char* data, std::size_t size) {
         __m128i values[kVectorDelimiters];
         for (std::size_t i = 0; i < delimiterBytes_.size(); ++i) {
             values[i] = _mm_set1_epi8(static_cast<char>(delimiterBytes_[i]));
+        }
+        __m128i secondValues[kVectorDelimiters];
+        for (std::size_t i = 0; i < secondByteDelimiters_.size(); ++i) {
+            secondValues[i] = _mm_set1_epi8(static_cast<char>(secondByteDelimiters_[i]));
         }
         const __m128i lineFeed = _mm_set1_epi8('\n');
         // Signed, the lead bytes 0x81-0xFE are -127..-2.
@@ -83,6 +96,7 @@ void BitmaskSplitter::BuildMasks(const unsigned char* data, std::size_t size) {
             std::uint64_t delimiters = 0;
             std::uint64_t lineFeeds = 0;
             std::uint64_t leads = 0;
+            std::uint64_t seconds = 0;
             for (int part = 0; part < 4; ++part) {
                 const __m128i chunk =
                     _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + part * 16));
@@ -96,11 +110,16 @@ void BitmaskSplitter::BuildMasks(const unsigned char* data, std::size_t size) {
                     leads |= static_cast<std::uint64_t>(
                                  static_cast<std::uint32_t>(_mm_movemask_epi8(lead)))
                              << (part * 16);
+                    seconds |= Matches16(chunk, secondValues, secondByteDelimiters_.size())
+                               << (part * 16);
                 }
             }
             delimiterMask_[word] = delimiters;
             lineFeedMask_[word] = lineFeeds;
-            if (secondBytesPossible_) leadMask_[word] = leads;
+            if (secondBytesPossible_) {
+                leadMask_[word] = leads;
+                secondByteMask_[word] = seconds;
+            }
         }
     }
 #endif
@@ -110,21 +129,27 @@ void BitmaskSplitter::BuildMasks(const unsigned char* data, std::size_t size) {
         std::uint64_t delimiters = 0;
         std::uint64_t lineFeeds = 0;
         std::uint64_t leads = 0;
+        std::uint64_t seconds = 0;
         for (std::size_t i = begin; i < end; ++i) {
             delimiters |= static_cast<std::uint64_t>(isDelimiter_[data[i]]) << (i - begin);
             lineFeeds |= static_cast<std::uint64_t>(data[i] == '\n') << (i - begin);
             leads |= static_cast<std::uint64_t>(IsGbkLead(data[i])) << (i - begin);
+            seconds |= static_cast<std::uint64_t>(isSecondByteDelimiter_[data[i]]) << (i - begin);
         }
         delimiterMask_[word] = delimiters;
         lineFeedMask_[word] = lineFeeds;
-        if (secondBytesPossible_) leadMask_[word] = leads;
+        if (secondBytesPossible_) {
+            leadMask_[word] = leads;
+            secondByteMask_[word] = seconds;
+        }
     }
     if (secondBytesPossible_) DropSecondBytes(words);
 }
 
 // A run of lead-range bytes (0x81-0xFE) always starts a character (the byte
-// before it cannot lead one), and its bytes pair up from there; so the byte
-// after a run of odd length is the second byte of a character. The data
+// before it cannot lead one), and its bytes pair up from there; so a byte
+// after a run of odd length is the second byte of a character when it can be
+// one at all. The data
 // starts at a line start, a character start. Odd-length runs are found with
 // carries, 64 bytes at a time:  adding a run's start bit to the run carries
 // out just past its end; starting from even and odd positions separately
@@ -148,7 +173,9 @@ void BitmaskSplitter::DropSecondBytes(std::size_t words) {
         const std::uint64_t evenCarryEnds = evenCarries & ~leads;
         const std::uint64_t oddCarryEnds = oddCarries & ~leads;
         const std::uint64_t oddEnds = (evenCarryEnds & ~kEvenBits) | (oddCarryEnds & kEvenBits);
-        delimiterMask_[word] &= ~oddEnds;
+        // Only bytes that can be second bytes are; after an odd run, any
+        // other byte leaves the last lead byte standing alone.
+        delimiterMask_[word] &= ~(oddEnds & secondByteMask_[word]);
     }
 }
 

@@ -49,17 +49,21 @@ class BitmaskSplitter {
 
     std::array<bool, 256> isDelimiter_{};
     std::vector<unsigned char> delimiterBytes_;
+    // The delimiter bytes that can also be the second byte of a GBK character.
+    std::vector<unsigned char> secondByteDelimiters_;
     int eol_ = -1;
     // GBK with a delimiter byte that can also be the second byte of a
     // double-byte character: such hits are taken out of the delimiter mask.
     bool secondBytesPossible_ = false;
+    std::array<bool, 256> isSecondByteDelimiter_{};
     TokenPlan plan_;
     int variableCount_;
     int highest_;
     std::array<int, kMaxTokenNumber + 2> variableOfToken_{};
     std::vector<std::uint64_t> delimiterMask_;
     std::vector<std::uint64_t> lineFeedMask_;
-    std::vector<std::uint64_t> leadMask_;  // bytes 0x81-0xFE, for GBK only
+    std::vector<std::uint64_t> leadMask_;        // bytes 0x81-0xFE, for GBK only
+    std::vector<std::uint64_t> secondByteMask_;  // hits of secondByteDelimiters_
 };
 
 inline std::size_t BitmaskSplitter::NextSet(const std::uint64_t* words, std::size_t from,

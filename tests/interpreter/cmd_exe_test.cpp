@@ -46,6 +46,12 @@ TEST_F(CmdExeTest, ExitsWithOneWhenALineCannotRun) {
     EXPECT_EQ(Run("/c '" + (folder_ / "1.bat") + "'"), 1);
     EXPECT_NE(stderr_.find("missing.csv"), std::string::npos);
     EXPECT_FALSE(ReadFile(folder_ / "o.txt"));
+
+    WriteFile(folder_ / "a.csv", "1,2\r\n");
+    WriteFile(folder_ / "2.bat",
+              Cp936(MorvaneLine(folder_ / "a.csv", folder_ / "none/o.txt", ",", 2)));
+    EXPECT_EQ(Run("/c '" + (folder_ / "2.bat") + "'"), 1);
+    EXPECT_NE(stderr_.find("none/o.txt"), std::string::npos);
 }
 
 TEST_F(CmdExeTest, RefusesOtherCommandLines) {

@@ -75,6 +75,11 @@ TEST_F(RunTest, MissingSourceFails) {
     EXPECT_NE(run.messages[0].find("missing.txt"), std::string::npos);
     EXPECT_EQ(ReadFile(output_), std::nullopt);
     EXPECT_FALSE(RunScript(MorvaneLine(folder_.Path(), output_, ",", 2)).allRan);  // a folder
+    // A pipe without a writer is an empty source, not a wait.
+    const std::string pipe = folder_ / "pipe";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    EXPECT_TRUE(RunScript(MorvaneLine(pipe, output_, ",", 2)).allRan);
+    EXPECT_EQ(ReadFile(output_), std::nullopt);
 }
 
 TEST_F(RunTest, UnwritableOutputFailsAndLeavesNothing) {

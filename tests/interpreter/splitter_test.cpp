@@ -116,6 +116,9 @@ TEST(Encodings, GbkSecondBytesNeverSplit) {
               (Lines{Cp936("亅|x"), Cp936("亅亅|乗"), Cp936("亅亅|_"), Cp936("甲亅|y")}));
     const SplitRules backslash = Rules("tokens=2 delims=\\", Encoding::Gbk);
     EXPECT_EQ(Split(backslash, Cp936("乗\\昞\\a\r\n\\\\乗乗\\b\r\n")), (Lines{Cp936("昞"), "b"}));
+    // A lead byte before a byte that cannot end a character stands alone.
+    const SplitRules both = Rules("tokens=2 delims=,|", Encoding::Gbk);
+    EXPECT_EQ(Split(both, "\xBE\xBE\xBE,z|w\r\n\xBE|y,w\r\n"), (Lines{"z", "w"}));
     const SplitRules letter = Rules("tokens=2 delims=@", Encoding::Gbk);
     EXPECT_EQ(Split(letter, Cp936("腀@x\r\n")), Lines{"x"});  // 腀 is C4 40
 }
