@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "interpreter/bitmask_splitter.h"
-#include "interpreter/echo_template.h"
 #include "interpreter/encoding_choice.h"
 #include "interpreter/line_splitter.h"
+#include "interpreter/loop_setup.h"
 #include "interpreter/output_file.h"
 #include "interpreter/source_file.h"
 
@@ -115,35 +115,15 @@ bool ForLoopRun::Prepare() {
     }
     unit_ = UnitSize(encoding_);
 
-    SplitRules rules;
-    rules.encoding = encoding_;
-    rules.plan = command_.options.tokens;
-    for (const std::string& delimiter : command_.options.delimiters) {
-        const auto encoded = EncodeUtf8Text(delimiter, encoding_);
-        if (!encoded)
-            return Fail("the delimiter \"" + delimiter + "\" cannot be written in " +
-                        EncodingName(encoding_));
-        rules.delimiters.push_back(*encoded);
+    std::string error;
+    auto setup = SetUpLoop(command_, encoding_, error);
+    if (!setup) return Fail(error);
+    splitter_ = std::make_unique<LineSplitter>(setup->rules);
+    if (BitmaskSplitter::Handles(setup->rules)) {
+        fastSplitter_ = std::make_unique<BitmaskSplitter>(setup->rules);
     }
-    if (command_.options.eol) {
-        rules.eol = EncodeUtf8Text(*command_.options.eol, encoding_);
-        if (!rules.eol)
-            return Fail("the end-of-line character cannot be written in " +
-                        std::string(EncodingName(encoding_)));
-    }
-    splitter_ = std::make_unique<LineSplitter>(rules);
-    if (BitmaskSplitter::Handles(rules)) fastSplitter_ = std::make_unique<BitmaskSplitter>(rules);
-
-    pieces_ = CompileEchoText(command_.body.text, command_.variable, rules.plan.VariableCount());
-    for (EchoPiece& piece : pieces_) {
-        if (piece.variable >= 0) continue;
-        auto encoded = EncodeUtf8Text(piece.literal, encoding_);
-        if (!encoded)
-            return Fail("the echo text cannot be written in " +
-                        std::string(EncodingName(encoding_)));
-        piece.literal = std::move(*encoded);
-    }
-    lineBreak_ = std::string(LineBreak(encoding_));
+    pieces_ = std::move(setup->pieces);
+    lineBreak_ = std::move(setup->lineBreak);
 
     if (command_.body.redirect == Redirect::None) {
         output_ = std::make_unique<OutputFile>(context_.standardOutput);

@@ -10,11 +10,10 @@ root=$(cd "$here/../../.." && pwd)
 build=${FUZZ_BUILD:-$root/build/interp-fuzz}
 mkdir -p "$build/new-corpus"
 
+# Every interpreter source but main.cpp.
 sources="$here/fuzz_target.cpp $here/split_invariant.cpp"
-for file in bitmask_splitter delimiter_scanner echo_template encoding encoding_choice for_loop \
-    for_options iconv_converter line_splitter output_file script_line script_runner source_file \
-    token_plan utf8_text utf8_validator; do
-    sources="$sources $root/interpreter/$file.cpp"
+for file in "$root"/interpreter/*.cpp; do
+    [ "$(basename "$file")" = main.cpp ] || sources="$sources $file"
 done
 
 # shellcheck disable=SC2086
