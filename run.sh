@@ -22,23 +22,7 @@ fail() {
     exit 1
 }
 
-install_missing() {
-    local missing=()
-    for p in "${packages[@]}"; do
-        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-    done
-    [ ${#missing[@]} -eq 0 ] && return 0
-    local sudo=""
-    if [ "$(id -u)" -ne 0 ]; then
-        command -v sudo >/dev/null || fail "missing packages (${missing[*]}) and neither root nor sudo"
-        sudo="sudo"
-    fi
-    say "installing: ${missing[*]}"
-    $sudo apt-get update -q
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q "${missing[@]}"
-}
-
-install_missing
+tools/install-missing.sh "${packages[@]}"
 say "building (preset linux-release, the program and its interpreter; no tests)"
 cmake --preset linux-release -DMORVANE_BUILD_TESTS=OFF >/dev/null
 cmake --build --preset linux-release -j2

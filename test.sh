@@ -13,18 +13,6 @@ packages=(
     wine64 fonts-wine g++-mingw-w64-x86-64 g++-mingw-w64-i686 binutils-mingw-w64 mingw-w64-tools
 )
 
-install_missing() {
-    local missing=()
-    for p in "${packages[@]}"; do
-        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-    done
-    [ ${#missing[@]} -eq 0 ] && return 0
-    echo "== installing: ${missing[*]}"
-    local sudo=""
-    [ "$(id -u)" -eq 0 ] || sudo="sudo"
-    $sudo apt-get update -q && DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q "${missing[@]}"
-}
-
 passed=0
 failed=0
 
@@ -45,7 +33,7 @@ count_ctest() {
     failed=$((failed + f))
 }
 
-install_missing || { echo "== could not install the build dependencies"; echo "0 passed, 1 failed"; exit 1; }
+tools/install-missing.sh "${packages[@]}" || { echo "== could not install the build dependencies"; echo "0 passed, 1 failed"; exit 1; }
 
 log_dir=build/logs
 mkdir -p "$log_dir"
