@@ -10,9 +10,11 @@
 #include <string_view>
 
 #include "interpreter/script_line.h"
-#include "interpreter/unique_fd.h"
+#include "platform/posix/unique_fd.h"
 
 namespace morvane::interp {
+
+using posix::UniqueFd;
 
 // Output is buffered and written in large pieces. A file is created or opened
 // only when the first record begins, so no value means no file. With

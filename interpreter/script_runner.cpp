@@ -13,7 +13,7 @@
 #include "interpreter/for_loop.h"
 #include "interpreter/output_file.h"
 #include "interpreter/script_line.h"
-#include "interpreter/unique_fd.h"
+#include "platform/posix/unique_fd.h"
 
 namespace morvane::interp {
 

@@ -8,9 +8,11 @@
 #include <optional>
 #include <string>
 
-#include "interpreter/unique_fd.h"
+#include "platform/posix/unique_fd.h"
 
 namespace morvane::interp {
+
+using posix::UniqueFd;
 
 // A regular file is read only up to the length it had when opened, so a loop
 // that appends to its own source still ends (the Windows interpreter reads
