@@ -1,8 +1,10 @@
 #include "interpreter/encoding.h"
 
-#include "interpreter/iconv_converter.h"
+#include "platform/posix/iconv_converter.h"
 
 namespace morvane::interp {
+
+using posix::IconvConverter;
 
 std::optional<ByteOrderMark> DetectByteOrderMark(std::span<const unsigned char> head) {
     if (head.size() >= 3 && head[0] == 0xEF && head[1] == 0xBB && head[2] == 0xBF) {
@@ -65,10 +67,6 @@ std::optional<std::string> EncodeUtf8Text(std::string_view utf8, Encoding encodi
 
 std::optional<std::string> CodePage936ToUtf8(std::string_view text) {
     return IconvConverter("CP936", "UTF-8").Convert(text);
-}
-
-std::optional<std::string> Utf8ToCodePage936(std::string_view text) {
-    return IconvConverter("UTF-8", "CP936").Convert(text);
 }
 
 const char* EncodingName(Encoding encoding) {

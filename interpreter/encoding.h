@@ -1,6 +1,8 @@
 // The encodings a source file can have, and text put into them.
 #pragma once
 
+#include "platform/posix/code_page.h"
+
 #include <cstddef>
 #include <optional>
 #include <span>
@@ -36,7 +38,7 @@ std::optional<std::string> EncodeUtf8Text(std::string_view utf8, Encoding encodi
 // Code page 936 text as UTF-8, and back; nothing for a byte sequence that is
 // not a character of the source set.
 std::optional<std::string> CodePage936ToUtf8(std::string_view text);
-std::optional<std::string> Utf8ToCodePage936(std::string_view text);
+using posix::Utf8ToCodePage936;
 
 const char* EncodingName(Encoding encoding);
 

@@ -3,11 +3,12 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace morvane::posix {
 
 // Answers nothing when the text holds a character code page 936 cannot
 // represent (or is not valid UTF-8).
-std::optional<std::string> Utf8ToCodePage936(const std::string& text);
+std::optional<std::string> Utf8ToCodePage936(std::string_view text);
 
 }  // namespace morvane::posix

@@ -10,8 +10,10 @@ root=$(cd "$here/../../.." && pwd)
 build=${FUZZ_BUILD:-$root/build/interp-fuzz}
 mkdir -p "$build/new-corpus"
 
-# Every interpreter source but main.cpp.
-sources="$here/fuzz_target.cpp $here/split_invariant.cpp"
+# Every interpreter source but main.cpp, and the conversion it shares with the
+# Linux services.
+sources="$here/fuzz_target.cpp $here/split_invariant.cpp $root/platform/posix/code_page.cpp"
+sources="$sources $root/platform/posix/iconv_converter.cpp"
 for file in "$root"/interpreter/*.cpp; do
     [ "$(basename "$file")" = main.cpp ] || sources="$sources $file"
 done

@@ -1,9 +1,9 @@
-#include "interpreter/iconv_converter.h"
+#include "platform/posix/iconv_converter.h"
 
 #include <cerrno>
 #include <vector>
 
-namespace morvane::interp {
+namespace morvane::posix {
 
 IconvConverter::IconvConverter(const char* from, const char* to) : handle_(iconv_open(to, from)) {}
 
@@ -41,4 +41,4 @@ std::optional<std::string> IconvConverter::Convert(std::string_view text) {
     return result;
 }
 
-}  // namespace morvane::interp
+}  // namespace morvane::posix

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-namespace morvane::interp {
+namespace morvane::posix {
 
 class IconvConverter {
   public:
@@ -26,4 +26,4 @@ class IconvConverter {
     iconv_t handle_;
 };
 
-}  // namespace morvane::interp
+}  // namespace morvane::posix
