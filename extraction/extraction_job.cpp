@@ -33,7 +33,8 @@ void ExtractionJob::StartExtraction() {
     // A character the script's code page cannot hold would reach the
     // interpreter as some other character: refuse it instead.
     if (auto box = FirstUnencodableBox(controls_, system_)) {
-        controls_.ShowNotice("路径或分割符号中含有无法写入脚本文件的字符，请修改后再试！", "提示！");
+        controls_.ShowNotice("路径或分割符号中含有无法写入脚本文件的字符，请修改后再试！",
+                             "提示！");
         controls_.SetFocus(*box);
         return;
     }
@@ -71,7 +72,8 @@ void ExtractionJob::Complete() {
     system_.DeleteFile(system_.ScriptPath());
 
     if (!FileMatches(system_, controls_.Text(Control::Text2))) {
-        controls_.ShowNotice("对不起,因为某些原因本次数据提取失败！请正确填写信息后，再试一次！", "失败");
+        controls_.ShowNotice("对不起,因为某些原因本次数据提取失败！请正确填写信息后，再试一次！",
+                             "失败");
     } else {
         controls_.SetCaption(Control::Label7, kDoneCaption);
         controls_.ShowNotice("提取完成", "成功");
@@ -83,9 +85,9 @@ void ExtractionJob::ReturnToIdle() {
     controls_.SetTimerEnabled(false);
     controls_.SetCaption(Control::Label7, kProgressCaption);
     controls_.SetVisible(Control::Label7, false);
-    for (Control control : {Control::Text1, Control::Text2, Control::Text3, Control::Text4,
-                            Control::Command1, Control::Command2, Control::Command4,
-                            Control::Command3}) {
+    for (Control control :
+         {Control::Text1, Control::Text2, Control::Text3, Control::Text4, Control::Command1,
+          Control::Command2, Control::Command4, Control::Command3}) {
         controls_.SetEnabled(control, true);
     }
     for (Control box : {Control::Text1, Control::Text2, Control::Text3, Control::Text4}) {

@@ -22,7 +22,7 @@ inline constexpr const char* kDoneCaption = "提取已完成！";
 // Owned by the main window for its whole life. Running is exactly the state
 // in which Timer1 is enabled.
 class ExtractionJob {
-public:
+  public:
     ExtractionJob(Controls& controls, SystemServices& system);
 
     // The click on Start: checks, the interpreter gate, then the run.
@@ -33,7 +33,7 @@ public:
 
     const ExtractionRequest& Request() const { return request_; }
 
-private:
+  private:
     void StartExtraction();
     void FillRequest();
     void Complete();

@@ -11,14 +11,14 @@ namespace morvane {
 // validated start begins. The four clauses are the script template: they are
 // the texts of the hidden boxes Text5 to Text8, read at every start.
 struct ExtractionRequest {
-    std::string sourcePath;  // Text1, as typed
-    std::string outputPath;  // Text2, as typed
-    std::string delimiter;   // Text3, one character
+    std::string sourcePath;        // Text1, as typed
+    std::string outputPath;        // Text2, as typed
+    std::string delimiter;         // Text3, one character
     std::int16_t fieldNumber = 0;  // Text4, counted from 1
-    std::string tokensClause;  // Text5
-    std::string delimsClause;  // Text6
-    std::string inClause;      // Text7
-    std::string echoClause;    // Text8
+    std::string tokensClause;      // Text5
+    std::string delimsClause;      // Text6
+    std::string inClause;          // Text7
+    std::string echoClause;        // Text8
 };
 
 // The template's initial texts, as the hidden boxes hold them at start-up.

@@ -28,9 +28,28 @@ namespace morvane {
 // Controls are named as in the window layouts: numbered names by kind. The
 // same names serve both windows; Controls always means the main window.
 enum class Control {
-    Text1, Text2, Text3, Text4, Text5, Text6, Text7, Text8,
-    Command1, Command2, Command3, Command4, Command5,
-    Label1, Label2, Label3, Label4, Label5, Label6, Label7, Label8, Label9,
+    Text1,
+    Text2,
+    Text3,
+    Text4,
+    Text5,
+    Text6,
+    Text7,
+    Text8,
+    Command1,
+    Command2,
+    Command3,
+    Command4,
+    Command5,
+    Label1,
+    Label2,
+    Label3,
+    Label4,
+    Label5,
+    Label6,
+    Label7,
+    Label8,
+    Label9,
     Shape1,
 };
 
@@ -46,7 +65,7 @@ struct FileChoice {
 };
 
 class Controls {
-public:
+  public:
     virtual ~Controls() = default;
 
     // Modal message box with an OK button only; returns once it is closed.
@@ -81,7 +100,7 @@ public:
 };
 
 class SystemServices {
-public:
+  public:
     virtual ~SystemServices() = default;
 
     // Where the script file lives on this platform.

@@ -10,8 +10,9 @@ namespace {
 // names, and non-ASCII bytes belong to multi-byte UTF-8 sequences) are left
 // as they are.
 std::string UpperCase(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; });
+    std::transform(text.begin(), text.end(), text.begin(), [](char c) {
+        return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+    });
     return text;
 }
 

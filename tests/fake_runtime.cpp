@@ -76,10 +76,10 @@ void FakeRuntime::SetTimerEnabled(bool value) {
     timer = value;
 }
 
-std::optional<FileChoice> FakeRuntime::ShowFileDialog(FileDialogKind kind, const std::string& filter,
-                                                      int filterIndex) {
-    log.push_back(std::string(kind == FileDialogKind::Open ? "open-dialog " : "save-dialog ") + filter +
-                  " " + std::to_string(filterIndex));
+std::optional<FileChoice> FakeRuntime::ShowFileDialog(FileDialogKind kind,
+                                                      const std::string& filter, int filterIndex) {
+    log.push_back(std::string(kind == FileDialogKind::Open ? "open-dialog " : "save-dialog ") +
+                  filter + " " + std::to_string(filterIndex));
     if (dialogAnswers.empty()) return std::nullopt;
     auto answer = dialogAnswers.front();
     dialogAnswers.erase(dialogAnswers.begin());
@@ -103,7 +103,8 @@ std::optional<std::string> FakeRuntime::EncodeForScript(const std::string& text)
     return text;
 }
 
-bool FakeRuntime::WriteNewFile(const std::string& path, const std::string& bytes, std::string& reason) {
+bool FakeRuntime::WriteNewFile(const std::string& path, const std::string& bytes,
+                               std::string& reason) {
     log.push_back("write " + path);
     if (!writeFailure.empty()) {
         reason = writeFailure;

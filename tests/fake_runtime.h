@@ -16,16 +16,16 @@ namespace morvane::testing {
 std::string ControlName(Control control);
 
 class FakeRuntime : public Controls, public SystemServices {
-public:
+  public:
     FakeRuntime();
 
     // --- what the test sets up ---
-    std::set<std::string> existingFiles;     // paths the file query finds
-    std::vector<std::string> processes;      // process descriptions
+    std::set<std::string> existingFiles;  // paths the file query finds
+    std::vector<std::string> processes;   // process descriptions
     bool processListFails = false;
-    std::set<std::string> unencodable;       // substrings the code page cannot hold
-    std::string writeFailure;                // non-empty: writing fails with it
-    std::string launchFailure;               // non-empty: the launch fails with it
+    std::set<std::string> unencodable;                     // substrings the code page cannot hold
+    std::string writeFailure;                              // non-empty: writing fails with it
+    std::string launchFailure;                             // non-empty: the launch fails with it
     std::vector<std::optional<FileChoice>> dialogAnswers;  // answered in turn
     // Called inside ShowNotice, while the notice is "open".
     std::function<void(const std::string& prompt)> whileNoticeOpen;
@@ -71,7 +71,8 @@ public:
     // SystemServices
     std::string ScriptPath() const override { return "c:\\progra~1\\1.bat"; }
     std::optional<std::string> EncodeForScript(const std::string& text) const override;
-    bool WriteNewFile(const std::string& path, const std::string& bytes, std::string& reason) override;
+    bool WriteNewFile(const std::string& path, const std::string& bytes,
+                      std::string& reason) override;
     bool DeleteFile(const std::string& path) override;
     std::string FileQuery(const std::string& path) override;
     bool ShellStart(const std::string& commandText, std::string& reason) override;

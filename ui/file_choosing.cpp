@@ -14,7 +14,8 @@ std::vector<FilterEntry> ParseFilter(const std::string& filter) {
         start = end + 1;
     }
     std::vector<FilterEntry> entries;
-    for (std::size_t i = 0; i + 1 < parts.size(); i += 2) entries.push_back({parts[i], parts[i + 1]});
+    for (std::size_t i = 0; i + 1 < parts.size(); i += 2)
+        entries.push_back({parts[i], parts[i + 1]});
     return entries;
 }
 

@@ -9,7 +9,7 @@
 namespace morvane {
 
 class Form1 {
-public:
+  public:
     Form1(Controls& controls, SystemServices& system);
 
     // The single-instance guard. Answers false when another copy runs: the
@@ -29,7 +29,7 @@ public:
 
     void Timer1_Timer();
 
-private:
+  private:
     Controls& controls_;
     SystemServices& system_;
     ExtractionJob job_;

@@ -63,8 +63,8 @@ constexpr FormSpec kForm1{"Morvane", 7110, 2340, kForm1Controls};
 constexpr FormSpec kForm2{"Form2", 6285, 5400, kForm2Controls};
 
 bool TakesFocus(const ControlSpec& entry) {
-    const bool focusable = entry.kind == K::TextBox || entry.kind == K::MultiLineTextBox ||
-                           entry.kind == K::Button;
+    const bool focusable =
+        entry.kind == K::TextBox || entry.kind == K::MultiLineTextBox || entry.kind == K::Button;
     return focusable && !entry.hidden;
 }
 
@@ -85,8 +85,9 @@ std::vector<Control> TabOrder(const FormSpec& form) {
     for (const ControlSpec& entry : form.controls) {
         if (TakesFocus(entry)) focusable.push_back(&entry);
     }
-    std::stable_sort(focusable.begin(), focusable.end(),
-                     [](const ControlSpec* a, const ControlSpec* b) { return a->tabIndex < b->tabIndex; });
+    std::stable_sort(
+        focusable.begin(), focusable.end(),
+        [](const ControlSpec* a, const ControlSpec* b) { return a->tabIndex < b->tabIndex; });
     std::vector<Control> order;
     for (const ControlSpec* entry : focusable) order.push_back(entry->name);
     return order;

@@ -30,7 +30,7 @@ inline constexpr std::uint32_t kRed = 0xFF0000;  // 0xRRGGBB
 struct ControlSpec {
     Control name;
     ControlKind kind;
-    const char* text;  // caption or initial text; "" for none
+    const char* text;              // caption or initial text; "" for none
     int left, top, width, height;  // twips
     int tabIndex;                  // -1 for controls that have none
     FontSpec font;
@@ -43,7 +43,7 @@ struct ControlSpec {
 
 struct FormSpec {
     const char* caption;
-    int clientWidth, clientHeight;  // twips
+    int clientWidth, clientHeight;          // twips
     std::span<const ControlSpec> controls;  // in the window's stored order
 };
 

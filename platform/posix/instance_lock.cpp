@@ -16,7 +16,8 @@ bool InstanceLock::HeldElsewhere() {
     const auto dir = EnsurePrivateDirectory(reason);
     // Without a private folder there is nothing to lock: let the program run.
     if (!dir) return false;
-    UniqueFd fd(::open((*dir + "/instance.lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
+    UniqueFd fd(
+        ::open((*dir + "/instance.lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
     if (!fd.Valid()) return false;
     if (::flock(fd.Get(), LOCK_EX | LOCK_NB) != 0) {
         elsewhere_ = errno == EWOULDBLOCK;

@@ -8,12 +8,12 @@
 namespace morvane::posix {
 
 class InstanceLock {
-public:
+  public:
     // True when another process holds the lock. The first call that finds it
     // free takes it and keeps it for the life of this object.
     bool HeldElsewhere();
 
-private:
+  private:
     UniqueFd fd_;
     bool checked_ = false;
     bool elsewhere_ = false;

@@ -21,9 +21,11 @@ std::optional<std::string> PosixSystem::EncodeForScript(const std::string& text)
     return Utf8ToCodePage936(text);
 }
 
-bool PosixSystem::WriteNewFile(const std::string& path, const std::string& bytes, std::string& reason) {
+bool PosixSystem::WriteNewFile(const std::string& path, const std::string& bytes,
+                               std::string& reason) {
     // The script's folder is made (and checked) on first use.
-    if (path.rfind(PrivateDirectoryPath() + "/", 0) == 0 && !EnsurePrivateDirectory(reason)) return false;
+    if (path.rfind(PrivateDirectoryPath() + "/", 0) == 0 && !EnsurePrivateDirectory(reason))
+        return false;
     UniqueFd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600));
     if (!fd.Valid()) {
         reason = std::strerror(errno);

@@ -7,17 +7,18 @@
 namespace morvane::posix {
 
 class PosixSystem : public SystemServices {
-public:
+  public:
     std::string ScriptPath() const override;
     std::optional<std::string> EncodeForScript(const std::string& text) const override;
-    bool WriteNewFile(const std::string& path, const std::string& bytes, std::string& reason) override;
+    bool WriteNewFile(const std::string& path, const std::string& bytes,
+                      std::string& reason) override;
     bool DeleteFile(const std::string& path) override;
     std::string FileQuery(const std::string& path) override;
     bool ShellStart(const std::string& commandText, std::string& reason) override;
     std::optional<std::vector<std::string>> ProcessDescriptions() override;
     bool PreviousInstance() override;
 
-private:
+  private:
     InstanceLock instanceLock_;
 };
 

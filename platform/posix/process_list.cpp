@@ -31,7 +31,8 @@ std::optional<ProcStat> ParseProcStat(const std::string& text) {
     // "PID (NAME) STATE PPID PGRP SESSION TTY TPGID FLAGS ..."
     const auto open = text.find('(');
     const auto close = text.rfind(')');
-    if (open == std::string::npos || close == std::string::npos || close < open) return std::nullopt;
+    if (open == std::string::npos || close == std::string::npos || close < open)
+        return std::nullopt;
     ProcStat stat;
     stat.name = text.substr(open + 1, close - open - 1);
     std::istringstream rest(text.substr(close + 1));

@@ -18,7 +18,8 @@ namespace {
 
 bool IsExecutableFile(const std::string& path) {
     struct stat info {};
-    return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && ::access(path.c_str(), X_OK) == 0;
+    return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
+           ::access(path.c_str(), X_OK) == 0;
 }
 
 // Writes errno to the pipe and leaves; only async-signal-safe calls here.
@@ -65,7 +66,8 @@ bool SpawnDetached(const std::string& interpreter, const std::string& script, st
         const pid_t grandchild = ::fork();
         if (grandchild < 0) FailInChild(writeEnd.Get());
         if (grandchild > 0) ::_exit(0);
-        if (::dup2(devNull.Get(), 0) < 0 || ::dup2(devNull.Get(), 1) < 0 || ::dup2(devNull.Get(), 2) < 0)
+        if (::dup2(devNull.Get(), 0) < 0 || ::dup2(devNull.Get(), 1) < 0 ||
+            ::dup2(devNull.Get(), 2) < 0)
             FailInChild(writeEnd.Get());
         // Nothing else of ours (the instance lock, a window system socket)
         // may leak into the interpreter.

@@ -35,8 +35,8 @@ std::optional<WindowKind> KindOf(const ControlSpec& entry) {
                               WS_EX_CLIENTEDGE};
         case ControlKind::Button:
             return WindowKind{WC_BUTTONW,
-                              static_cast<DWORD>(
-                                  WS_TABSTOP | (entry.isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON)),
+                              static_cast<DWORD>(WS_TABSTOP | (entry.isDefault ? BS_DEFPUSHBUTTON
+                                                                               : BS_PUSHBUTTON)),
                               0};
         case ControlKind::Label:
             return WindowKind{WC_STATICW, SS_LEFT | SS_NOPREFIX, 0};

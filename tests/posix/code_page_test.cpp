@@ -6,7 +6,8 @@ namespace morvane::posix {
 namespace {
 
 TEST(CodePage936, AsciiIsUnchanged) {
-    EXPECT_EQ(Utf8ToCodePage936("for /f \"tokens=2 delims=,\" %%a"), "for /f \"tokens=2 delims=,\" %%a");
+    EXPECT_EQ(Utf8ToCodePage936("for /f \"tokens=2 delims=,\" %%a"),
+              "for /f \"tokens=2 delims=,\" %%a");
 }
 
 TEST(CodePage936, ChineseBecomesItsDoubleBytes) {

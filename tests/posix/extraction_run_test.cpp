@@ -23,14 +23,15 @@ using testing::FakeRuntime;
 using testing::TempDir;
 
 class ExtractionRunTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         // Any cmd.exe on the machine holds a run open (and the gate shut):
         // let one that another program started finish first.
         for (int i = 0; i < 300 && CheckApplicationIsRun(system, "cmd.exe") == kTrue; ++i)
             std::this_thread::sleep_for(std::chrono::milliseconds(100));
         ::setenv("XDG_RUNTIME_DIR", runtimeDir.Path().c_str(), 1);
-        window.texts[Control::Text1] = files.Write("源.csv", "01,张三,男\r\n02,李四,男\r\n03,赵钱,男\r\n");
+        window.texts[Control::Text1] =
+            files.Write("源.csv", "01,张三,男\r\n02,李四,男\r\n03,赵钱,男\r\n");
         window.texts[Control::Text2] = files / "结果.txt";
         window.texts[Control::Text3] = ",";
         window.texts[Control::Text4] = "2";

@@ -15,7 +15,7 @@ using testing::TempDir;
 
 // Points XDG_RUNTIME_DIR at a scratch folder for the test's length.
 class PrivateDirTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         const char* old = std::getenv("XDG_RUNTIME_DIR");
         if (old) saved_ = old;
@@ -30,7 +30,7 @@ protected:
     }
     TempDir runtimeDir;
 
-private:
+  private:
     std::string saved_;
     bool hadOld_ = false;
 };

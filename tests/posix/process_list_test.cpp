@@ -52,7 +52,7 @@ TEST(CountsAsRunningProgram, KernelThreadsAndZombiesDoNot) {
 
 // A copy of `sleep` named cmd.exe, so the process list shows that name.
 class FakeInterpreterProcess : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         std::filesystem::copy_file("/bin/sleep", dir / "cmd.exe");
         std::filesystem::permissions(dir / "cmd.exe", std::filesystem::perms::owner_all);

@@ -16,14 +16,14 @@ using testing::TempDir;
 std::string ReadFile(const std::string& path) { return testing::ReadFile(path); }
 
 class ScriptFileTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { ::setenv("XDG_RUNTIME_DIR", runtimeDir.Path().c_str(), 1); }
     void TearDown() override { ::unsetenv("XDG_RUNTIME_DIR"); }
 
     // Writes the line composed from the boxes, as a start would.
-    std::string Script(const std::string& source, const std::string& output, const std::string& delimiter,
-                       const std::string& field) {
-        ExtractionRequest request{source, output, delimiter, *ParseFieldNumber(field),
+    std::string Script(const std::string& source, const std::string& output,
+                       const std::string& delimiter, const std::string& field) {
+        ExtractionRequest request{source,        output,        delimiter, *ParseFieldNumber(field),
                                   kTokensClause, kDelimsClause, kInClause, kEchoClause};
         std::string reason;
         EXPECT_TRUE(WriteScriptFile(system, ComposeScriptLine(request), reason)) << reason;
@@ -36,12 +36,15 @@ protected:
 
 TEST_F(ScriptFileTest, ExampleLineByteForByteInCodePage936) {
     EXPECT_EQ(Script("C:\\123.txt", "C:\\321.txt提取.txt", ",", "2"),
-              "for /f \"tokens=2 delims=,\" %%a in (C:\\123.txt) do @echo %%a>>C:\\321.txt\xCC\xE1\xC8\xA1.txt\r\n");
+              "for /f \"tokens=2 delims=,\" %%a in (C:\\123.txt) do @echo "
+              "%%a>>C:\\321.txt\xCC\xE1\xC8\xA1.txt\r\n");
 }
 
 TEST_F(ScriptFileTest, LeadingZeroFullWidthCommaAndSpace) {
-    EXPECT_EQ(Script("a", "b", "，", "07"), "for /f \"tokens=7 delims=\xA3\xAC\" %%a in (a) do @echo %%a>>b\r\n");
-    EXPECT_EQ(Script("a", "b", " ", "1"), "for /f \"tokens=1 delims= \" %%a in (a) do @echo %%a>>b\r\n");
+    EXPECT_EQ(Script("a", "b", "，", "07"),
+              "for /f \"tokens=7 delims=\xA3\xAC\" %%a in (a) do @echo %%a>>b\r\n");
+    EXPECT_EQ(Script("a", "b", " ", "1"),
+              "for /f \"tokens=1 delims= \" %%a in (a) do @echo %%a>>b\r\n");
 }
 
 TEST_F(ScriptFileTest, ChinesePathsAreNotUtf8) {

@@ -28,7 +28,8 @@ std::string WaitForContent(const std::string& path) {
 
 TEST(SpawnDetached, RunsTheInterpreterInItsOwnSessionWithNoStreams) {
     TempDir dir;
-    const std::string interpreter = dir.Write("fake-cmd",
+    const std::string interpreter = dir.Write(
+        "fake-cmd",
         "#!/bin/sh\n"
         "out=$(readlink /proc/$$/fd/1)\n"
         "sid=$(cut -d' ' -f6 /proc/$$/stat)\n"
@@ -40,7 +41,8 @@ TEST(SpawnDetached, RunsTheInterpreterInItsOwnSessionWithNoStreams) {
     std::string reason;
     ASSERT_TRUE(SpawnDetached(interpreter, script, reason)) << reason;
     const std::string out = WaitForContent(script + ".out");
-    EXPECT_EQ(out, "/c|" + script + "|" + std::filesystem::current_path().string() + "|own|/dev/null\n");
+    EXPECT_EQ(out,
+              "/c|" + script + "|" + std::filesystem::current_path().string() + "|own|/dev/null\n");
     // The interpreter is not our child: nothing of ours is left to reap.
     EXPECT_EQ(::waitpid(-1, nullptr, WNOHANG), -1);
     EXPECT_EQ(errno, ECHILD);

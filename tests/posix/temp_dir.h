@@ -10,9 +10,10 @@
 namespace morvane::testing {
 
 class TempDir {
-public:
+  public:
     TempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "morvane-test-XXXXXX").string();
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "morvane-test-XXXXXX").string();
         path_ = ::mkdtemp(pattern.data());
     }
     ~TempDir() {
@@ -30,7 +31,7 @@ public:
         return *this / name;
     }
 
-private:
+  private:
     std::string path_;
 };
 

@@ -21,8 +21,9 @@ ExtractionRequest ExampleRequest() {
 }
 
 TEST(ComposeScriptLine, ExampleGivesTheDocumentedLine) {
-    EXPECT_EQ(ComposeScriptLine(ExampleRequest()),
-              "for /f \"tokens=2 delims=,\" %%a in (C:\\123.txt) do @echo %%a>>C:\\321.txt提取.txt");
+    EXPECT_EQ(
+        ComposeScriptLine(ExampleRequest()),
+        "for /f \"tokens=2 delims=,\" %%a in (C:\\123.txt) do @echo %%a>>C:\\321.txt提取.txt");
 }
 
 TEST(ComposeScriptLine, TemplateFragmentsHaveTheirLengths) {
@@ -46,8 +47,9 @@ TEST(ComposeScriptLine, ChangedFragmentsAreUsed) {
     ExtractionRequest request = ExampleRequest();
     request.delimsClause = ",3* delims=";
     request.echoClause = ") do echo %%a>";
-    EXPECT_EQ(ComposeScriptLine(request),
-              "for /f \"tokens=2,3* delims=,\" %%a in (C:\\123.txt) do echo %%a>C:\\321.txt提取.txt");
+    EXPECT_EQ(
+        ComposeScriptLine(request),
+        "for /f \"tokens=2,3* delims=,\" %%a in (C:\\123.txt) do echo %%a>C:\\321.txt提取.txt");
 }
 
 TEST(FieldNumber, OneOrTwoAsciiDigitsWithLeadingZerosDropped) {

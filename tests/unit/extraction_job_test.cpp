@@ -9,10 +9,11 @@ namespace {
 using testing::FakeRuntime;
 
 const char* const kScript = "c:\\progra~1\\1.bat";
-const char* const kFailurePrompt = "对不起,因为某些原因本次数据提取失败！请正确填写信息后，再试一次！";
+const char* const kFailurePrompt =
+    "对不起,因为某些原因本次数据提取失败！请正确填写信息后，再试一次！";
 
 class ExtractionJobTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         runtime.existingFiles = {"C:\\123.txt"};
         runtime.texts[Control::Text1] = "C:\\123.txt";
@@ -47,10 +48,19 @@ TEST_F(ExtractionJobTest, StartWritesLaunchesAndTurnsBusyInOrder) {
     job.StartAction();
     EXPECT_EQ(runtime.writtenFiles.at(kScript),
               "for /f \"tokens=2 delims=,\" %%a in (C:\\123.txt) do @echo %%a>>C:\\out.txt\r\n");
-    std::vector<std::string> expected = {
-        "write c:\\progra~1\\1.bat", "launch c:\\progra~1\\1.bat", "timer on", "pointer 11",
-        "disable Text1", "disable Text2", "disable Text3", "disable Text4", "disable Command1",
-        "disable Command2", "disable Command3", "disable Command4", "show Label7"};
+    std::vector<std::string> expected = {"write c:\\progra~1\\1.bat",
+                                         "launch c:\\progra~1\\1.bat",
+                                         "timer on",
+                                         "pointer 11",
+                                         "disable Text1",
+                                         "disable Text2",
+                                         "disable Text3",
+                                         "disable Text4",
+                                         "disable Command1",
+                                         "disable Command2",
+                                         "disable Command3",
+                                         "disable Command4",
+                                         "show Label7"};
     std::vector<std::string> tail(runtime.log.end() - static_cast<long>(expected.size()),
                                   runtime.log.end());
     EXPECT_EQ(tail, expected);
@@ -72,7 +82,8 @@ TEST_F(ExtractionJobTest, GateBlocksWithoutFocusChange) {
     runtime.processes = {"explorer.exe", "cmd.exe"};
     job.StartAction();
     ASSERT_EQ(runtime.notices.size(), 1u);
-    EXPECT_EQ(runtime.notices[0].prompt, "请先打开任务管理器，结束Cmd.exe进程，否则本程序会出现运行错误");
+    EXPECT_EQ(runtime.notices[0].prompt,
+              "请先打开任务管理器，结束Cmd.exe进程，否则本程序会出现运行错误");
     EXPECT_EQ(runtime.notices[0].title, "提示");
     EXPECT_TRUE(runtime.LogStartingWith("focus").empty());
     EXPECT_TRUE(runtime.LogStartingWith("write").empty());
@@ -112,14 +123,28 @@ TEST_F(ExtractionJobTest, CompletionStepsComeInTheirOrder) {
     Start();
     runtime.existingFiles.insert("C:\\out.txt");
     job.CompletionTick();
-    EXPECT_EQ(runtime.log, (std::vector<std::string>{
-                               "processes", "pointer 0", "delete c:\\progra~1\\1.bat",
-                               "query C:\\out.txt", "caption Label7=提取已完成！",
-                               "notice 成功 提取完成", "timer off", "caption Label7=正在提取数据...",
-                               "hide Label7", "enable Text1", "enable Text2", "enable Text3",
-                               "enable Text4", "enable Command1", "enable Command2",
-                               "enable Command4", "enable Command3", "text Text1=", "text Text2=",
-                               "text Text3=", "text Text4=", "focus Text1"}));
+    EXPECT_EQ(runtime.log, (std::vector<std::string>{"processes",
+                                                     "pointer 0",
+                                                     "delete c:\\progra~1\\1.bat",
+                                                     "query C:\\out.txt",
+                                                     "caption Label7=提取已完成！",
+                                                     "notice 成功 提取完成",
+                                                     "timer off",
+                                                     "caption Label7=正在提取数据...",
+                                                     "hide Label7",
+                                                     "enable Text1",
+                                                     "enable Text2",
+                                                     "enable Text3",
+                                                     "enable Text4",
+                                                     "enable Command1",
+                                                     "enable Command2",
+                                                     "enable Command4",
+                                                     "enable Command3",
+                                                     "text Text1=",
+                                                     "text Text2=",
+                                                     "text Text3=",
+                                                     "text Text4=",
+                                                     "focus Text1"}));
 }
 
 TEST_F(ExtractionJobTest, FailureKeepsTheProgressCaptionWhileTheNoticeIsOpen) {
@@ -179,7 +204,8 @@ TEST_F(ExtractionJobTest, UnencodableCharactersAreRefusedBeforeWriting) {
     runtime.texts[Control::Text3] = "☃";
     job.StartAction();
     ASSERT_EQ(runtime.notices.size(), 1u);
-    EXPECT_EQ(runtime.notices[0].prompt, "路径或分割符号中含有无法写入脚本文件的字符，请修改后再试！");
+    EXPECT_EQ(runtime.notices[0].prompt,
+              "路径或分割符号中含有无法写入脚本文件的字符，请修改后再试！");
     EXPECT_EQ(runtime.notices[0].title, "提示！");
     EXPECT_EQ(runtime.focus, Control::Text2);
     EXPECT_TRUE(runtime.LogStartingWith("write").empty());

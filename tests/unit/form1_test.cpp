@@ -10,7 +10,7 @@ namespace {
 using testing::FakeRuntime;
 
 class Form1Test : public ::testing::Test {
-protected:
+  protected:
     FakeRuntime runtime;
     Form1 form{runtime, runtime};
 };

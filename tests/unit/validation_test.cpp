@@ -9,7 +9,7 @@ namespace {
 using testing::FakeRuntime;
 
 class ValidationTest : public ::testing::Test {
-protected:
+  protected:
     void Fill(const std::string& source, const std::string& output, const std::string& delimiter,
               const std::string& field) {
         runtime.texts[Control::Text1] = source;
