@@ -7,7 +7,7 @@ set -uo pipefail
 cd "$(dirname "$0")"
 
 packages=(
-    cmake ninja-build g++ clang libgtest-dev
+    cmake ninja-build g++ clang clang-format libgtest-dev
     qt6-base-dev qt6-translations-l10n libgl-dev fonts-arphic-uming fonts-arphic-ukai
     xvfb xauth xdotool imagemagick mawk locales
     wine64 fonts-wine g++-mingw-w64-x86-64 g++-mingw-w64-i686 binutils-mingw-w64 mingw-w64-tools
@@ -59,6 +59,15 @@ if [ -n "$windows_summary" ]; then
     failed=$((failed + $(cut -d' ' -f3 <<<"$windows_summary")))
 else
     echo "== the Windows tests gave no summary"
+    failed=$((failed + 1))
+fi
+
+echo "== Formatting (.clang-format)"
+if git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run -Werror >"$log_dir/format.log" 2>&1; then
+    passed=$((passed + 1))
+else
+    head -n 20 "$log_dir/format.log"
+    echo "== sources not formatted: run clang-format -i on them"
     failed=$((failed + 1))
 fi
 
