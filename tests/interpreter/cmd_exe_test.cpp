@@ -22,7 +22,7 @@ class CmdExeTest : public ::testing::Test {
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
 
-    TempFolder folder_;
+    TempDir folder_;
     const std::string errors_ = folder_ / "stderr.txt";
     std::string stderr_;
 };

@@ -11,7 +11,7 @@ namespace morvane::interp::testing {
 namespace {
 
 TEST(FuzzCorpus, EveryInputKeepsTheInvariant) {
-    TempFolder folder;
+    TempDir folder;
     int inputs = 0;
     for (const auto& entry : std::filesystem::directory_iterator(FUZZ_CORPUS)) {
         const auto bytes = ReadFile(entry.path().string());

@@ -33,7 +33,7 @@ class RunTest : public ::testing::Test {
         return first;
     }
 
-    TempFolder folder_;
+    TempDir folder_;
     const std::string source_ = folder_ / "123.txt";
     const std::string output_ = folder_ / "321.txt提取.txt";
 };

@@ -1,27 +1,14 @@
 #include "tests/interpreter/test_support.h"
 
-#include <stdlib.h>
-
-#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
 
+#include "extraction/extraction_request.h"
 #include "interpreter/encoding.h"
 #include "interpreter/script_runner.h"
 
 namespace morvane::interp::testing {
-
-TempFolder::TempFolder() {
-    char pattern[] = "/tmp/cmd-test-XXXXXX";
-    if (!::mkdtemp(pattern)) throw std::runtime_error("mkdtemp failed");
-    path_ = pattern;
-}
-
-TempFolder::~TempFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-}
 
 void WriteFile(const std::string& path, std::string_view bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
@@ -51,8 +38,15 @@ ScriptRun RunScript(std::string_view utf8Script, std::size_t readBufferSize) {
 
 std::string MorvaneLine(const std::string& source, const std::string& output,
                         std::string_view delimiter, int field) {
-    return "for /f \"tokens=" + std::to_string(field) + " delims=" + std::string(delimiter) +
-           "\" %%a in (" + source + ") do @echo %%a>>" + output + "\r\n";
+    const ExtractionRequest request{source,
+                                    output,
+                                    std::string(delimiter),
+                                    static_cast<std::int16_t>(field),
+                                    kTokensClause,
+                                    kDelimsClause,
+                                    kInClause,
+                                    kEchoClause};
+    return ComposeScriptLine(request) + "\r\n";
 }
 
 }  // namespace morvane::interp::testing

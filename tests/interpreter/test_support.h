@@ -7,21 +7,11 @@
 #include <string_view>
 #include <vector>
 
+#include "tests/posix/temp_dir.h"
+
 namespace morvane::interp::testing {
 
-// A fresh folder under /tmp, removed with everything in it.
-class TempFolder {
-  public:
-    TempFolder();
-    ~TempFolder();
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-    const std::string& Path() const { return path_; }
-    std::string operator/(std::string_view name) const { return path_ + "/" + std::string(name); }
-
-  private:
-    std::string path_;
-};
+using morvane::testing::TempDir;
 
 void WriteFile(const std::string& path, std::string_view bytes);
 // The file's bytes, or nothing when it does not exist.
