@@ -13,6 +13,7 @@
 #include "platform/win32/win32_system.h"
 #include "processwatch/process_query.h"
 #include "tests/fake_runtime.h"
+#include "tests/script_file_contract.h"
 #include "tests/win32/win_test_support.h"
 #include "ui/file_choosing.h"
 
@@ -28,70 +29,22 @@ using wintest::WriteBytes;
 // "提取" in code page 936.
 const std::string kTiQu936 = "\xCC\xE1\xC8\xA1";
 
-class ScriptFileTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        ASSERT_EQ(GetACP(), 936u) << "run these tests with LC_ALL=zh_CN.UTF-8";
+// The script-file cases shared with Linux run on the Windows services.
+class Win32ScriptPlatform : public testing::ScriptPlatform {
+  public:
+    Win32ScriptPlatform() {
+        if (GetACP() != 936) ADD_FAILURE() << "run these tests with LC_ALL=zh_CN.UTF-8";
     }
+    ~Win32ScriptPlatform() override { system_.DeleteFile(system_.ScriptPath()); }
+    SystemServices& System() override { return system_; }
+    std::string ReadWholeFile(const std::string& path) override { return ReadBytes(path); }
 
-    // Writes the line composed from the inputs through the real script
-    // writer, and answers the script file's bytes.
-    std::string Script(const std::string& source, const std::string& output,
-                       const std::string& delimiter, const std::string& field) {
-        ExtractionRequest request{source,        output,        delimiter, *ParseFieldNumber(field),
-                                  kTokensClause, kDelimsClause, kInClause, kEchoClause};
-        std::string reason;
-        EXPECT_TRUE(WriteScriptFile(system, ComposeScriptLine(request), reason)) << reason;
-        return ReadBytes(system.ScriptPath());
-    }
-    void TearDown() override { system.DeleteFile(system.ScriptPath()); }
-
-    Win32System system;
+  private:
+    Win32System system_;
 };
 
-TEST_F(ScriptFileTest, ScriptPathIsTheFixedOne) {
-    EXPECT_EQ(system.ScriptPath(), "c:\\progra~1\\1.bat");
-}
-
-TEST_F(ScriptFileTest, ExampleLineByteForByteInCodePage936WithCrLf) {
-    EXPECT_EQ(Script("C:\\123.txt", "C:\\321.txt提取.txt", ",", "2"),
-              "for /f \"tokens=2 delims=,\" %%a in (C:\\123.txt) do @echo %%a>>C:\\321.txt" +
-                  kTiQu936 + ".txt\r\n");
-}
-
-TEST_F(ScriptFileTest, LeadingZeroFullWidthCommaAndSpace) {
-    EXPECT_EQ(Script("a", "b", "，", "07"),
-              "for /f \"tokens=7 delims=\xA3\xAC\" %%a in (a) do @echo %%a>>b\r\n");
-    EXPECT_EQ(Script("a", "b", " ", "1"),
-              "for /f \"tokens=1 delims= \" %%a in (a) do @echo %%a>>b\r\n");
-}
-
-TEST_F(ScriptFileTest, ChinesePathsAreInCodePage936NotUtf8) {
-    const std::string bytes = Script("D:\\用户\\数据.csv", "D:\\用户\\结果.txt", ",", "3");
-    EXPECT_NE(bytes.find("D:\\\xD3\xC3\xBB\xA7\\\xCA\xFD\xBE\xDD.csv"), std::string::npos);
-    EXPECT_EQ(bytes.find("\xE7\x94\xA8"), std::string::npos);  // "用" in UTF-8
-}
-
-TEST_F(ScriptFileTest, ASecondWriteReplacesTheFirst) {
-    Script("C:\\a-long-source-name.txt", "C:\\a-long-output-name.txt", ",", "12");
-    EXPECT_EQ(Script("a", "b", ";", "1"),
-              "for /f \"tokens=1 delims=;\" %%a in (a) do @echo %%a>>b\r\n");
-}
-
-TEST(CodePage936, TheRefusalNamesTheBoxWithTheForeignCharacter) {
-    ASSERT_EQ(GetACP(), 936u);
-    Win32System system;
-    FakeRuntime boxes;
-    boxes.texts[Control::Text1] = "C:\\数据\\a.csv";
-    boxes.texts[Control::Text2] = "C:\\😀.txt";
-    boxes.texts[Control::Text3] = "한";
-    EXPECT_EQ(FirstUnencodableBox(boxes, system), Control::Text2);
-    boxes.texts[Control::Text2] = "C:\\结果.txt";
-    EXPECT_EQ(FirstUnencodableBox(boxes, system), Control::Text3);
-    boxes.texts[Control::Text3] = "，";
-    EXPECT_EQ(FirstUnencodableBox(boxes, system), std::nullopt);
-    boxes.texts[Control::Text1] = "C:\\안녕.csv";
-    EXPECT_EQ(FirstUnencodableBox(boxes, system), Control::Text1);
+TEST(ScriptFile, ScriptPathIsTheFixedOne) {
+    EXPECT_EQ(Win32System().ScriptPath(), "c:\\progra~1\\1.bat");
 }
 
 TEST(CodePage936, NeverABestFitStandIn) {
@@ -340,4 +293,9 @@ TEST(SingleInstance, TheSecondClaimSeesTheFirst) {
 }
 
 }  // namespace
+
+std::unique_ptr<testing::ScriptPlatform> testing::MakeScriptPlatform() {
+    return std::make_unique<Win32ScriptPlatform>();
+}
+
 }  // namespace morvane

@@ -1,0 +1,64 @@
+#include "tests/script_file_contract.h"
+
+#include "extraction/extraction_request.h"
+#include "extraction/script_file.h"
+#include "tests/fake_runtime.h"
+
+namespace morvane::testing {
+
+std::string ScriptFileContract::Script(const std::string& source, const std::string& output,
+                                       const std::string& delimiter, const std::string& field) {
+    ExtractionRequest request{source,        output,        delimiter, *ParseFieldNumber(field),
+                              kTokensClause, kDelimsClause, kInClause, kEchoClause};
+    std::string reason;
+    EXPECT_TRUE(WriteScriptFile(system, ComposeScriptLine(request), reason)) << reason;
+    return platform->ReadWholeFile(system.ScriptPath());
+}
+
+namespace {
+
+TEST_F(ScriptFileContract, ExampleLineByteForByteInCodePage936WithCrLf) {
+    EXPECT_EQ(Script("C:\\123.txt", "C:\\321.txt提取.txt", ",", "2"),
+              "for /f \"tokens=2 delims=,\" %%a in (C:\\123.txt) do @echo "
+              "%%a>>C:\\321.txt\xCC\xE1\xC8\xA1.txt\r\n");
+}
+
+TEST_F(ScriptFileContract, LeadingZeroFullWidthCommaAndSpace) {
+    EXPECT_EQ(Script("a", "b", "，", "07"),
+              "for /f \"tokens=7 delims=\xA3\xAC\" %%a in (a) do @echo %%a>>b\r\n");
+    EXPECT_EQ(Script("a", "b", " ", "1"),
+              "for /f \"tokens=1 delims= \" %%a in (a) do @echo %%a>>b\r\n");
+}
+
+TEST_F(ScriptFileContract, ChinesePathsAreInCodePage936NotUtf8) {
+    for (const char* folder : {"D:\\用户\\", "/home/用户/"}) {
+        const std::string bytes =
+            Script(std::string(folder) + "数据.csv", std::string(folder) + "结果.txt", ",", "3");
+        EXPECT_NE(bytes.find("\xD3\xC3\xBB\xA7"), std::string::npos);        // 用户
+        EXPECT_NE(bytes.find("\xCA\xFD\xBE\xDD.csv"), std::string::npos);    // 数据
+        EXPECT_EQ(bytes.find("\xE7\x94\xA8"), std::string::npos) << folder;  // "用" in UTF-8
+    }
+}
+
+TEST_F(ScriptFileContract, ASecondWriteReplacesTheFirst) {
+    Script("C:\\a-long-source-name.txt", "C:\\a-long-output-name.txt", ",", "12");
+    EXPECT_EQ(Script("a", "b", ";", "1"),
+              "for /f \"tokens=1 delims=;\" %%a in (a) do @echo %%a>>b\r\n");
+}
+
+TEST_F(ScriptFileContract, TheRefusalNamesTheBoxWithTheForeignCharacter) {
+    FakeRuntime boxes;
+    boxes.texts[Control::Text1] = "C:\\数据\\a.csv";
+    boxes.texts[Control::Text2] = "C:\\😀.txt";
+    boxes.texts[Control::Text3] = "한";
+    EXPECT_EQ(FirstUnencodableBox(boxes, system), Control::Text2);
+    boxes.texts[Control::Text2] = "C:\\结果.txt";
+    EXPECT_EQ(FirstUnencodableBox(boxes, system), Control::Text3);
+    boxes.texts[Control::Text3] = "，";
+    EXPECT_EQ(FirstUnencodableBox(boxes, system), std::nullopt);
+    boxes.texts[Control::Text1] = "C:\\안녕.csv";
+    EXPECT_EQ(FirstUnencodableBox(boxes, system), Control::Text1);
+}
+
+}  // namespace
+}  // namespace morvane::testing

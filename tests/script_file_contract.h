@@ -1,0 +1,40 @@
+// What writing the script must do on every platform: the composed line in
+// code page 936 with CR LF, replacing any earlier script, and the refusal of
+// characters the code page cannot hold. The cases live in
+// script_file_contract.cpp; each platform's test program supplies the
+// services to run them on.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "platform/runtime.h"
+
+namespace morvane::testing {
+
+// A platform's real system services, set up so that the script can be
+// written where the test may read it.
+class ScriptPlatform {
+  public:
+    virtual ~ScriptPlatform() = default;
+    virtual SystemServices& System() = 0;
+    virtual std::string ReadWholeFile(const std::string& path) = 0;
+};
+
+// Defined once by each platform's test program.
+std::unique_ptr<ScriptPlatform> MakeScriptPlatform();
+
+class ScriptFileContract : public ::testing::Test {
+  protected:
+    // Writes the line composed from the inputs through the real script
+    // writer, as a start would, and answers the script file's bytes.
+    std::string Script(const std::string& source, const std::string& output,
+                       const std::string& delimiter, const std::string& field);
+
+    std::unique_ptr<ScriptPlatform> platform = MakeScriptPlatform();
+    SystemServices& system = platform->System();
+};
+
+}  // namespace morvane::testing
