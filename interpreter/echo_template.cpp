@@ -11,14 +11,13 @@ std::vector<EchoPiece> CompileEchoText(std::string_view text, char first, int co
     std::string literal;
     std::size_t pos = 0;
     while (pos < text.size()) {
-        if (pos + 2 < text.size() && text[pos] == '%' && text[pos + 1] == '%' &&
-            IsLetter(text[pos + 2])) {
-            const int index = text[pos + 2] - first;
+        if (pos + 1 < text.size() && text[pos] == '%' && IsLetter(text[pos + 1])) {
+            const int index = text[pos + 1] - first;
             if (index >= 0 && index < count) {
                 if (!literal.empty()) pieces.push_back({-1, std::move(literal)});
                 literal.clear();
                 pieces.push_back({index, {}});
-                pos += 3;
+                pos += 2;
                 continue;
             }
         }

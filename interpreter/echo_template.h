@@ -13,9 +13,9 @@ struct EchoPiece {
     bool operator==(const EchoPiece&) const = default;
 };
 
-// `%%X` with X a letter from `first` through the following `count` letters
-// (in character order) refers to a variable; any other text, other `%%X`
-// included, stays as written.
+// `%X` (a batch file's "%%X" once read) with X a letter from `first` through
+// the following `count` letters (in character order) refers to a variable;
+// any other text, other `%X` included, stays as written.
 std::vector<EchoPiece> CompileEchoText(std::string_view text, char first, int count);
 
 }  // namespace morvane::interp
