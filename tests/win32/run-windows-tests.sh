@@ -125,7 +125,6 @@ grep -aE "Test +#|tests passed|Total Test time" "$logs/ctest.log"
 while read -r name outcome; do
     case $name in
         win32_tests_acp1252) report=$results/win32_tests-acp1252.xml ;;
-        win32_path_cases) report=$results/win32_tests-paths.xml ;;
         *) report=$results/$name.xml ;;
     esac
     if [ -f "$report" ]; then
