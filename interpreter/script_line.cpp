@@ -1,5 +1,6 @@
 #include "interpreter/script_line.h"
 
+#include "interpreter/echo_template.h"
 #include "interpreter/utf8_text.h"
 
 namespace morvane::interp {
@@ -21,8 +22,6 @@ std::string_view DropLeadingBlanks(std::string_view text) {
     while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
     return text;
 }
-
-bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 
 // If `text` at `pos` is ")" [blanks] "do" followed by a blank or "@", the
 // command after it (leading blanks and "@" dropped).
@@ -70,16 +69,16 @@ ScriptCommand ParseFor(std::string_view line) {
         optionsText = rest.substr(1, close - 1);
         rest = DropLeadingBlanks(rest.substr(close + 1));
     }
-    if (rest.size() < 2 || rest.front() != '%' || !IsLetter(rest[1])) {
+    if (rest.size() < 2 || rest.front() != '%' || !IsVariableName(rest[1])) {
         return LineError{
-            "syntax error: expected %%V (one letter) after the for /f options, found \"" +
+            "syntax error: expected %%V (a letter) after the for /f options, found \"" +
             std::string(rest.substr(0, 20)) + "\""};
     }
     ForCommand command;
     command.variable = rest[1];
     rest = rest.substr(2);
     if (rest.empty() || !IsBlank(rest.front())) {
-        return LineError{"syntax error: the loop variable must be one letter"};
+        return LineError{"syntax error: the loop variable must be one character"};
     }
     rest = DropLeadingBlanks(rest);
     if (!StartsWithWord(rest, "in")) return LineError{"syntax error: expected \"in\""};

@@ -90,6 +90,8 @@ TEST(ScriptLine, SyntaxErrors) {
     EXPECT_TRUE(IsError(R"(for /f "tokens=2 %%a in (/a.txt) do @echo %%a>>/b.txt)"));
     EXPECT_TRUE(IsError(R"(for /f "tokens=2" %%ab in (/a.txt) do @echo %%a)"));
     EXPECT_TRUE(IsError(R"(for /f "tokens=2" %%1 in (/a.txt) do @echo %%1)"));
+    EXPECT_TRUE(IsError(R"(for /f "tokens=2" %%} in (/a.txt) do @echo %%})"));
+    EXPECT_EQ(ParseFor(R"(for /f "tokens=2" %%_ in (/a.txt) do @echo %%_)").variable, '_');
     EXPECT_TRUE(IsError(R"(for /f "tokens=2" %%a in () do @echo %%a)"));
     EXPECT_TRUE(IsError(R"(for /f "tokens=2" %%a in (/a.txt) do @echo %%a>>)"));
     EXPECT_TRUE(IsError(R"(for /f "tokens=2" %%a in (/a.txt) @echo %%a)"));
