@@ -18,7 +18,7 @@ namespace morvane::posix {
 std::string PosixSystem::ScriptPath() const { return PrivateDirectoryPath() + "/1.bat"; }
 
 std::optional<std::string> PosixSystem::EncodeForScript(const std::string& text) const {
-    return Utf8ToCodePage936(text);
+    return Utf8ToGb18030(text);
 }
 
 bool PosixSystem::WriteNewFile(const std::string& path, const std::string& bytes,

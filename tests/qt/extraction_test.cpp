@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QtTest/QTest>
 #include <filesystem>
+#include <fstream>
 
 #include "platform/posix/posix_system.h"
 #include "tests/posix/temp_dir.h"
@@ -151,6 +152,29 @@ TEST_F(Extraction, NoValueMeansFailure) {
     EXPECT_EQ(labelDuringNotice, "正在提取数据...");
     EXPECT_FALSE(std::filesystem::exists(output));
     ExpectIdleAndEmpty();
+}
+
+TEST_F(Extraction, ALineFeedInAChosenFolderIsRefusedAndNothingIsWritten) {
+    // Linux names may hold line feeds; in the script the second line would
+    // be a command of its own.
+    const std::string folder = dir / "x\necho pwned>>victim.txt\n";
+    std::filesystem::create_directory(folder);
+    const std::string source = folder + "/f.txt";
+    std::ofstream(source, std::ios::binary) << "a,b\r\n";
+    test.dialogs.answers = {FileChoice{source, 1}};
+    QTest::mouseClick(&test.Widget(Control::Command1), Qt::LeftButton);
+    ASSERT_EQ(test.Text(Control::Text1), QString::fromStdString(source));
+    testing::Type(test.Widget(Control::Text3), ",");
+    testing::Type(test.Widget(Control::Text4), "2");
+
+    QTest::mouseClick(&test.Widget(Control::Command3), Qt::LeftButton);
+    ASSERT_EQ(answerer.notices.size(), 1u);
+    EXPECT_EQ(answerer.notices[0].title, "提示！");
+    EXPECT_EQ(answerer.notices[0].text, "路径或分割符号中不能含有换行符等控制字符，请修改后再试！");
+    EXPECT_EQ(test.Window().focusWidget(), &test.Widget(Control::Text1));
+    EXPECT_FALSE(test.Window().Timer1().isActive());
+    EXPECT_FALSE(std::filesystem::exists(posix::PosixSystem().ScriptPath()));
+    EXPECT_EQ(test.Text(Control::Text1), QString::fromStdString(source));
 }
 
 TEST_F(Extraction, ARunningInterpreterBlocksStartAndTheChoosers) {

@@ -36,7 +36,7 @@ class ExtractionJobTest : public ::testing::Test {
         EXPECT_EQ(runtime.captions[Control::Label7], "正在提取数据...");
         for (Control control : kInputControls) EXPECT_TRUE(runtime.enabled[control]);
         EXPECT_EQ(runtime.texts[Control::Text1].empty(), emptied);
-        EXPECT_EQ(runtime.texts[Control::Text5], "for /f \"tokens=");
+        EXPECT_EQ(runtime.texts[Control::Text5], "for /f \"usebackq tokens=");
         EXPECT_EQ(runtime.texts[Control::Text8], ") do @echo %%a>>");
     }
 
@@ -47,7 +47,8 @@ class ExtractionJobTest : public ::testing::Test {
 TEST_F(ExtractionJobTest, StartWritesLaunchesAndTurnsBusyInOrder) {
     job.StartAction();
     EXPECT_EQ(runtime.writtenFiles.at(kScript),
-              "for /f \"tokens=2 delims=,\" %%a in (C:\\123.txt) do @echo %%a>>C:\\out.txt\r\n");
+              "for /f \"usebackq tokens=2 delims=,\" %%a in (\"C:\\123.txt\") do @echo "
+              "%%a>>\"C:\\out.txt\"\r\n");
     std::vector<std::string> expected = {"write c:\\progra~1\\1.bat",
                                          "launch c:\\progra~1\\1.bat",
                                          "timer on",
@@ -236,7 +237,8 @@ TEST_F(ExtractionJobTest, ChangedTemplateBoxesAreReadAtEveryStart) {
     runtime.texts[Control::Text6] = ",3* delims=";
     job.StartAction();
     EXPECT_EQ(runtime.writtenFiles.at(kScript),
-              "for /f \"tokens=2,3* delims=,\" %%a in (C:\\123.txt) do @echo %%a>>C:\\out.txt\r\n");
+              "for /f \"usebackq tokens=2,3* delims=,\" %%a in (\"C:\\123.txt\") do @echo "
+              "%%a>>\"C:\\out.txt\"\r\n");
 }
 
 }  // namespace

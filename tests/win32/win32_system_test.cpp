@@ -38,8 +38,17 @@ class Win32ScriptPlatform : public testing::ScriptPlatform {
     ~Win32ScriptPlatform() override { system_.DeleteFile(system_.ScriptPath()); }
     SystemServices& System() override { return system_; }
     std::string ReadWholeFile(const std::string& path) override { return ReadBytes(path); }
+    void WriteWholeFile(const std::string& path, const std::string& bytes) override {
+        WriteBytes(path, bytes);
+    }
+    bool MakeFolder(const std::string& path) override {
+        return CreateDirectoryW(win32::Utf8ToWide(path).c_str(), nullptr) != 0;
+    }
+    std::string ScratchFolder() override { return scratch_.Path(); }
+    char PathSeparator() const override { return '\\'; }
 
   private:
+    TempFolder scratch_;
     Win32System system_;
 };
 
