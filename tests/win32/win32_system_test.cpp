@@ -3,6 +3,8 @@
 // the command interpreter, the WMI process list and the single-instance flag.
 #include <gtest/gtest.h>
 
+#include <cctype>
+
 #include "platform/win32/windows_inc.h"
 
 #include "extraction/extraction_request.h"
@@ -39,8 +41,29 @@ class Win32ScriptPlatform : public testing::ScriptPlatform {
     SystemServices& System() override { return system_; }
     std::string ReadWholeFile(const std::string& path) override { return ReadBytes(path); }
 
+    std::string ScratchPath(const std::string& name) override { return scratch_.File(name); }
+    void WriteWholeFile(const std::string& path, const std::string& bytes) override {
+        WriteBytes(path, bytes);
+    }
+    void MakeFolder(const std::string& path) override {
+        CreateDirectoryW(win32::Utf8ToWide(path).c_str(), nullptr);
+    }
+    std::string MakeHiddenFile() override {
+        const std::string path = scratch_.File("hidden.txt");
+        WriteBytes(path, "x\r\n");
+        SetFileAttributesW(win32::Utf8ToWide(path).c_str(),
+                           FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+        return path;
+    }
+    std::string OtherSpelling(const std::string& name) override {
+        std::string upper = name;
+        for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        return scratch_.Path() + "\\.\\" + upper;
+    }
+
   private:
     Win32System system_;
+    TempFolder scratch_;
 };
 
 TEST(ScriptFile, ScriptPathIsTheFixedOne) {
