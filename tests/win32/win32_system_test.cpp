@@ -193,10 +193,12 @@ class WindowsValidationTest : public ::testing::Test {
     FakeRuntime runtime;
 };
 
-TEST_F(WindowsValidationTest, OutputDifferingOnlyInLetterCaseIsCheckSeven) {
+// Letter case alone does not make another file: the run would append to its
+// own source.
+TEST_F(WindowsValidationTest, OutputDifferingOnlyInLetterCaseIsTheSource) {
     WriteBytes(folder.File("source.csv"), "a,b\r\n");
     Fill(folder.File("source.csv"), folder.File("SOURCE.CSV"));
-    EXPECT_EQ(OnlyPrompt(), "导出文件名已存在，请重新输入！");
+    EXPECT_EQ(OnlyPrompt(), "源文件名和导出文件名不能相同！");
     EXPECT_EQ(runtime.focus, Control::Text2);
 }
 
