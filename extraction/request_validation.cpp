@@ -69,8 +69,14 @@ bool ValidateRequest(Controls& controls, SystemServices& system) {
     if (!ScriptCanHoldBoxes(controls)) return false;
     if (!FileMatches(system, source))
         return Refuse(controls, "对不起，源文件路径不正确，请重新输入！", Control::Text1);
-    if (output == source) return Refuse(controls, "源文件名和导出文件名不能相同！", Control::Text2);
-    if (FileMatches(system, output))
+    // Another spelling of the source (a link to it, another letter case on
+    // Windows) would have the run append to its own source.
+    if (output == source || system.SameFile(source, output))
+        return Refuse(controls, "源文件名和导出文件名不能相同！", Control::Text2);
+    // The run appends to its output, so nothing at all may be there yet: the
+    // file query does not see hidden files, and a link or a FIFO would be
+    // written through or hang the run.
+    if (FileMatches(system, output) || system.SomethingExistsAt(output))
         return Refuse(controls, "导出文件名已存在，请重新输入！", Control::Text2);
     return true;
 }

@@ -121,8 +121,9 @@ class SystemServices {
     // never reach the script as a stand-in such as "?".
     virtual std::optional<std::string> EncodeForScript(const std::string& text) const = 0;
 
-    // Creates or empties the file at `path`, writes `bytes` and closes it.
-    // On failure answers false and puts the system's reason in `reason`.
+    // Creates the file at `path`, replacing an earlier one, writes `bytes`
+    // and closes it. On failure answers false and puts the system's reason
+    // in `reason`.
     virtual bool WriteNewFile(const std::string& path, const std::string& bytes,
                               std::string& reason) = 0;
 

@@ -16,7 +16,8 @@
 namespace morvane::testing {
 
 // A platform's real system services, set up so that the script can be
-// written where the test may read it, and a scratch folder for real files.
+// written where the test may read it, and a scratch folder for the test's
+// own files.
 class ScriptPlatform {
   public:
     virtual ~ScriptPlatform() = default;
@@ -28,6 +29,15 @@ class ScriptPlatform {
     // own path form, without a trailing separator.
     virtual std::string ScratchFolder() = 0;
     virtual char PathSeparator() const = 0;
+
+    // The path of `name` in the scratch folder, spelt the platform's way.
+    std::string ScratchPath(const std::string& name) { return ScratchFolder() + PathSeparator() + name; }
+    // Makes a file the file query does not see (a dot name on Linux, the
+    // hidden and system attributes on Windows); answers its path.
+    virtual std::string MakeHiddenFile() = 0;
+    // Another spelling of the existing scratch file `name`: a link to it on
+    // Linux, its name in capitals on Windows.
+    virtual std::string OtherSpelling(const std::string& name) = 0;
 };
 
 // Defined once by each platform's test program.

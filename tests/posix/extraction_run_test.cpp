@@ -87,6 +87,9 @@ TEST_F(ExtractionRunTest, SomeLinesWithTheFieldAreASuccess) {
     window.texts[Control::Text1] = files.Write("partial.txt", "a b c\r\nonly\r\nx y\r\n");
     window.texts[Control::Text3] = " ";
     window.texts[Control::Text4] = "02";
+    // A dot-named output is hidden from the file query, but it is the file
+    // asked for.
+    window.texts[Control::Text2] = files / ".结果";
     const std::string output = window.texts[Control::Text2];
     RunToCompletion();
     ASSERT_EQ(window.notices.size(), 1u);

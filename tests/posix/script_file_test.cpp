@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 
 #include "extraction/script_file.h"
@@ -29,6 +30,12 @@ class PosixScriptPlatform : public ScriptPlatform {
     bool MakeFolder(const std::string& path) override { return ::mkdir(path.c_str(), 0700) == 0; }
     std::string ScratchFolder() override { return scratch_.Path(); }
     char PathSeparator() const override { return '/'; }
+
+    std::string MakeHiddenFile() override { return scratch_.Write(".hidden", "x\r\n"); }
+    std::string OtherSpelling(const std::string& name) override {
+        std::filesystem::create_symlink(name, scratch_ / "link-to-" + name);
+        return scratch_ / "link-to-" + name;
+    }
 
   private:
     TempDir runtimeDir_;

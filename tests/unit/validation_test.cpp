@@ -72,6 +72,14 @@ TEST_F(ValidationTest, OutputEqualToAnExistingSourceIsCheckSix) {
     EXPECT_EQ(OnlyNotice(Control::Text2), "源文件名和导出文件名不能相同！");
 }
 
+TEST_F(ValidationTest, AnotherSpellingOfTheSourceIsCheckSix) {
+    runtime.existingFiles = {"a.txt"};
+    runtime.somethingAt = {"./link-to-a"};
+    runtime.sameFilePairs = {{"a.txt", "./link-to-a"}};
+    Fill("a.txt", "./link-to-a", ",", "2");
+    EXPECT_EQ(OnlyNotice(Control::Text2), "源文件名和导出文件名不能相同！");
+}
+
 TEST_F(ValidationTest, ExistingOutputIsRefused) {
     runtime.existingFiles = {"a.txt", "A.TXT"};
     Fill("a.txt", "A.TXT", ",", "2");
@@ -111,6 +119,18 @@ TEST_F(ValidationTest, WhatTheScriptLineCannotCarryIsRefusedBeforeTheFileChecks)
     runtime.existingFiles = {"%a%.txt"};
     Fill("%a%.txt", "%A% 100%.txt", ";", "2");
     EXPECT_EQ(OnlyNotice(Control::Text1), "");
+}
+
+TEST_F(ValidationTest, AnythingAtTheOutputPathIsRefusedThoughTheQueryMissesIt) {
+    runtime.existingFiles = {"a.txt"};
+    runtime.regularFiles = {".hidden"};
+    runtime.somethingAt = {"link", "fifo"};
+    for (const char* output : {".hidden", "link", "fifo"}) {
+        runtime.notices.clear();
+        runtime.log.clear();
+        Fill("a.txt", output, ",", "2");
+        EXPECT_EQ(OnlyNotice(Control::Text2), "导出文件名已存在，请重新输入！") << output;
+    }
 }
 
 TEST_F(ValidationTest, PassesSilentlyAndChangesNoBox) {

@@ -194,12 +194,12 @@ TEST_F(PellorinTest, TheSevenChecksInOrderWithTheirFocusMoves) {
         EXPECT_EQ(app.Text(Text3), step.delimiter);
         EXPECT_FALSE(wintest::Exists(kScript));
     }
-    // Letter case alone does not make another file.
+    // Letter case alone does not make another file: it is the source.
     std::string upper = in;
     for (char& c : upper) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
     Fill(in, upper, ",", "2");
     const Notice notice = StartAndGetNotice();
-    EXPECT_EQ(notice.prompt, "导出文件名已存在，请重新输入！");
+    EXPECT_EQ(notice.prompt, "源文件名和导出文件名不能相同！");
     App::CloseNotice(notice);
 }
 
