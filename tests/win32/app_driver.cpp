@@ -33,6 +33,14 @@ BOOL CALLBACK FindInProcess(HWND window, LPARAM data) {
 }  // namespace
 
 std::wstring PellorinPath() {
+    // A Unix path, as the test scripts know it: Wine's drive Z: is the root.
+    wchar_t chosen[1024] = {};
+    const DWORD length = GetEnvironmentVariableW(L"MORVANE_PELLORIN", chosen, 1024);
+    if (length > 0 && length < 1024) {
+        std::wstring path = L"Z:";
+        for (const wchar_t* c = chosen; *c; ++c) path += *c == L'/' ? L'\\' : *c;
+        return path;
+    }
     wchar_t path[MAX_PATH] = {};
     GetModuleFileNameW(nullptr, path, MAX_PATH);
     std::wstring folder = path;
@@ -82,6 +90,11 @@ App::~App() {
         WaitForSingleObject(process_, 5000);
     }
     CloseHandle(process_);
+}
+
+int App::Bits() const {
+    BOOL wow64 = FALSE;
+    return process_ && IsWow64Process(process_, &wow64) && wow64 ? 32 : 64;
 }
 
 bool App::Running() const { return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }

@@ -18,7 +18,8 @@ struct Notice {
     std::string prompt;
 };
 
-// Pellorin.exe beside this test program.
+// The program under test: $MORVANE_PELLORIN (a Unix path) when set, as for
+// the 32-bit release, otherwise the Pellorin.exe beside this test program.
 std::wstring PellorinPath();
 
 class App {
@@ -34,6 +35,8 @@ class App {
     bool Started() const { return form1_ != nullptr; }
     HWND Form1() const { return form1_; }
     DWORD ProcessId() const { return processId_; }
+    // 32 for a 32-bit program on 64-bit Windows (WoW64), otherwise 64.
+    int Bits() const;
     bool Running() const;
     // Waits (at most `timeoutMs`) for the program to end.
     bool WaitForExit(DWORD timeoutMs);
