@@ -17,6 +17,10 @@
 # Needs root (or sudo) only when something is missing. binfmt_misc
 # registrations do not survive a reboot: run it again after one.
 #
+# MORVANE_WINE32_QEMU=1 takes the qemu route even where the kernel runs
+# 32-bit programs itself (to try that route; undo with
+# "echo -1 > /proc/sys/fs/binfmt_misc/qemu-i386").
+#
 # Exit status: 0 ready; 2 this machine cannot run 32-bit programs (the
 # kernel cannot, and binfmt_misc cannot be used here), with one line
 # "cannot run 32-bit programs here: REASON" on stdout; 1 anything else failed.
@@ -62,7 +66,9 @@ wine32_installed() {
 }
 
 # Fast path: everything in place (no root needed).
+force_qemu=${MORVANE_WINE32_QEMU:-}
 if command -v as >/dev/null && make_elf32 && runs_32bit && wine32_installed &&
+    { [ -z "$force_qemu" ] || registered; } &&
     /usr/lib/wine/wine --version >/dev/null 2>&1; then
     say "ready: $(/usr/lib/wine/wine --version), $(registered && echo "through $("$qemu_dir/qemu-i386" --version | head -1)" || echo "32-bit programs run natively")"
     exit 0
@@ -81,7 +87,7 @@ fi
 make_elf32
 
 # --- 1. 32-bit Linux programs: natively, or through qemu-i386 ---------------
-if runs_32bit && ! registered; then
+if [ -z "$force_qemu" ] && runs_32bit && ! registered; then
     say "the kernel runs 32-bit programs itself"
 else
     mountpoint -q "$binfmt" || mount -t binfmt_misc binfmt_misc "$binfmt" 2>/dev/null ||
@@ -99,7 +105,7 @@ else
                     END { if (suites ~ / bookworm( |$)/ && uris != "") print uris }'
                 cat /etc/apt/sources.list /etc/apt/sources.list.d/*.list 2>/dev/null |
                     awk '$1 == "deb" { sub(/\[[^]]*\] */, ""); if ($3 == "bookworm") print $2 }'
-            } | grep -E '^https?://' | head -1
+            } | grep -E '^https?://' | head -1 || true
         )
         [ -n "$mirror" ] || { say "FAILED: no Debian bookworm mirror in the apt sources"; exit 1; }
         say "downloading qemu-user from bookworm-backports on $mirror (unpacked, not installed)"

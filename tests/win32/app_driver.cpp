@@ -79,7 +79,7 @@ App::App(DWORD windowTimeoutMs) {
             windowTimeoutMs);
     if (form1_) {
         threadId_ = GetWindowThreadProcessId(form1_, nullptr);
-        WaitForInputIdle(process_, 5000);
+        WaitForInputIdle(process_, 5000 * WaitScale());
     }
 }
 
@@ -100,7 +100,7 @@ int App::Bits() const {
 bool App::Running() const { return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }
 
 bool App::WaitForExit(DWORD timeoutMs) {
-    return process_ && WaitForSingleObject(process_, timeoutMs) == WAIT_OBJECT_0;
+    return process_ && WaitForSingleObject(process_, timeoutMs * WaitScale()) == WAIT_OBJECT_0;
 }
 
 HWND App::Window(Control control) const { return GetDlgItem(form1_, ControlId(control)); }

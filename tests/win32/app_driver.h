@@ -1,6 +1,7 @@
 // Drives a running Pellorin.exe from outside, through window messages only,
 // as a person at the keyboard and mouse would: find Form1 by its caption,
 // set and read texts, type, click, find each notice and press its OK.
+// Every timeout is stretched by WaitScale() (win_test_support.h).
 #pragma once
 
 #include <optional>

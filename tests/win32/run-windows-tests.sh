@@ -1,5 +1,5 @@
 #!/bin/bash
-# Builds the Windows programs and runs every Windows test under wine64.
+# Builds the Windows programs and runs every Windows test under Wine.
 #
 #   1. builds the win64 preset (the test build: unit tests, Windows service
 #      tests, the end-to-end tests and the 64-bit Pellorin.exe) and the win32
@@ -11,13 +11,21 @@
 #      starts under wine64 through tests/win32/wine-run.sh, with the locale
 #      zh_CN.UTF-8 (ANSI code page 936); the code-page refusal test runs a
 #      second time under C.UTF-8 (code page 1252);
-#   4. checks the 32-bit Pellorin.exe with objdump.
+#   4. runs the end-to-end tests a second time, in a fresh prefix of its own
+#      (build/win32/wineprefix), on the 32-bit build/win32/bin/Pellorin.exe,
+#      which Wine starts with its 32-bit half (the test program itself stays
+#      64-bit); its lines say "i686", its reports and screenshots go to
+#      build/win32/. Where 32-bit Wine does not run (see
+#      tools/setup-wine32.sh), one line says so and why, and this run counts
+#      as one "not run";
+#   5. checks the 32-bit Pellorin.exe with objdump.
 #
 # Counting: every GoogleTest case of every Windows test program (read from
-# its XML report), plus each objdump check, is one test; a test program
-# that fails without a report, and a build that fails, count one failure
-# each. The last line is "N passed, M failed"; the exit status is non-zero
-# when anything failed. Installs nothing: ./test.sh does that.
+# its XML report), in each run, plus each objdump check, is one test; a test
+# program that fails without a report, and a build that fails, count one
+# failure each. The last line is "N passed, M failed" (", K not run" added
+# when the 32-bit run was skipped); the exit status is non-zero when
+# anything failed. Installs nothing: ./test.sh does that.
 set -u
 cd "$(dirname "$0")/../.."
 root=$PWD
@@ -159,7 +167,7 @@ run_ctest() {
     fi
 }
 
-# 3a. Every test program, with the 64-bit Pellorin.exe, under wine64.
+# Every test program, with the 64-bit Pellorin.exe, under wine64.
 export WINEPREFIX=$root/build/win64/wineprefix
 export MORVANE_RESULTS=$results
 export MORVANE_SCREENSHOTS=$screenshots
@@ -170,9 +178,10 @@ else
     failed=$((failed + 1))
 fi
 
-# 3b. The end-to-end tests again on the 32-bit release, which runs under
-# Wine's 32-bit half (the test program itself stays 64-bit and starts it).
-# Skipped, and counted as not run, where 32-bit Wine cannot run here.
+# --- 4. the end-to-end tests on the 32-bit release -----------------------
+# Pellorin.exe runs under Wine's 32-bit half; the test program stays 64-bit
+# and starts it. Skipped, and counted as not run, where 32-bit Wine does not
+# run here.
 exe32=$root/build/win32/bin/Pellorin.exe
 if ! wine32_version=$(/usr/lib/wine/wine --version 2>&1); then
     not_run=$((not_run + 1))
@@ -187,6 +196,9 @@ elif [ -f "$exe32" ]; then
         export MORVANE_SCREENSHOTS=$root/build/win32/screenshots
         export MORVANE_RESULT_SUFFIX=-i686
         export MORVANE_PELLORIN=$exe32 MORVANE_PELLORIN_BITS=32
+        # Under qemu-i386 the window is up in 3-5 s and WMI answers slower:
+        # every wait for a state may take three times as long.
+        export MORVANE_WAIT_SCALE=3
         logs=$logs32
         make_prefix || { echo "prefix failed"; exit 1; }
         say "i686: running the end-to-end tests on the 32-bit Pellorin.exe ($wine32_version)"
@@ -199,7 +211,7 @@ elif [ -f "$exe32" ]; then
     fi
 fi
 
-# --- 4. the 32-bit release ------------------------------------------------
+# --- 5. the 32-bit release exe ------------------------------------------------
 check() {
     local what=$1
     shift
