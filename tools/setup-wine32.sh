@@ -79,10 +79,12 @@ if [ "$(id -u)" -ne 0 ]; then
     exec sudo -E "$0" "$@"
 fi
 export DEBIAN_FRONTEND=noninteractive
+# Wait for another apt or dpkg run to finish rather than fail at once.
+lock_wait=(-o DPkg::Lock::Timeout=600)
 
 if ! command -v as >/dev/null || ! command -v dpkg-deb >/dev/null; then
     say "installing binutils"
-    apt-get install -y -q --no-install-recommends binutils dpkg >/dev/null
+    apt-get "${lock_wait[@]}" install -y -q --no-install-recommends binutils dpkg >/dev/null
 fi
 make_elf32
 
@@ -133,7 +135,7 @@ else
         # interpreter now (so it works inside other mount namespaces too).
         magic='\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00'
         mask='\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff'
-        printf '%s' ":qemu-i386:M::$magic:$mask:$interpreter:OPF" >"$binfmt/register" 2>/dev/null ||
+        { printf '%s' ":qemu-i386:M::$magic:$mask:$interpreter:OPF" >"$binfmt/register"; } 2>/dev/null ||
             cannot "the kernel does not run them, and binfmt_misc refused the registration"
     fi
     runs_32bit || { say "FAILED: a 32-bit program does not run even through qemu-i386"; exit 1; }
@@ -144,9 +146,9 @@ fi
 if ! wine32_installed; then
     say "installing wine32:i386 (multiarch i386)"
     dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
-    apt-get update -q >"$scratch/update.log" 2>&1 ||
+    apt-get "${lock_wait[@]}" update -q >"$scratch/update.log" 2>&1 ||
         { tail -20 "$scratch/update.log"; say "FAILED: apt-get update"; exit 1; }
-    apt-get install -y -q --no-remove --no-install-recommends wine32:i386 >"$scratch/install.log" 2>&1 ||
+    apt-get "${lock_wait[@]}" install -y -q --no-remove --no-install-recommends wine32:i386 >"$scratch/install.log" 2>&1 ||
         { tail -30 "$scratch/install.log"; say "FAILED: installing wine32:i386"; exit 1; }
 fi
 version=$(/usr/lib/wine/wine --version 2>&1) || { say "FAILED: the 32-bit Wine loader does not start: $version"; exit 1; }
