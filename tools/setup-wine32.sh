@@ -76,7 +76,8 @@ fi
 
 if [ "$(id -u)" -ne 0 ]; then
     command -v sudo >/dev/null || cannot "the set-up needs root (or sudo), and this is neither"
-    exec sudo -E "$0" "$@"
+    # Never waits for a password: run it as root once instead.
+    exec sudo -n -E "$0" "$@"
 fi
 export DEBIAN_FRONTEND=noninteractive
 # Wait for another apt or dpkg run to finish rather than fail at once.

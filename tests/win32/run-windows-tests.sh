@@ -11,8 +11,8 @@
 #      starts under wine64 through tests/win32/wine-run.sh, with the locale
 #      zh_CN.UTF-8 (ANSI code page 936); the code-page refusal test runs a
 #      second time under C.UTF-8 (code page 1252);
-#   4. runs the end-to-end tests a second time, in a fresh prefix of its own
-#      (build/win32/wineprefix), on the 32-bit build/win32/bin/Pellorin.exe,
+#   4. runs the end-to-end tests a second time, in a prefix of its own
+#      (build/win32/wineprefix, a copy of the fresh one of 2), on the 32-bit build/win32/bin/Pellorin.exe,
 #      which Wine starts with its 32-bit half (the test program itself stays
 #      64-bit); its lines say "i686", its reports and screenshots go to
 #      build/win32/. Where 32-bit Wine does not run (see
@@ -167,11 +167,22 @@ run_ctest() {
     fi
 }
 
+# Whether 32-bit Wine runs here (tools/setup-wine32.sh sets it up).
+exe32=$root/build/win32/bin/Pellorin.exe
+prefix32=$root/build/win32/wineprefix
+wine32_version=$(/usr/lib/wine/wine --version 2>&1) || wine32_version=""
+
 # Every test program, with the 64-bit Pellorin.exe, under wine64.
 export WINEPREFIX=$root/build/win64/wineprefix
 export MORVANE_RESULTS=$results
 export MORVANE_SCREENSHOTS=$screenshots
+rm -rf "$prefix32"
 if make_prefix; then
+    # The 32-bit run's own prefix: a copy of this one while still untouched
+    # (seconds, where wineboot takes a minute under qemu).
+    if [ -n "$wine32_version" ] && [ -f "$exe32" ]; then
+        cp -a "$WINEPREFIX" "$prefix32" || rm -rf "$prefix32"
+    fi
     say "x86_64: running the Windows tests under wine64 (ctest in xvfb-run)"
     run_ctest x86_64 "$logs/ctest.log" --timeout 300
 else
@@ -182,8 +193,7 @@ fi
 # Pellorin.exe runs under Wine's 32-bit half; the test program stays 64-bit
 # and starts it. Skipped, and counted as not run, where 32-bit Wine does not
 # run here.
-exe32=$root/build/win32/bin/Pellorin.exe
-if ! wine32_version=$(/usr/lib/wine/wine --version 2>&1); then
+if [ -z "$wine32_version" ]; then
     not_run=$((not_run + 1))
     say "NOT RUN: the end-to-end tests on the 32-bit Pellorin.exe: ${MORVANE_WINE32_UNAVAILABLE:-32-bit Wine does not run here (set it up with tools/setup-wine32.sh)}"
 elif [ -f "$exe32" ]; then
@@ -191,7 +201,7 @@ elif [ -f "$exe32" ]; then
     mkdir -p "$logs32" "$root/build/win32/test-results" "$root/build/win32/screenshots"
     rm -f "$root"/build/win32/test-results/*.xml "$root"/build/win32/screenshots/*.png
     (
-        export WINEPREFIX=$root/build/win32/wineprefix
+        export WINEPREFIX=$prefix32
         export MORVANE_RESULTS=$root/build/win32/test-results
         export MORVANE_SCREENSHOTS=$root/build/win32/screenshots
         export MORVANE_RESULT_SUFFIX=-i686
@@ -200,7 +210,7 @@ elif [ -f "$exe32" ]; then
         # every wait for a state may take three times as long.
         export MORVANE_WAIT_SCALE=3
         logs=$logs32
-        make_prefix || { echo "prefix failed"; exit 1; }
+        [ -d "$prefix32" ] || make_prefix || exit 1
         say "i686: running the end-to-end tests on the 32-bit Pellorin.exe ($wine32_version)"
         run_ctest i686 "$logs32/ctest.log" -R '^win32_e2e_tests$' --timeout 900
         echo "$passed $failed" >"$logs32/counts"
