@@ -11,13 +11,13 @@
 #      starts under wine64 through tests/win32/wine-run.sh, with the locale
 #      zh_CN.UTF-8 (ANSI code page 936); the code-page refusal test runs a
 #      second time under C.UTF-8 (code page 1252);
-#   4. runs the end-to-end tests a second time, in a prefix of its own
-#      (build/win32/wineprefix, a copy of the fresh one of 2), on the 32-bit build/win32/bin/Pellorin.exe,
-#      which Wine starts with its 32-bit half (the test program itself stays
-#      64-bit); its lines say "i686", its reports and screenshots go to
-#      build/win32/. Where 32-bit Wine does not run (see
-#      tools/setup-wine32.sh), one line says so and why, and this run counts
-#      as one "not run";
+#   4. runs the end-to-end tests a second time on the 32-bit
+#      build/win32/bin/Pellorin.exe, in a prefix of its own
+#      (build/win32/wineprefix, a copy of the fresh one of 2); Wine starts
+#      it with its 32-bit half (the test program itself stays 64-bit); its
+#      lines say "i686", its reports and screenshots go to build/win32/.
+#      Where 32-bit Wine does not run (see tools/setup-wine32.sh), one line
+#      says so and why, and this run counts as one "not run";
 #   5. checks the 32-bit Pellorin.exe with objdump.
 #
 # Counting: every GoogleTest case of every Windows test program (read from
