@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Builds every preset and runs every test: the Linux tests (with ASan and
 # UBSan) through ctest, the Windows tests as 64-bit programs under wine64 in
-# a virtual display, and checks of the 32-bit release exe. Installs whatever
-# is missing with apt-get first. Ends with one line "N passed, N failed".
+# a virtual display, checks of the 32-bit release exe, and the Debian
+# package built, installed on this machine, used and removed again. Installs
+# whatever is missing with apt-get first. Ends with one line
+# "N passed, N failed".
 set -uo pipefail
 cd "$(dirname "$0")"
 
@@ -10,6 +12,7 @@ packages=(
     cmake ninja-build g++ clang clang-format libgtest-dev
     qt6-base-dev qt6-translations-l10n libgl-dev fonts-arphic-uming fonts-arphic-ukai
     xvfb xauth xdotool imagemagick mawk locales
+    dpkg-dev file appstream desktop-file-utils
     wine64 fonts-wine g++-mingw-w64-x86-64 g++-mingw-w64-i686 binutils-mingw-w64 mingw-w64-tools
 )
 
@@ -59,6 +62,17 @@ if [ -n "$windows_summary" ]; then
     failed=$((failed + $(cut -d' ' -f3 <<<"$windows_summary")))
 else
     echo "== the Windows tests gave no summary"
+    failed=$((failed + 1))
+fi
+
+echo "== Linux: the Debian package, installed and removed"
+if tests/package/run-package-test.sh 2>&1 | tee "$log_dir/package.log"; then :; fi
+package_summary=$(grep -E '^[0-9]+ passed, [0-9]+ failed$' "$log_dir/package.log" | tail -n 1)
+if [ -n "$package_summary" ]; then
+    passed=$((passed + $(cut -d' ' -f1 <<<"$package_summary")))
+    failed=$((failed + $(cut -d' ' -f3 <<<"$package_summary")))
+else
+    echo "== the package test gave no summary"
     failed=$((failed + 1))
 fi
 

@@ -1,0 +1,66 @@
+// The real `pellorin` asked on its command line, with no display at all:
+// whatever it prints, it must never reach for a window system.
+#include <gtest/gtest.h>
+
+#include <QProcess>
+#include <QProcessEnvironment>
+
+#include "morvane_version.h"
+#include "tests/qt/gui_helpers.h"
+
+namespace morvane {
+namespace {
+
+struct Finished {
+    int exitCode = -1;
+    QString out, err;
+};
+
+Finished RunWithoutDisplay(const QStringList& arguments) {
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        environment.remove(name);
+    process.setProcessEnvironment(environment);
+    process.start(testing::BinPath("pellorin"), arguments);
+    EXPECT_TRUE(process.waitForFinished(20000));
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
+            QString::fromUtf8(process.readAllStandardError())};
+}
+
+TEST(CommandLine, HelpAndVersionPrintWithoutADisplay) {
+    for (const char* option : {"--help", "-h"}) {
+        const Finished help = RunWithoutDisplay({option});
+        EXPECT_EQ(help.exitCode, 0) << option;
+        EXPECT_TRUE(help.out.startsWith("Usage: ")) << help.out.toStdString();
+        for (const char* offered : {"--help", "--version", "[file]"})
+            EXPECT_TRUE(help.out.contains(offered)) << offered;
+        // Only what this program takes: no Qt options, no --help-all.
+        EXPECT_FALSE(help.out.contains("--help-all"));
+        EXPECT_EQ(help.err, "");
+    }
+    for (const char* option : {"--version", "-v"}) {
+        const Finished version = RunWithoutDisplay({option});
+        EXPECT_EQ(version.exitCode, 0);
+        EXPECT_EQ(version.out, "pellorin " MORVANE_VERSION "\n");
+        EXPECT_EQ(version.err, "");
+    }
+}
+
+TEST(CommandLine, AnUnknownOptionIsOneLineAndStatusTwo) {
+    for (const QStringList& arguments :
+         {QStringList{"--bogus"}, QStringList{"-platform", "offscreen"},
+          QStringList{"/some/file.csv", "--verbose"}}) {
+        const Finished refused = RunWithoutDisplay(arguments);
+        EXPECT_EQ(refused.exitCode, 2) << arguments.join(' ').toStdString();
+        EXPECT_EQ(refused.out, "");
+        EXPECT_TRUE(refused.err.startsWith("pellorin: Unknown option"))
+            << refused.err.toStdString();
+        EXPECT_EQ(refused.err.count('\n'), 1);
+        EXPECT_TRUE(refused.err.endsWith('\n'));
+    }
+}
+
+}  // namespace
+}  // namespace morvane
