@@ -6,6 +6,7 @@
 #include "platform/win32/windows_inc.h"
 
 #include "platform/runtime.h"
+#include "platform/win32/unique_handle.h"
 
 namespace morvane::win32 {
 
@@ -31,9 +32,14 @@ class Win32System : public SystemServices {
     bool ShellStart(const std::string& commandText, std::string& reason) override;
     std::optional<std::vector<std::string>> ProcessDescriptions() override;
     bool PreviousInstance() override;
+    InterpreterState StartedInterpreterState() override;
+    bool SomethingExistsAt(const std::string& path) override;
+    bool RegularFileAt(const std::string& path) override;
+    bool SameFile(const std::string& first, const std::string& second) override;
 
   private:
-    HANDLE instanceMutex_ = nullptr;  // kept open for the process's life
+    HANDLE instanceMutex_ = nullptr;   // kept open for the process's life
+    UniqueHandle startedInterpreter_;  // the process ShellStart started last
     bool previousInstance_ = false;
 };
 
