@@ -52,7 +52,7 @@ int RunPellorin(int argc, char* argv[], const std::function<void(PellorinProgram
 
     PellorinProgram program;
     if (beforeStart) beforeStart(program);
-    if (!program.Start()) return 0;
+    if (!program.Start(commandLine.files)) return 0;
     return QApplication::exec();
 }
 

@@ -1,11 +1,13 @@
-// The real `pellorin` asked on its command line, with no display at all:
-// whatever it prints, it must never reach for a window system.
+// The real `pellorin` asked on its command line: the options with no display
+// at all (whatever it prints, it must never reach for a window system), and
+// a file to open, through the probe copy that runs the same start.
 #include <gtest/gtest.h>
 
 #include <QProcess>
 #include <QProcessEnvironment>
 
 #include "morvane_version.h"
+#include "tests/posix/temp_dir.h"
 #include "tests/qt/gui_helpers.h"
 
 namespace morvane {
@@ -60,6 +62,20 @@ TEST(CommandLine, AnUnknownOptionIsOneLineAndStatusTwo) {
         EXPECT_EQ(refused.err.count('\n'), 1);
         EXPECT_TRUE(refused.err.endsWith('\n'));
     }
+}
+
+TEST(CommandLine, AFileNamedIsTakenOnceTheWindowShows) {
+    testing::TempDir dir;
+    const QString csv = QString::fromStdString(dir.Write("数据 1.csv", "a,b\r\n"));
+    QProcess probe;
+    // A relative name means the folder the program was started in.
+    probe.setWorkingDirectory(QString::fromStdString(dir.Path()));
+    probe.start(testing::BinPath("instance_probe"),
+                {"--quit-when-shown", "no such file.txt", QString::fromUtf8("数据 1.csv")});
+    ASSERT_TRUE(probe.waitForFinished(20000));
+    EXPECT_EQ(probe.exitCode(), 0);
+    EXPECT_EQ(QString::fromUtf8(probe.readAllStandardOutput()),
+              "shown\t" + csv + "\t" + csv + QString::fromUtf8("提取.CSV\n"));
 }
 
 }  // namespace
