@@ -110,7 +110,11 @@ void Form1Window::dropEvent(QDropEvent* event) {
     for (const QUrl& url : event->mimeData()->urls())
         if (url.isLocalFile()) paths.push_back(url.toLocalFile().toStdString());
     event->acceptProposedAction();
-    if (filesDropped_) filesDropped_(paths);
+    // Taken once the drop has ended, so that a notice the gate may show does
+    // not hold the file manager's drag open.
+    QTimer::singleShot(0, this, [this, paths] {
+        if (filesDropped_) filesDropped_(paths);
+    });
 }
 
 void Form1Window::keyPressEvent(QKeyEvent* event) {

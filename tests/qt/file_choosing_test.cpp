@@ -100,11 +100,13 @@ bool DragAndDrop(ProgramUnderTest& test, const QList<QUrl>& urls, Control over) 
         QDropEvent drop(QPointF(test.Window().rect().center()), Qt::CopyAction, &data,
                         Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(&test.Window(), &drop);
+        QApplication::processEvents();
         return false;
     }
     QDropEvent drop(QPointF(at), Qt::CopyAction | Qt::LinkAction, &data, Qt::LeftButton,
                     Qt::NoModifier);
     QApplication::sendEvent(window, &drop);
+    QApplication::processEvents();  // the window takes the files once the drop is over
     return true;
 }
 
