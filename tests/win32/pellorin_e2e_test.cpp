@@ -82,7 +82,7 @@ class PellorinTest : public ::testing::Test {
         EXPECT_FALSE(app.Visible(Label7));
         EXPECT_EQ(app.Text(Label7), "正在提取数据...");
         // The hidden template boxes keep their texts.
-        EXPECT_EQ(app.Text(Text5), "for /f \"tokens=");
+        EXPECT_EQ(app.Text(Text5), "for /f \"usebackq tokens=");
         EXPECT_EQ(app.Text(Text6), " delims=");
     }
 
@@ -119,9 +119,9 @@ TEST_F(PellorinTest, WhileAnotherInterpreterRunsTheRunStaysOpen) {
     wintest::HeldInterpreter held;
     ASSERT_TRUE(held.Started());
 
-    EXPECT_EQ(ReadBytes(kScript), "for /f \"tokens=3 delims=;\" %%a in (" + folder.File("a.csv") +
-                                      ") do @echo %%a>>" + *win32::EncodeForCodePage(output, 936) +
-                                      "\r\n");
+    EXPECT_EQ(ReadBytes(kScript), "for /f \"usebackq tokens=3 delims=;\" %%a in (\"" +
+                                      folder.File("a.csv") + "\") do @echo %%a>>\"" +
+                                      *win32::EncodeForCodePage(output, 936) + "\"\r\n");
     Sleep(4500);  // two ticks: both find the interpreter
     EXPECT_FALSE(app.NoticeOpen());
     for (Control control : {Text1, Text2, Text3, Text4, Command1, Command2, Command3, Command4})
@@ -194,12 +194,12 @@ TEST_F(PellorinTest, TheSevenChecksInOrderWithTheirFocusMoves) {
         EXPECT_EQ(app.Text(Text3), step.delimiter);
         EXPECT_FALSE(wintest::Exists(kScript));
     }
-    // Letter case alone does not make another file.
+    // Letter case alone does not make another file: it is the source.
     std::string upper = in;
     for (char& c : upper) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
     Fill(in, upper, ",", "2");
     const Notice notice = StartAndGetNotice();
-    EXPECT_EQ(notice.prompt, "导出文件名已存在，请重新输入！");
+    EXPECT_EQ(notice.prompt, "源文件名和导出文件名不能相同！");
     App::CloseNotice(notice);
 }
 
