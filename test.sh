@@ -2,10 +2,11 @@
 # Builds every preset and runs every test: the Linux tests (with ASan and
 # UBSan) through ctest, the Windows tests as 64-bit programs under wine64 in
 # a virtual display, the end-to-end tests again on the 32-bit release under
-# 32-bit Wine, and checks of the 32-bit release exe. Installs whatever is
-# missing with apt-get first, and sets up 32-bit Wine (tools/setup-wine32.sh).
-# Ends with one line "N passed, N failed" (", N not run" added when this
-# machine cannot run 32-bit programs at all).
+# 32-bit Wine, checks of the 32-bit release exe, and the Debian package
+# built, installed on this machine, used and removed again. Installs whatever
+# is missing with apt-get first, and sets up 32-bit Wine
+# (tools/setup-wine32.sh). Ends with one line "N passed, N failed"
+# (", N not run" added when this machine cannot run 32-bit programs at all).
 set -uo pipefail
 cd "$(dirname "$0")"
 
@@ -13,6 +14,7 @@ packages=(
     cmake ninja-build g++ clang clang-format libgtest-dev
     qt6-base-dev qt6-translations-l10n libgl-dev fonts-arphic-uming fonts-arphic-ukai
     xvfb xauth xdotool imagemagick mawk locales
+    dpkg-dev file appstream desktop-file-utils
     wine64 fonts-wine g++-mingw-w64-x86-64 g++-mingw-w64-i686 binutils-mingw-w64 mingw-w64-tools
 )
 
@@ -97,6 +99,17 @@ if [ -n "$windows_summary" ]; then
     not_run=$((not_run + ${windows_not_run:-0}))
 else
     echo "== the Windows tests gave no summary"
+    failed=$((failed + 1))
+fi
+
+echo "== Linux: the Debian package, installed and removed"
+if tests/package/run-package-test.sh 2>&1 | tee "$log_dir/package.log"; then :; fi
+package_summary=$(grep -E '^[0-9]+ passed, [0-9]+ failed$' "$log_dir/package.log" | tail -n 1)
+if [ -n "$package_summary" ]; then
+    passed=$((passed + $(cut -d' ' -f1 <<<"$package_summary")))
+    failed=$((failed + $(cut -d' ' -f3 <<<"$package_summary")))
+else
+    echo "== the package test gave no summary"
     failed=$((failed + 1))
 fi
 

@@ -1,5 +1,9 @@
 #include "ui/file_choosing.h"
 
+#include <algorithm>
+#include <cctype>
+#include <string_view>
+
 #include "processwatch/process_query.h"
 
 namespace morvane {
@@ -40,6 +44,28 @@ void ChooseOutputFile(Controls& controls, SystemServices& system) {
     const auto choice = controls.ShowFileDialog(FileDialogKind::Save, kFileFilter, 1);
     if (!choice) return;
     controls.SetText(Control::Text2, ChosenOutputPath(choice->fileName, choice->filterIndex));
+}
+
+int FilterIndexForFile(const std::string& path) {
+    static constexpr std::string_view kCsv = ".csv";
+    if (path.size() < kCsv.size()) return 1;
+    const bool csv =
+        std::equal(kCsv.begin(), kCsv.end(), path.end() - kCsv.size(), [](char wanted, char given) {
+            return wanted == std::tolower(static_cast<unsigned char>(given));
+        });
+    return csv ? 2 : 1;
+}
+
+void TakeSourceFile(Controls& controls, SystemServices& system,
+                    const std::vector<std::string>& paths) {
+    if (controls.TimerEnabled()) return;
+    const auto file = std::find_if(paths.begin(), paths.end(), [&](const std::string& path) {
+        return system.RegularFileAt(path);
+    });
+    if (file == paths.end()) return;
+    if (InterpreterGate(controls, system) == Gate::Blocked) return;
+    controls.SetText(Control::Text1, *file);
+    controls.SetText(Control::Text2, ProposedOutputPath(*file, FilterIndexForFile(*file)));
 }
 
 }  // namespace morvane

@@ -20,6 +20,9 @@ void Form1::Command3_Click() { job_.StartAction(); }
 void Form1::Command4_Click() { controls_.EndProgram(); }
 void Form1::Command5_Click() { controls_.ShowExampleWindow(); }
 void Form1::Timer1_Timer() { job_.CompletionTick(); }
+void Form1::Form_FilesGiven(const std::vector<std::string>& paths) {
+    TakeSourceFile(controls_, system_, paths);
+}
 
 bool KeyPassesDigitFilter(int keyAscii) {
     return keyAscii == 8 || (keyAscii >= '0' && keyAscii <= '9');

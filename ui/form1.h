@@ -3,6 +3,9 @@
 // here; nothing in this file knows a toolkit.
 #pragma once
 
+#include <string>
+#include <vector>
+
 #include "extraction/extraction_job.h"
 #include "platform/runtime.h"
 
@@ -28,6 +31,9 @@ class Form1 {
     void Text4_KeyPress(int& keyAscii);
 
     void Timer1_Timer();
+
+    // Files dropped on the window or named on the command line.
+    void Form_FilesGiven(const std::vector<std::string>& paths);
 
   private:
     Controls& controls_;

@@ -1,9 +1,14 @@
 #include "platform/qt/form1_window.h"
 
 #include <QAbstractButton>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QScreen>
+#include <QUrl>
+#include <algorithm>
 
 #include "platform/qt/app_icon.h"
 #include "platform/qt/typed_character_filter.h"
@@ -18,6 +23,9 @@ Form1Window::Form1Window() {
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     widgets_ = BuildControls(form, *this);
+    // A file dropped on a box is the window's, not text for the box.
+    for (QWidget* child : findChildren<QWidget*>()) child->setAcceptDrops(false);
+    setAcceptDrops(true);
     timer1_.setInterval(kTimerIntervalMs);
     widgets_.at(Control::Text1)->setFocus();
     CentreOnScreen();
@@ -70,6 +78,43 @@ void Form1Window::Connect(Form1& form) {
     connect(&timer1_, &QTimer::timeout, this, [&form] { form.Timer1_Timer(); });
     new TypedCharacterFilter(*widgets_.at(Control::Text4),
                              [&form](int& keyAscii) { form.Text4_KeyPress(keyAscii); });
+    filesDropped_ = [&form](const std::vector<std::string>& paths) { form.Form_FilesGiven(paths); };
+}
+
+bool Form1Window::TakesDrop(const QMimeData* data) const {
+    if (timer1_.isActive() || data == nullptr || !data->hasUrls()) return false;
+    const QList<QUrl> urls = data->urls();
+    return std::any_of(urls.begin(), urls.end(), [](const QUrl& url) { return url.isLocalFile(); });
+}
+
+void Form1Window::dragEnterEvent(QDragEnterEvent* event) {
+    if (TakesDrop(event->mimeData()))
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void Form1Window::dragMoveEvent(QDragMoveEvent* event) {
+    if (TakesDrop(event->mimeData()))
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void Form1Window::dropEvent(QDropEvent* event) {
+    if (!TakesDrop(event->mimeData())) {
+        event->ignore();
+        return;
+    }
+    std::vector<std::string> paths;
+    for (const QUrl& url : event->mimeData()->urls())
+        if (url.isLocalFile()) paths.push_back(url.toLocalFile().toStdString());
+    event->acceptProposedAction();
+    // Taken once the drop has ended, so that a notice the gate may show does
+    // not hold the file manager's drag open.
+    QTimer::singleShot(0, this, [this, paths] {
+        if (filesDropped_) filesDropped_(paths);
+    });
 }
 
 void Form1Window::keyPressEvent(QKeyEvent* event) {

@@ -3,9 +3,12 @@
 #pragma once
 
 #include <QCursor>
+#include <QMimeData>
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
+#include <functional>
+#include <string>
 #include <vector>
 
 #include "platform/qt/form_builder.h"
@@ -32,10 +35,18 @@ class Form1Window : public QWidget {
     // Places the window in the middle of its screen's free area.
     void CentreOnScreen();
 
-    // Clicks, timer ticks and the field box's typed characters go to `form`.
+    // Clicks, timer ticks, the field box's typed characters and dropped
+    // files go to `form`.
     void Connect(Form1& form);
 
   protected:
+    // The whole window is the drop target for local files; anything else
+    // shows the "not allowed" pointer, as does the window while a run is
+    // going on (its boxes are disabled then).
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
     // Enter in a box (which does not take it itself) presses Start, the
     // default button.
     void keyPressEvent(QKeyEvent* event) override;
@@ -47,8 +58,12 @@ class Form1Window : public QWidget {
         QCursor cursor;
     };
 
+    // Whether a drag offers something this window takes.
+    bool TakesDrop(const QMimeData* data) const;
+
     ControlWidgets widgets_;
     QTimer timer1_;
+    std::function<void(const std::vector<std::string>&)> filesDropped_;
     std::vector<SavedPointer> savedPointers_;
 };
 

@@ -8,11 +8,12 @@ PellorinProgram::PellorinProgram(ProgramSeams seams)
     window_.Connect(form_);
 }
 
-bool PellorinProgram::Start() {
+bool PellorinProgram::Start(const std::vector<std::string>& files) {
     if (!form_.Form_Load()) return false;
     window_.show();
     // Once shown, the frame around the window is known: centre it as a whole.
     window_.CentreOnScreen();
+    if (!files.empty()) form_.Form_FilesGiven(files);
     return true;
 }
 

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <functional>
+#include <string>
+#include <vector>
 
 #include "platform/posix/posix_system.h"
 #include "platform/qt/file_dialog.h"
@@ -22,9 +24,10 @@ class PellorinProgram {
   public:
     explicit PellorinProgram(ProgramSeams seams = {});
 
-    // Runs the single-instance guard, then shows the main window. Answers
-    // false, with the window never shown, when another copy runs.
-    bool Start();
+    // Runs the single-instance guard, then shows the main window and takes
+    // `files` (named on the command line) as a dropped file. Answers false,
+    // with the window never shown, when another copy runs.
+    bool Start(const std::vector<std::string>& files = {});
 
     Form1Window& Window() { return window_; }
     QtControls& Controls() { return controls_; }

@@ -1,10 +1,11 @@
-// Pellorin.exe: the single-instance guard, then the main window and its
-// message loop.
+// Pellorin.exe: the single-instance guard, then the main window, a file
+// named on the command line, and the message loop.
 #include "platform/win32/windows_inc.h"
 
 #include <commctrl.h>
 
 #include "platform/win32/com.h"
+#include "platform/win32/command_line.h"
 #include "platform/win32/win32_controls.h"
 #include "platform/win32/win32_system.h"
 #include "ui/form1.h"
@@ -22,5 +23,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     window.Attach(form);
     if (!form.Form_Load()) return 0;  // another copy runs: noticed and ended
     if (!window.CreateMainWindow()) return 1;
+    form.Form_FilesGiven(win32::CommandLineFiles());
     return window.Run();
 }

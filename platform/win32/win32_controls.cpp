@@ -3,6 +3,9 @@
 #include "platform/win32/windows_inc.h"
 
 #include <commctrl.h>
+#include <shellapi.h>
+
+#include <vector>
 
 #include "platform/win32/control_ids.h"
 #include "platform/win32/file_dialog.h"
@@ -26,6 +29,26 @@ UniqueIcon LoadAppIcon(HINSTANCE instance, int size) {
 
 bool IsChildOf(HWND parent, HWND window) {
     return window && parent && (window == parent || IsChild(parent, window));
+}
+
+// The paths of a drop, in the order dropped. The drop's memory is released
+// here, before any handler can open a notice.
+std::vector<std::string> DroppedPaths(HDROP drop) {
+    struct Finish {
+        HDROP drop;
+        ~Finish() { DragFinish(drop); }
+    } finish{drop};
+    std::vector<std::string> paths;
+    const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+    for (UINT i = 0; i < count; ++i) {
+        const UINT length = DragQueryFileW(drop, i, nullptr, 0);
+        if (length == 0) continue;
+        std::wstring path(length + 1, L'\0');
+        const UINT got = DragQueryFileW(drop, i, path.data(), length + 1);
+        if (got > 0 && got <= length)
+            paths.push_back(WideToUtf8(path.data(), static_cast<int>(got)));
+    }
+    return paths;
 }
 
 }  // namespace
@@ -76,6 +99,9 @@ bool Win32Controls::CreateMainWindow() {
     if (HWND text4 = Window(Control::Text4)) {
         SetWindowSubclass(text4, Text4Proc, kText4Filter, reinterpret_cast<DWORD_PTR>(this));
     }
+    // The whole window takes files dragged from Explorer; its boxes do not,
+    // so a file dropped on one is the window's too.
+    DragAcceptFiles(form1_.get(), TRUE);
     ShowWindow(form1_.get(), SW_SHOWNORMAL);
     UpdateWindow(form1_.get());
     if (HWND first = built_.FirstTabStop()) ::SetFocus(first);
@@ -116,6 +142,11 @@ LRESULT Win32Controls::Handle(HWND window, UINT message, WPARAM wParam, LPARAM l
         case WM_TIMER:
             if (wParam == kTimer1 && handlers_) handlers_->Timer1_Timer();
             return 0;
+        case WM_DROPFILES: {
+            const std::vector<std::string> paths = DroppedPaths(reinterpret_cast<HDROP>(wParam));
+            if (handlers_) handlers_->Form_FilesGiven(paths);
+            return 0;
+        }
         case WM_SETCURSOR:
             if (pointer_ == MousePointer::Hourglass && LOWORD(lParam) == HTCLIENT) {
                 SetCursor(LoadCursorW(nullptr, IDC_WAIT));

@@ -4,9 +4,13 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
+#include <QDropEvent>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QTimer>
+#include <QUrl>
+#include <QWindow>
 #include <QtTest/QTest>
 
 #include "platform/qt/file_dialog.h"
@@ -74,6 +78,74 @@ TEST_F(FileChoosing, CancelLeavesBothBoxesUntouched) {
     EXPECT_EQ(test.Text(Control::Text1), "/a/source.txt");
     EXPECT_EQ(test.Text(Control::Text2), "/a/typed output");
     EXPECT_EQ(test.dialogs.calls.size(), 2u);
+}
+
+// Drags `urls` from outside onto the window over `over` and drops them there,
+// through the window system's entry point as a file manager's drag arrives.
+// Answers whether the drag was taken (the pointer then allows the drop).
+bool DragAndDrop(ProgramUnderTest& test, const QList<QUrl>& urls, Control over) {
+    QMimeData data;
+    data.setUrls(urls);
+    data.setText(urls.isEmpty() ? QString() : urls.first().toString());
+    QWidget& target = test.Widget(over);
+    const QPoint at = target.mapTo(&test.Window(), target.rect().center());
+    QWindow* window = test.Window().windowHandle();
+    QDragEnterEvent enter(at, Qt::CopyAction | Qt::LinkAction, &data, Qt::LeftButton,
+                          Qt::NoModifier);
+    QApplication::sendEvent(window, &enter);
+    if (!enter.isAccepted()) {
+        QDragLeaveEvent leave;
+        QApplication::sendEvent(window, &leave);
+        // Were it dropped all the same, the window must still not take it.
+        QDropEvent drop(QPointF(test.Window().rect().center()), Qt::CopyAction, &data,
+                        Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&test.Window(), &drop);
+        QApplication::processEvents();
+        return false;
+    }
+    QDropEvent drop(QPointF(at), Qt::CopyAction | Qt::LinkAction, &data, Qt::LeftButton,
+                    Qt::NoModifier);
+    QApplication::sendEvent(window, &drop);
+    QApplication::processEvents();  // the window takes the files once the drop is over
+    return true;
+}
+
+TEST_F(FileChoosing, ADroppedLocalFileFillsBothBoxesWhereverItLands) {
+    testing::TempDir dir;
+    dir.Write("数据 1.CSV", "a,b\r\n");
+    dir.Write("b.txt", "a,b\r\n");
+    const QString csv = QString::fromStdString(dir / "数据 1.CSV");
+    ASSERT_TRUE(DragAndDrop(test, {QUrl::fromLocalFile(csv)}, Control::Text1));
+    EXPECT_EQ(test.Text(Control::Text1), csv);
+    EXPECT_EQ(test.Text(Control::Text2), csv + QString::fromUtf8("提取.CSV"));
+    // Several at once over a button: the first regular file, past a folder.
+    const QString text = QString::fromStdString(dir / "b.txt");
+    ASSERT_TRUE(DragAndDrop(
+        test, {QUrl::fromLocalFile(QString::fromStdString(dir.Path())), QUrl::fromLocalFile(text)},
+        Control::Command3));
+    EXPECT_EQ(test.Text(Control::Text1), text);
+    EXPECT_EQ(test.Text(Control::Text2), text + QString::fromUtf8("提取.txt"));
+    EXPECT_TRUE(answerer.notices.empty());
+    EXPECT_TRUE(test.dialogs.calls.empty());
+}
+
+TEST_F(FileChoosing, DropsOfNoLocalFileOrOfAFolderOrDuringARunChangeNothing) {
+    testing::TempDir dir;
+    dir.Write("a.csv", "a,b\r\n");
+    SetBoxes("/typed/source", "/typed/output");
+    EXPECT_FALSE(DragAndDrop(test, {QUrl("https://example.com/a.csv")}, Control::Text1));
+    EXPECT_FALSE(DragAndDrop(test, {}, Control::Text2));
+    // A folder is a local file to the pointer, and then passed over.
+    EXPECT_TRUE(DragAndDrop(test, {QUrl::fromLocalFile(QString::fromStdString(dir.Path()))},
+                            Control::Text1));
+    // While a run is going on the window refuses even a file.
+    test.Window().Timer1().start();
+    EXPECT_FALSE(DragAndDrop(test, {QUrl::fromLocalFile(QString::fromStdString(dir / "a.csv"))},
+                             Control::Text1));
+    test.Window().Timer1().stop();
+    EXPECT_EQ(test.Text(Control::Text1), "/typed/source");
+    EXPECT_EQ(test.Text(Control::Text2), "/typed/output");
+    EXPECT_TRUE(answerer.notices.empty());
 }
 
 TEST(QtFileDialog, NameFiltersMatchBothLetterCases) {

@@ -62,6 +62,8 @@ bool WaitUntil(const std::function<bool()>& done, int timeoutMs) {
     return true;
 }
 
+QString BinPath(const char* name) { return QString(MORVANE_BIN_DIR) + "/" + name; }
+
 std::string ScreenshotPath(const std::string& name) {
     std::filesystem::create_directories(MORVANE_SCREENSHOT_DIR);
     return std::string(MORVANE_SCREENSHOT_DIR) + "/" + name;

@@ -48,6 +48,9 @@ void Type(QWidget& widget, const QString& text);
 // Processes events until `done` answers true or `timeoutMs` has passed.
 bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 5000);
 
+// A program built beside the tests (pellorin, instance_probe, cmd.exe).
+QString BinPath(const char* name);
+
 // Where the tests leave their screenshots.
 std::string ScreenshotPath(const std::string& name);
 void SaveScreenshot(QWidget& window, const std::string& name);

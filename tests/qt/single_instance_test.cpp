@@ -13,8 +13,6 @@
 namespace morvane {
 namespace {
 
-QString BinPath(const char* name) { return QString(MORVANE_BIN_DIR) + "/" + name; }
-
 // True when some process holds the instance lock, a lock on this test's
 // private folder itself (XDG_RUNTIME_DIR is ours, see the test main).
 bool InstanceLockHeld() {
@@ -30,7 +28,7 @@ bool InstanceLockHeld() {
 class SingleInstance : public ::testing::Test {
   protected:
     void SetUp() override {
-        first.setProgram(BinPath("pellorin"));
+        first.setProgram(testing::BinPath("pellorin"));
         first.start();
         ASSERT_TRUE(first.waitForStarted());
         ASSERT_TRUE(testing::WaitUntil(InstanceLockHeld, 15000));
@@ -43,7 +41,7 @@ class SingleInstance : public ::testing::Test {
     // Runs the probe copy to its end; answers its report.
     QString RunProbe(const QStringList& arguments = {}) {
         QProcess probe;
-        probe.start(BinPath("instance_probe"), arguments);
+        probe.start(testing::BinPath("instance_probe"), arguments);
         EXPECT_TRUE(probe.waitForFinished(20000));
         EXPECT_EQ(probe.exitStatus(), QProcess::NormalExit);
         EXPECT_EQ(probe.exitCode(), 0);
@@ -67,7 +65,7 @@ TEST_F(SingleInstance, ACrashedCopyDoesNotBlockTheNext) {
     first.kill();  // SIGKILL: no clean-up of any kind
     ASSERT_TRUE(first.waitForFinished());
     EXPECT_FALSE(InstanceLockHeld());
-    EXPECT_EQ(RunProbe({"--quit-when-shown"}), "shown\n");
+    EXPECT_EQ(RunProbe({"--quit-when-shown"}), "shown\t\t\n");
 }
 
 }  // namespace

@@ -106,5 +106,56 @@ TEST_F(Form1Test, TheGateComesBeforeEitherDialog) {
     EXPECT_TRUE(runtime.LogStartingWith("save-dialog").empty());
 }
 
+// A file dropped or named on the command line: the Open dialog's outcome
+// without the dialog, the proposal following the file's own extension.
+TEST_F(Form1Test, AGivenFileFillsBothBoxesAsTheDialogWould) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"/d/a.txt", "/d/a.txt提取.txt"}, {"/d/B.CSV", "/d/B.CSV提取.CSV"},
+        {"/d/c.csv", "/d/c.csv提取.CSV"}, {"/d/m.cSv", "/d/m.cSv提取.CSV"},
+        {"/d/data", "/d/data提取.txt"},   {"/d/csv", "/d/csv提取.txt"},
+    };
+    for (const auto& [path, proposal] : cases) {
+        runtime.existingFiles = {path};
+        form.Form_FilesGiven({path});
+        EXPECT_EQ(runtime.texts[Control::Text1], path);
+        EXPECT_EQ(runtime.texts[Control::Text2], proposal);
+    }
+    EXPECT_TRUE(runtime.notices.empty());
+    EXPECT_TRUE(runtime.LogStartingWith("open-dialog").empty());
+}
+
+TEST_F(Form1Test, AGivenFileMeetsTheGateFirst) {
+    runtime.texts[Control::Text1] = "typed source";
+    runtime.texts[Control::Text2] = "typed output";
+    runtime.existingFiles = {"/d/a.csv"};
+    runtime.processes = {"cmd.exe"};
+    form.Form_FilesGiven({"/d/a.csv"});
+    ASSERT_EQ(runtime.notices.size(), 1u);
+    EXPECT_EQ(runtime.notices[0].prompt,
+              "请先打开任务管理器，结束Cmd.exe进程，否则本程序会出现运行错误");
+    EXPECT_EQ(runtime.texts[Control::Text1], "typed source");
+    EXPECT_EQ(runtime.texts[Control::Text2], "typed output");
+}
+
+TEST_F(Form1Test, OnlyTheFirstRegularFileIsTakenAndNothingDuringARun) {
+    runtime.somethingAt = {"/d/folder", "/d/link"};
+    runtime.regularFiles = {"/d/.hidden.csv"};
+    runtime.existingFiles = {"/d/second.txt"};
+    form.Form_FilesGiven({"/d/folder", "/d/link"});
+    form.Form_FilesGiven({});
+    EXPECT_TRUE(runtime.LogStartingWith("text").empty());
+
+    form.Form_FilesGiven({"/d/missing", "/d/folder", "/d/.hidden.csv", "/d/second.txt"});
+    EXPECT_EQ(runtime.texts[Control::Text1], "/d/.hidden.csv");
+    EXPECT_EQ(runtime.texts[Control::Text2], "/d/.hidden.csv提取.CSV");
+
+    // A run is going on: refused silently, even with a cmd.exe to notice.
+    runtime.timer = true;
+    runtime.processes = {"cmd.exe"};
+    form.Form_FilesGiven({"/d/second.txt"});
+    EXPECT_EQ(runtime.texts[Control::Text1], "/d/.hidden.csv");
+    EXPECT_TRUE(runtime.notices.empty());
+}
+
 }  // namespace
 }  // namespace morvane

@@ -62,8 +62,9 @@ std::string WindowText(HWND window) {
     return win32::WideToUtf8(text.data(), got);
 }
 
-App::App(DWORD windowTimeoutMs) {
+App::App(DWORD windowTimeoutMs, const std::wstring& arguments) {
     std::wstring command = L"\"" + PellorinPath() + L"\"";
+    if (!arguments.empty()) command += L" " + arguments;
     std::vector<wchar_t> line(command.begin(), command.end());
     line.push_back(L'\0');
     STARTUPINFOW startup{};

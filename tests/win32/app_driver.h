@@ -25,9 +25,9 @@ std::wstring PellorinPath();
 
 class App {
   public:
-    // Starts the program and waits (at most `windowTimeoutMs`) for its main
-    // window.
-    explicit App(DWORD windowTimeoutMs = 20000);
+    // Starts the program, with `arguments` after its name on the command
+    // line, and waits (at most `windowTimeoutMs`) for its main window.
+    explicit App(DWORD windowTimeoutMs = 20000, const std::wstring& arguments = L"");
     // Ends the program if it still runs.
     ~App();
     App(const App&) = delete;

@@ -1,0 +1,82 @@
+// The real `pellorin` asked on its command line: the options with no display
+// at all (whatever it prints, it must never reach for a window system), and
+// a file to open, through the probe copy that runs the same start.
+#include <gtest/gtest.h>
+
+#include <QProcess>
+#include <QProcessEnvironment>
+
+#include "morvane_version.h"
+#include "tests/posix/temp_dir.h"
+#include "tests/qt/gui_helpers.h"
+
+namespace morvane {
+namespace {
+
+struct Finished {
+    int exitCode = -1;
+    QString out, err;
+};
+
+Finished RunWithoutDisplay(const QStringList& arguments) {
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        environment.remove(name);
+    process.setProcessEnvironment(environment);
+    process.start(testing::BinPath("pellorin"), arguments);
+    EXPECT_TRUE(process.waitForFinished(20000));
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
+            QString::fromUtf8(process.readAllStandardError())};
+}
+
+TEST(CommandLine, HelpAndVersionPrintWithoutADisplay) {
+    for (const char* option : {"--help", "-h"}) {
+        const Finished help = RunWithoutDisplay({option});
+        EXPECT_EQ(help.exitCode, 0) << option;
+        EXPECT_TRUE(help.out.startsWith("Usage: ")) << help.out.toStdString();
+        for (const char* offered : {"--help", "--version", "[file]"})
+            EXPECT_TRUE(help.out.contains(offered)) << offered;
+        // Only what this program takes: no Qt options, no --help-all.
+        EXPECT_FALSE(help.out.contains("--help-all"));
+        EXPECT_EQ(help.err, "");
+    }
+    for (const char* option : {"--version", "-v"}) {
+        const Finished version = RunWithoutDisplay({option});
+        EXPECT_EQ(version.exitCode, 0);
+        EXPECT_EQ(version.out, "pellorin " MORVANE_VERSION "\n");
+        EXPECT_EQ(version.err, "");
+    }
+}
+
+TEST(CommandLine, AnUnknownOptionIsOneLineAndStatusTwo) {
+    for (const QStringList& arguments :
+         {QStringList{"--bogus"}, QStringList{"-platform", "offscreen"},
+          QStringList{"/some/file.csv", "--verbose"}}) {
+        const Finished refused = RunWithoutDisplay(arguments);
+        EXPECT_EQ(refused.exitCode, 2) << arguments.join(' ').toStdString();
+        EXPECT_EQ(refused.out, "");
+        EXPECT_TRUE(refused.err.startsWith("pellorin: Unknown option"))
+            << refused.err.toStdString();
+        EXPECT_EQ(refused.err.count('\n'), 1);
+        EXPECT_TRUE(refused.err.endsWith('\n'));
+    }
+}
+
+TEST(CommandLine, AFileNamedIsTakenOnceTheWindowShows) {
+    testing::TempDir dir;
+    const QString csv = QString::fromStdString(dir.Write("数据 1.csv", "a,b\r\n"));
+    QProcess probe;
+    // A relative name means the folder the program was started in.
+    probe.setWorkingDirectory(QString::fromStdString(dir.Path()));
+    probe.start(testing::BinPath("instance_probe"),
+                {"--quit-when-shown", "no such file.txt", QString::fromUtf8("数据 1.csv")});
+    ASSERT_TRUE(probe.waitForFinished(20000));
+    EXPECT_EQ(probe.exitCode(), 0);
+    EXPECT_EQ(QString::fromUtf8(probe.readAllStandardOutput()),
+              "shown\t" + csv + "\t" + csv + QString::fromUtf8("提取.CSV\n"));
+}
+
+}  // namespace
+}  // namespace morvane
