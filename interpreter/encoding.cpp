@@ -1,10 +1,8 @@
 #include "interpreter/encoding.h"
 
-#include "platform/posix/iconv_converter.h"
+#include "common/posix/iconv_converter.h"
 
 namespace morvane::interp {
-
-using posix::IconvConverter;
 
 std::optional<ByteOrderMark> DetectByteOrderMark(std::span<const unsigned char> head) {
     if (head.size() >= 3 && head[0] == 0xEF && head[1] == 0xBB && head[2] == 0xBF) {
@@ -56,11 +54,11 @@ std::optional<std::string> EncodeUtf8Text(std::string_view utf8, Encoding encodi
         case Encoding::Utf8:
             return std::string(utf8);
         case Encoding::Gbk:
-            return Utf8ToCodePage936(utf8);
+            return posix::Utf8ToCodePage936(utf8);
         case Encoding::Utf16Le:
-            return IconvConverter("UTF-8", "UTF-16LE").Convert(utf8);
+            return posix::IconvConverter("UTF-8", "UTF-16LE").Convert(utf8);
         case Encoding::Utf16Be:
-            return IconvConverter("UTF-8", "UTF-16BE").Convert(utf8);
+            return posix::IconvConverter("UTF-8", "UTF-16BE").Convert(utf8);
     }
     return std::nullopt;
 }

@@ -1,8 +1,6 @@
 // The encodings a source file can have, and text put into them.
 #pragma once
 
-#include "platform/posix/code_page.h"
-
 #include <cstddef>
 #include <optional>
 #include <span>
@@ -34,12 +32,6 @@ std::size_t UnitSize(Encoding encoding);
 
 // UTF-8 text re-encoded; nothing when a character has no equivalent there.
 std::optional<std::string> EncodeUtf8Text(std::string_view utf8, Encoding encoding);
-
-// UTF-8 text in code page 936 (a source's assumed encoding), and the
-// script's own encoding, GB18030, both ways.
-using posix::Gb18030ToUtf8;
-using posix::Utf8ToCodePage936;
-using posix::Utf8ToGb18030;
 
 const char* EncodingName(Encoding encoding);
 

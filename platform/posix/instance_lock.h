@@ -3,7 +3,7 @@
 // copy never blocks the next one.
 #pragma once
 
-#include "platform/posix/unique_fd.h"
+#include "common/posix/unique_handle.h"
 
 namespace morvane::posix {
 
