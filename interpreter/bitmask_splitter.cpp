@@ -25,9 +25,6 @@ inline std::uint64_t Matches16(__m128i chunk, const __m128i* values, std::size_t
 }
 #endif
 
-bool IsGbkLead(unsigned char byte) { return byte >= 0x81 && byte <= 0xFE; }
-bool IsGbkTrail(unsigned char byte) { return byte >= 0x40 && byte <= 0xFE && byte != 0x7F; }
-
 }  // namespace
 
 bool BitmaskSplitter::Handles(const SplitRules& rules) {
@@ -36,7 +33,7 @@ bool BitmaskSplitter::Handles(const SplitRules& rules) {
         if (delimiter.size() != 1) return false;
         const auto byte = static_cast<unsigned char>(delimiter[0]);
         if (rules.encoding == Encoding::Utf8 && byte >= 0x80) return false;
-        if (rules.encoding == Encoding::Gbk && IsGbkLead(byte)) return false;
+        if (rules.encoding == Encoding::Gbk && IsGbkLeadByte(byte)) return false;
     }
     return !rules.eol || rules.eol->size() == 1;
 }
@@ -53,7 +50,7 @@ BitmaskSplitter::BitmaskSplitter(const SplitRules& rules)
     if (rules.eol) eol_ = static_cast<unsigned char>((*rules.eol)[0]);
     if (rules.encoding == Encoding::Gbk) {
         for (unsigned char byte : delimiterBytes_) {
-            if (!IsGbkTrail(byte)) continue;
+            if (!IsGbkSecondByte(byte)) continue;
             secondByteDelimiters_.push_back(byte);
             isSecondByteDelimiter_[byte] = true;
         }
@@ -133,7 +130,7 @@ void BitmaskSplitter::BuildMasks(const unsigned char* data, std::size_t size) {
         for (std::size_t i = begin; i < end; ++i) {
             delimiters |= static_cast<std::uint64_t>(isDelimiter_[data[i]]) << (i - begin);
             lineFeeds |= static_cast<std::uint64_t>(data[i] == '\n') << (i - begin);
-            leads |= static_cast<std::uint64_t>(IsGbkLead(data[i])) << (i - begin);
+            leads |= static_cast<std::uint64_t>(IsGbkLeadByte(data[i])) << (i - begin);
             seconds |= static_cast<std::uint64_t>(isSecondByteDelimiter_[data[i]]) << (i - begin);
         }
         delimiterMask_[word] = delimiters;

@@ -7,9 +7,6 @@ namespace morvane::interp {
 
 namespace {
 
-bool IsGbkLead(unsigned char b) { return b >= 0x81 && b <= 0xFE; }
-bool IsGbkTrail(unsigned char b) { return b >= 0x40 && b <= 0xFE && b != 0x7F; }
-
 // In GBK a byte below 0x40 is never part of a double-byte character, so it
 // can be matched byte by byte.
 bool NeedsGbkCare(const std::string& sequence) {
@@ -150,9 +147,9 @@ DelimiterScanner::Found DelimiterScanner::FindSequence(const unsigned char* from
     while (true) {
         const unsigned char* candidate = NextCandidate(cursor, end);
         if (candidate == end) break;
-        if (gbk_ && IsGbkTrail(*candidate)) {
+        if (gbk_ && IsGbkSecondByte(*candidate)) {
             const unsigned char* runStart = candidate;
-            while (runStart > boundary && IsGbkLead(runStart[-1])) --runStart;
+            while (runStart > boundary && IsGbkLeadByte(runStart[-1])) --runStart;
             if ((candidate - runStart) % 2 == 1) {
                 boundary = cursor = candidate + 1;
                 continue;
@@ -173,10 +170,10 @@ DelimiterScanner::Found DelimiterScanner::FindSequence(const unsigned char* from
         if (needMore) return {candidate, 0};
         // Not a delimiter: step over the character that starts here.
         std::size_t step = 1;
-        if (gbk_ && IsGbkLead(*candidate)) {
+        if (gbk_ && IsGbkLeadByte(*candidate)) {
             if (candidate + 1 == end) {
                 if (!lineEnds) return {candidate, 0};
-            } else if (IsGbkTrail(candidate[1])) {
+            } else if (IsGbkSecondByte(candidate[1])) {
                 step = 2;
             }
         }
@@ -186,7 +183,7 @@ DelimiterScanner::Found DelimiterScanner::FindSequence(const unsigned char* from
     if (gbk_ && !lineEnds) {
         // A lead byte at the very end may pair with the next byte to come.
         const unsigned char* runStart = end;
-        while (runStart > boundary && IsGbkLead(runStart[-1])) --runStart;
+        while (runStart > boundary && IsGbkLeadByte(runStart[-1])) --runStart;
         if ((end - runStart) % 2 == 1) return {end - 1, 0};
     }
     return {end, 0};

@@ -7,9 +7,8 @@
 #include <vector>
 
 #include "interpreter/bitmask_splitter.h"
-#include "interpreter/encoding_choice.h"
+#include "interpreter/encoding.h"
 #include "interpreter/line_splitter.h"
-#include "interpreter/loop_setup.h"
 #include "interpreter/output_file.h"
 #include "interpreter/source_file.h"
 
@@ -23,6 +22,53 @@ constexpr std::size_t kMinimumBuffer = 16;
 // line whole in the buffer; an endless line (/dev/zero) stops here instead
 // of taking all memory.
 constexpr std::size_t kMaxHeldLine = std::size_t{1} << 30;
+
+// A loop's delimiters, end-of-line character and echo text, put into the
+// source's encoding.
+struct LoopSetup {
+    SplitRules rules;
+    std::vector<EchoPiece> pieces;  // literal text already in the source's encoding
+    std::string lineBreak;
+};
+
+// Answers nothing, and says why, when a character has no equivalent in
+// `encoding` (the script is GB18030, so it can name characters that a code
+// page 936 source cannot hold).
+std::optional<LoopSetup> SetUpLoop(const ForCommand& command, Encoding encoding,
+                                   std::string& error) {
+    const std::string in = std::string(" cannot be written in ") + EncodingName(encoding);
+    LoopSetup setup;
+    setup.rules.encoding = encoding;
+    setup.rules.plan = command.options.tokens;
+    for (const std::string& delimiter : command.options.delimiters) {
+        auto encoded = EncodeUtf8Text(delimiter, encoding);
+        if (!encoded) {
+            error = "the delimiter \"" + delimiter + "\"" + in;
+            return std::nullopt;
+        }
+        setup.rules.delimiters.push_back(std::move(*encoded));
+    }
+    if (command.options.eol) {
+        setup.rules.eol = EncodeUtf8Text(*command.options.eol, encoding);
+        if (!setup.rules.eol) {
+            error = "the end-of-line character" + in;
+            return std::nullopt;
+        }
+    }
+    setup.pieces =
+        CompileEchoText(command.body.text, command.variable, setup.rules.plan.VariableCount());
+    for (EchoPiece& piece : setup.pieces) {
+        if (piece.variable >= 0) continue;
+        auto encoded = EncodeUtf8Text(piece.literal, encoding);
+        if (!encoded) {
+            error = "the echo text" + in;
+            return std::nullopt;
+        }
+        piece.literal = std::move(*encoded);
+    }
+    setup.lineBreak = std::string(LineBreak(encoding));
+    return setup;
+}
 
 // The loop's state while it walks through the source. The buffer holds a
 // window of the file: [0, filled_) is the bytes of file offsets

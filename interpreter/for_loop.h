@@ -1,8 +1,8 @@
 // Running a for /f loop over its source file.
 #pragma once
 
-#include "interpreter/run_context.h"
 #include "interpreter/script_line.h"
+#include "interpreter/script_runner.h"
 
 namespace morvane::interp {
 

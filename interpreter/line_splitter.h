@@ -10,7 +10,7 @@
 
 #include "interpreter/delimiter_scanner.h"
 #include "interpreter/encoding.h"
-#include "interpreter/token_plan.h"
+#include "interpreter/script_line.h"
 
 namespace morvane::interp {
 

@@ -9,12 +9,10 @@
 #include <string>
 #include <string_view>
 
+#include "common/posix/unique_handle.h"
 #include "interpreter/script_line.h"
-#include "platform/posix/unique_fd.h"
 
 namespace morvane::interp {
-
-using posix::UniqueFd;
 
 // Output is buffered and written in large pieces. A file is created or opened
 // only when the first record begins, so no value means no file. With
@@ -64,7 +62,7 @@ class OutputFile {
     std::string path_;
     Redirect mode_ = Redirect::Append;
     std::string byteOrderMark_;
-    UniqueFd owned_;
+    posix::UniqueFd owned_;
     int fd_ = -1;
     bool created_ = false;
     bool failed_ = false;

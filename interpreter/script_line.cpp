@@ -1,9 +1,299 @@
 #include "interpreter/script_line.h"
 
-#include "interpreter/echo_template.h"
-#include "interpreter/utf8_text.h"
+#include <algorithm>
+#include <bit>
+#include <limits>
 
 namespace morvane::interp {
+
+// The text here is UTF-8: the script after its conversion from GB18030.
+namespace {
+
+// Length of the UTF-8 character starting at `pos` (1 for a stray byte), never
+// running past the end of the text.
+std::size_t Utf8CharLengthAt(std::string_view text, std::size_t pos) {
+    const auto lead = static_cast<unsigned char>(text[pos]);
+    std::size_t length = 1;
+    if (lead >= 0xF0) {
+        length = 4;
+    } else if (lead >= 0xE0) {
+        length = 3;
+    } else if (lead >= 0xC0) {
+        length = 2;
+    }
+    length = std::min(length, text.size() - pos);
+    for (std::size_t i = 1; i < length; ++i) {
+        if ((static_cast<unsigned char>(text[pos + i]) & 0xC0) != 0x80) return i;
+    }
+    return length;
+}
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }  // space or tab
+
+// ASCII case-insensitive comparison of text's start with a lower-case word.
+bool StartsWithWord(std::string_view text, std::string_view lowerWord) {
+    if (text.size() < lowerWord.size()) return false;
+    for (std::size_t i = 0; i < lowerWord.size(); ++i) {
+        char c = text[i];
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        if (c != lowerWord[i]) return false;
+    }
+    return true;
+}
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+}  // namespace
+
+// The token list of tokens=.
+
+namespace {
+
+// Reads a decimal number at `pos`; saturates far above 31 so huge numbers are
+// simply "above 31".
+std::optional<std::uint32_t> ReadNumber(std::string_view text, std::size_t& pos) {
+    if (pos >= text.size() || !IsDigit(text[pos])) return std::nullopt;
+    std::uint32_t value = 0;
+    while (pos < text.size() && IsDigit(text[pos])) {
+        value =
+            std::min<std::uint32_t>(value * 10 + static_cast<std::uint32_t>(text[pos] - '0'), 1000);
+        ++pos;
+    }
+    return value;
+}
+
+}  // namespace
+
+int TokenPlan::TokenCount() const { return std::popcount(tokens); }
+
+int TokenPlan::HighestToken() const { return 32 - std::countl_zero(tokens); }
+
+int TokenPlan::TokenOfVariable(int index) const {
+    std::uint32_t remaining = tokens;
+    for (int i = 0; remaining != 0; ++i) {
+        const int token = std::countr_zero(remaining) + 1;
+        if (i == index) return token;
+        remaining &= remaining - 1;
+    }
+    return 0;
+}
+
+std::optional<TokenPlan> ParseTokenList(std::string_view text, std::string& error) {
+    TokenPlan plan;
+    plan.tokens = 0;
+    std::size_t pos = 0;
+    if (text.empty()) {
+        error = "tokens= needs at least one token number";
+        return std::nullopt;
+    }
+    while (pos < text.size()) {
+        if (text[pos] == '*') {
+            plan.rest = true;
+            ++pos;
+            if (pos != text.size()) {
+                error = "nothing may follow \"*\" in tokens=";
+                return std::nullopt;
+            }
+            break;
+        }
+        const auto first = ReadNumber(text, pos);
+        if (!first) {
+            error = "tokens= expects a number at \"" + std::string(text.substr(pos)) + "\"";
+            return std::nullopt;
+        }
+        std::uint32_t last = *first;
+        if (pos < text.size() && text[pos] == '-') {
+            ++pos;
+            const auto end = ReadNumber(text, pos);
+            if (!end) {
+                error = "tokens= has a range without an end";
+                return std::nullopt;
+            }
+            last = *end;
+        }
+        if (*first == 0 || last == 0) {
+            error = "tokens=0 is not a token number (tokens count from 1)";
+            return std::nullopt;
+        }
+        if (*first <= last && last <= kMaxTokenNumber) {
+            for (std::uint32_t n = *first; n <= last; ++n) plan.tokens |= 1u << (n - 1);
+        }
+        if (pos == text.size()) break;
+        if (text[pos] == ',') {
+            ++pos;
+            if (pos == text.size()) {
+                error = "tokens= ends in a comma";
+                return std::nullopt;
+            }
+        } else if (text[pos] != '*') {
+            error = std::string("unexpected \"") + text[pos] + "\" in tokens=";
+            return std::nullopt;
+        }
+    }
+    return plan;
+}
+
+// The quoted options of for /f.
+
+namespace {
+
+enum class Keyword { None, Tokens, Delims, Eol, Skip, UseBackQ };
+
+struct KeywordMatch {
+    Keyword keyword = Keyword::None;
+    std::size_t length = 0;
+};
+
+// The option keyword the text starts with. The flag needs white space or the
+// end after it, so "usebackqx" is not usebackq.
+KeywordMatch MatchKeyword(std::string_view text) {
+    static constexpr struct {
+        std::string_view word;
+        Keyword keyword;
+    } kValued[] = {{"tokens=", Keyword::Tokens},
+                   {"delims=", Keyword::Delims},
+                   {"eol=", Keyword::Eol},
+                   {"skip=", Keyword::Skip}};
+    for (const auto& entry : kValued) {
+        if (StartsWithWord(text, entry.word)) return {entry.keyword, entry.word.size()};
+    }
+    for (std::string_view flag : {std::string_view("usebackq"), std::string_view("useback")}) {
+        if (StartsWithWord(text, flag) &&
+            (text.size() == flag.size() || IsBlank(text[flag.size()]))) {
+            return {Keyword::UseBackQ, flag.size()};
+        }
+    }
+    return {};
+}
+
+std::size_t SkipBlanks(std::string_view text, std::size_t pos) {
+    while (pos < text.size() && IsBlank(text[pos])) ++pos;
+    return pos;
+}
+
+std::size_t WordEnd(std::string_view text, std::size_t pos) {
+    while (pos < text.size() && !IsBlank(text[pos])) ++pos;
+    return pos;
+}
+
+// The delimiter list starting at `pos`; leaves `pos` where parsing goes on.
+std::vector<std::string> ReadDelimiters(std::string_view text, std::size_t& pos) {
+    std::vector<std::string> delimiters;
+    while (pos < text.size()) {
+        if (IsBlank(text[pos])) {
+            const std::size_t next = SkipBlanks(text, pos);
+            if (next < text.size() && MatchKeyword(text.substr(next)).keyword != Keyword::None) {
+                pos = next;
+                break;
+            }
+        }
+        const std::size_t length = Utf8CharLengthAt(text, pos);
+        std::string character(text.substr(pos, length));
+        if (std::find(delimiters.begin(), delimiters.end(), character) == delimiters.end()) {
+            delimiters.push_back(std::move(character));
+        }
+        pos += length;
+    }
+    return delimiters;
+}
+
+std::optional<std::uint64_t> ReadSkip(std::string_view value, std::string& error) {
+    if (value.empty() || !std::all_of(value.begin(), value.end(), IsDigit)) {
+        error = "skip= expects a number, not \"" + std::string(value) + "\"";
+        return std::nullopt;
+    }
+    std::uint64_t count = 0;
+    constexpr std::uint64_t kMax = std::numeric_limits<std::uint64_t>::max();
+    for (char c : value) {
+        const auto digit = static_cast<std::uint64_t>(c - '0');
+        count = count > (kMax - digit) / 10 ? kMax : count * 10 + digit;
+    }
+    if (count == 0) {
+        error = "skip=0 is not allowed";
+        return std::nullopt;
+    }
+    return count;
+}
+
+}  // namespace
+
+std::optional<ForOptions> ParseForOptions(std::string_view text, std::string& error) {
+    ForOptions options;
+    std::size_t pos = SkipBlanks(text, 0);
+    while (pos < text.size()) {
+        const KeywordMatch match = MatchKeyword(text.substr(pos));
+        if (match.keyword == Keyword::None) {
+            error = "unknown for /f option \"" +
+                    std::string(text.substr(pos, WordEnd(text, pos) - pos)) + "\"";
+            return std::nullopt;
+        }
+        pos += match.length;
+        switch (match.keyword) {
+            case Keyword::Delims:
+                options.delimiters = ReadDelimiters(text, pos);
+                break;
+            case Keyword::Eol:
+                if (pos < text.size()) {
+                    const std::size_t length = Utf8CharLengthAt(text, pos);
+                    options.eol = std::string(text.substr(pos, length));
+                    pos += length;
+                } else {
+                    options.eol.reset();
+                }
+                break;
+            case Keyword::Tokens: {
+                const std::size_t end = WordEnd(text, pos);
+                const auto plan = ParseTokenList(text.substr(pos, end - pos), error);
+                if (!plan) return std::nullopt;
+                options.tokens = *plan;
+                pos = end;
+                break;
+            }
+            case Keyword::Skip: {
+                const std::size_t end = WordEnd(text, pos);
+                const auto skip = ReadSkip(text.substr(pos, end - pos), error);
+                if (!skip) return std::nullopt;
+                options.skip = *skip;
+                pos = end;
+                break;
+            }
+            case Keyword::UseBackQ:
+                options.usebackq = true;
+                break;
+            case Keyword::None:
+                break;
+        }
+        pos = SkipBlanks(text, pos);
+    }
+    return options;
+}
+
+// The echo text, cut into literal text and variable references.
+
+bool IsVariableName(char c) { return c >= 'A' && c <= 'z'; }
+
+std::vector<EchoPiece> CompileEchoText(std::string_view text, char first, int count) {
+    std::vector<EchoPiece> pieces;
+    std::string literal;
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        if (pos + 1 < text.size() && text[pos] == '%' && IsVariableName(text[pos + 1])) {
+            const int index = text[pos + 1] - first;
+            if (index >= 0 && index < count) {
+                if (!literal.empty()) pieces.push_back({-1, std::move(literal)});
+                literal.clear();
+                pieces.push_back({index, {}});
+                pos += 2;
+                continue;
+            }
+        }
+        literal += text[pos++];
+    }
+    if (!literal.empty()) pieces.push_back({-1, std::move(literal)});
+    return pieces;
+}
+
+// The line as a whole.
 
 namespace {
 

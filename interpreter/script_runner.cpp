@@ -9,11 +9,11 @@
 #include <type_traits>
 #include <variant>
 
-#include "interpreter/encoding.h"
+#include "common/posix/iconv_converter.h"
+#include "common/posix/unique_handle.h"
 #include "interpreter/for_loop.h"
 #include "interpreter/output_file.h"
 #include "interpreter/script_line.h"
-#include "platform/posix/unique_fd.h"
 
 namespace morvane::interp {
 
@@ -24,7 +24,7 @@ constexpr std::size_t kMaxScriptSize = 4 * 1024 * 1024;
 
 // echo on its own: the text in the script's own encoding, then CR LF.
 bool RunEcho(const EchoCommand& echo, const RunContext& context) {
-    auto text = Utf8ToGb18030(echo.text);
+    auto text = posix::Utf8ToGb18030(echo.text);
     if (!text) {
         context.report("the echo text cannot be written in GB18030");
         return false;
@@ -40,7 +40,7 @@ bool RunEcho(const EchoCommand& echo, const RunContext& context) {
 }
 
 bool RunLine(std::string_view rawLine, std::size_t number, const RunContext& context) {
-    const auto line = Gb18030ToUtf8(rawLine);
+    const auto line = posix::Gb18030ToUtf8(rawLine);
     const std::string where = "script line " + std::to_string(number) + ": ";
     if (!line) {
         context.report(where + "not GB18030 text; line skipped");
@@ -82,7 +82,7 @@ bool RunScriptText(std::string_view script, const RunContext& context) {
 }
 
 bool RunScriptFile(const std::string& path, const RunContext& context) {
-    UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+    posix::UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
     struct stat info {};
     if (!fd.Valid() || ::fstat(fd.Get(), &info) != 0) {
         context.report("cannot open the script \"" + path + "\": " + std::strerror(errno));

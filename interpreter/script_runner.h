@@ -1,12 +1,23 @@
 // Running a whole script file, line by line.
 #pragma once
 
+#include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 
-#include "interpreter/run_context.h"
-
 namespace morvane::interp {
+
+// What running a script needs from its surroundings.
+struct RunContext {
+    // Receives one message per problem (the program prints them to stderr).
+    std::function<void(const std::string&)> report = [](const std::string&) {};
+    // Where echo without a redirection writes.
+    int standardOutput = 1;
+    // Size of the window a source file is read through; lines longer than
+    // this still work. Tests shrink it to reach the long-line paths.
+    std::size_t readBufferSize = 256 * 1024;
+};
 
 // Runs each line of the script text (GB18030, lines ending in LF or CR LF)
 // in order. Answers true when every line ran; a line that cannot run is

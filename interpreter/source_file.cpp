@@ -12,7 +12,7 @@ namespace morvane::interp {
 
 std::optional<SourceFile> SourceFile::Open(const std::string& path, std::string& error) {
     // Non-blocking open so a pipe without a writer cannot hang the loop.
-    UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+    posix::UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
     if (!fd.Valid()) {
         error = "cannot open the source file \"" + path + "\": " + std::strerror(errno);
         return std::nullopt;

@@ -8,11 +8,9 @@
 #include <optional>
 #include <string>
 
-#include "platform/posix/unique_fd.h"
+#include "common/posix/unique_handle.h"
 
 namespace morvane::interp {
-
-using posix::UniqueFd;
 
 // A regular file is read only up to the length it had when opened, so a loop
 // that appends to its own source still ends (the Windows interpreter reads
@@ -34,10 +32,10 @@ class SourceFile {
     std::string Error() const;
 
   private:
-    SourceFile(UniqueFd fd, bool seekable, std::uint64_t size)
+    SourceFile(posix::UniqueFd fd, bool seekable, std::uint64_t size)
         : fd_(std::move(fd)), seekable_(seekable), size_(size) {}
 
-    UniqueFd fd_;
+    posix::UniqueFd fd_;
     bool seekable_;
     std::uint64_t size_;
     std::uint64_t position_ = 0;

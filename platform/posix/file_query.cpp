@@ -3,7 +3,7 @@
 #include <dirent.h>
 #include <sys/stat.h>
 
-#include <memory>
+#include "common/posix/unique_handle.h"
 
 namespace morvane::posix {
 
@@ -20,10 +20,6 @@ std::size_t CharLength(const std::string& text, std::size_t i) {
     while (i + n < text.size() && (static_cast<unsigned char>(text[i + n]) & 0xC0) == 0x80) ++n;
     return n;
 }
-
-struct DirCloser {
-    void operator()(DIR* dir) const { ::closedir(dir); }
-};
 
 }  // namespace
 
@@ -61,7 +57,7 @@ std::string FindFirstFile(const std::string& path) {
 
     if (name.find_first_of("*?") == std::string::npos) return IsRegularFile(path) ? name : "";
 
-    std::unique_ptr<DIR, DirCloser> dir(::opendir(folder.c_str()));
+    UniqueDir dir(::opendir(folder.c_str()));
     if (!dir) return "";
     while (const dirent* entry = ::readdir(dir.get())) {
         const std::string candidate = entry->d_name;

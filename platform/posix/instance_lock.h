@@ -5,7 +5,7 @@
 // so a crashed copy never blocks the next one.
 #pragma once
 
-#include "platform/posix/unique_fd.h"
+#include "common/posix/unique_handle.h"
 
 namespace morvane::posix {
 

@@ -6,12 +6,12 @@
 #include <cerrno>
 #include <cstring>
 
-#include "platform/posix/code_page.h"
+#include "common/posix/iconv_converter.h"
+#include "common/posix/unique_handle.h"
 #include "platform/posix/file_identity.h"
 #include "platform/posix/file_query.h"
 #include "platform/posix/private_dir.h"
 #include "platform/posix/process_list.h"
-#include "platform/posix/unique_fd.h"
 
 namespace morvane::posix {
 

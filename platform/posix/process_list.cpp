@@ -4,18 +4,15 @@
 
 #include <cctype>
 #include <fstream>
-#include <memory>
 #include <sstream>
+
+#include "common/posix/unique_handle.h"
 
 namespace morvane::posix {
 
 namespace {
 
 constexpr unsigned long kKernelThreadFlag = 0x00200000;  // PF_KTHREAD
-
-struct DirCloser {
-    void operator()(DIR* dir) const { ::closedir(dir); }
-};
 
 bool IsAllDigits(const char* text) {
     if (*text == '\0') return false;
@@ -47,7 +44,7 @@ bool CountsAsRunningProgram(const ProcStat& stat) {
 }
 
 std::optional<std::vector<std::string>> RunningProgramNames() {
-    std::unique_ptr<DIR, DirCloser> proc(::opendir("/proc"));
+    UniqueDir proc(::opendir("/proc"));
     if (!proc) return std::nullopt;
     std::vector<std::string> names;
     while (const dirent* entry = ::readdir(proc.get())) {

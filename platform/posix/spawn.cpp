@@ -11,7 +11,7 @@
 #include <climits>
 #include <cstring>
 
-#include "platform/posix/unique_fd.h"
+#include "common/posix/unique_handle.h"
 
 namespace morvane::posix {
 

@@ -1,9 +1,7 @@
 // The for /f options string: token lists, delimiter lists and the rest.
 #include <gtest/gtest.h>
 
-#include "interpreter/echo_template.h"
-#include "interpreter/for_options.h"
-#include "interpreter/token_plan.h"
+#include "interpreter/script_line.h"
 
 namespace morvane::interp {
 namespace {

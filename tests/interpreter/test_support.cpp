@@ -4,8 +4,8 @@
 #include <iterator>
 #include <stdexcept>
 
+#include "common/posix/iconv_converter.h"
 #include "extraction/extraction_request.h"
-#include "interpreter/encoding.h"
 #include "interpreter/script_runner.h"
 
 namespace morvane::interp::testing {
@@ -22,13 +22,13 @@ std::optional<std::string> ReadFile(const std::string& path) {
 }
 
 std::string Cp936(std::string_view utf8) {
-    const auto converted = Utf8ToCodePage936(utf8);
+    const auto converted = posix::Utf8ToCodePage936(utf8);
     if (!converted) throw std::runtime_error("not representable in code page 936");
     return *converted;
 }
 
 std::string Gb18030(std::string_view utf8) {
-    const auto converted = Utf8ToGb18030(utf8);
+    const auto converted = posix::Utf8ToGb18030(utf8);
     if (!converted) throw std::runtime_error("not UTF-8");
     return *converted;
 }

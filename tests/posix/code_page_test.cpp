@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "platform/posix/code_page.h"
+#include "common/posix/iconv_converter.h"
 
 namespace morvane::posix {
 namespace {

@@ -8,21 +8,14 @@ seconds=${1:-60}
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../../.." && pwd)
 build=${FUZZ_BUILD:-$root/build/interp-fuzz}
+
 mkdir -p "$build/new-corpus"
 
-# Every interpreter source but main.cpp, and the conversion it shares with the
-# Linux services.
-sources="$here/fuzz_target.cpp $here/split_invariant.cpp $root/platform/posix/code_page.cpp"
-sources="$sources $root/platform/posix/iconv_converter.cpp"
-for file in "$root"/interpreter/*.cpp; do
-    [ "$(basename "$file")" = main.cpp ] || sources="$sources $file"
-done
-
-# shellcheck disable=SC2086
-clang++ -std=c++20 -g -O1 -I"$root" -Wall -Wextra -Werror \
-    -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all \
-    $sources -o "$build/interpreter_fuzzer"
-
+# The project's own build files say what the target is made of.
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+    -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_CXX_FLAGS="-O1" \
+    -DMORVANE_FUZZ=ON >"$build/configure.log" 2>&1 || { cat "$build/configure.log"; exit 1; }
+cmake --build "$build" --target interpreter_fuzzer
 cd "$build"
-exec ./interpreter_fuzzer -max_total_time="$seconds" -max_len=4096 -timeout=10 \
+exec ./bin/interpreter_fuzzer -max_total_time="$seconds" -max_len=4096 -timeout=10 \
     -print_final_stats=1 new-corpus "$here/corpus"

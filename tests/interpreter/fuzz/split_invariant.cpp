@@ -10,6 +10,7 @@
 #include <iterator>
 #include <sstream>
 
+#include "common/posix/iconv_converter.h"
 #include "interpreter/bitmask_splitter.h"
 #include "interpreter/script_line.h"
 #include "interpreter/script_runner.h"
@@ -347,7 +348,7 @@ std::string CheckFuzzInput(const std::uint8_t* data, std::size_t size,
     const std::string written = ReadWholeFile(output, outputExists);
 
     // What the output must be, worked out with the reference.
-    const auto line = Gb18030ToUtf8(script.substr(0, script.size() - 2));
+    const auto line = posix::Gb18030ToUtf8(script.substr(0, script.size() - 2));
     const ScriptCommand command = line ? ParseScriptLine(*line) : ScriptCommand(LineError{});
     const auto* loop = std::get_if<ForCommand>(&command);
     if (!loop) {

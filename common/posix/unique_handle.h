@@ -1,8 +1,11 @@
-// A file descriptor that closes itself.
+// Owners of POSIX handles that close them when they go: a file descriptor,
+// an open directory.
 #pragma once
 
+#include <dirent.h>
 #include <unistd.h>
 
+#include <memory>
 #include <utility>
 
 namespace morvane::posix {
@@ -32,5 +35,12 @@ class UniqueFd {
   private:
     int fd_ = -1;
 };
+
+struct DirCloser {
+    void operator()(DIR* dir) const { ::closedir(dir); }
+};
+
+// A directory stream from opendir(); empty when opendir failed.
+using UniqueDir = std::unique_ptr<DIR, DirCloser>;
 
 }  // namespace morvane::posix

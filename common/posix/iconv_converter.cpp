@@ -1,4 +1,4 @@
-#include "platform/posix/iconv_converter.h"
+#include "common/posix/iconv_converter.h"
 
 #include <cerrno>
 #include <vector>
@@ -39,6 +39,18 @@ std::optional<std::string> IconvConverter::Convert(std::string_view text) {
     }
     result.append(chunk, static_cast<std::size_t>(out - chunk));
     return result;
+}
+
+std::optional<std::string> Utf8ToCodePage936(std::string_view text) {
+    return IconvConverter("UTF-8", "CP936").Convert(text);
+}
+
+std::optional<std::string> Utf8ToGb18030(std::string_view text) {
+    return IconvConverter("UTF-8", "GB18030").Convert(text);
+}
+
+std::optional<std::string> Gb18030ToUtf8(std::string_view text) {
+    return IconvConverter("GB18030", "UTF-8").Convert(text);
 }
 
 }  // namespace morvane::posix
