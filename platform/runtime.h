@@ -8,8 +8,9 @@
 //                   the completion timer, notices, dialogs, the example
 //                   window and ending the program.
 //   SystemServices  everything that is not a window: the script file and
-//                   its code page, the file query, deleting, starting the
-//                   command interpreter, the process list and the
+//                   its code page, the file query and literal existence
+//                   tests, deleting, starting the command interpreter and
+//                   asking how it ended, the process list and the
 //                   single-instance flag.
 //
 // Each platform provides both (platform/qt + platform/posix on Linux,
@@ -99,6 +100,14 @@ class Controls {
     virtual void EndProgram() = 0;
 };
 
+// What became of the command interpreter this program started last.
+enum class InterpreterState {
+    NotStarted,       // no interpreter was started by this program yet
+    Running,          // still running
+    EndedNormally,    // ended with exit status (Linux) or exit code (Windows) 0
+    EndedAbnormally,  // ended otherwise: an error status, killed, terminated
+};
+
 class SystemServices {
   public:
     virtual ~SystemServices() = default;
@@ -138,6 +147,25 @@ class SystemServices {
     // True when another instance of this program is already running. The
     // first call claims the instance for this process.
     virtual bool PreviousInstance() = 0;
+
+    // What became of the command interpreter that the last successful
+    // ShellStart started, answered from the process itself (its handle on
+    // Windows, its pid on Linux), not from the process list.
+    virtual InterpreterState StartedInterpreterState() = 0;
+
+    // True when anything at all is at `path`, taken literally (no pattern):
+    // a file whatever its attributes (hidden, system, dot-named), a link
+    // (even a dangling one), a folder, a device, a FIFO.
+    virtual bool SomethingExistsAt(const std::string& path) = 0;
+
+    // True when a regular file is at `path`, taken literally, whatever its
+    // attributes; a link is not followed, so a link is not a regular file.
+    virtual bool RegularFileAt(const std::string& path) = 0;
+
+    // True when both paths name the same existing file, however each is
+    // spelt (same device and inode on Linux; same volume serial number and
+    // file index on Windows).
+    virtual bool SameFile(const std::string& first, const std::string& second) = 0;
 };
 
 }  // namespace morvane

@@ -133,6 +133,7 @@ bool FakeRuntime::ShellStart(const std::string& commandText, std::string& reason
         return false;
     }
     launches.push_back(commandText);
+    interpreterState = stateAfterStart;
     return true;
 }
 
@@ -140,6 +141,26 @@ std::optional<std::vector<std::string>> FakeRuntime::ProcessDescriptions() {
     log.push_back("processes");
     if (processListFails) return std::nullopt;
     return processes;
+}
+
+InterpreterState FakeRuntime::StartedInterpreterState() {
+    log.push_back("interpreter-state");
+    return interpreterState;
+}
+
+bool FakeRuntime::SomethingExistsAt(const std::string& path) {
+    log.push_back("exists " + path);
+    return existingFiles.count(path) || regularFiles.count(path) || somethingAt.count(path);
+}
+
+bool FakeRuntime::RegularFileAt(const std::string& path) {
+    log.push_back("regular " + path);
+    return existingFiles.count(path) || regularFiles.count(path);
+}
+
+bool FakeRuntime::SameFile(const std::string& first, const std::string& second) {
+    log.push_back("same " + first + " " + second);
+    return sameFilePairs.count({first, second}) || sameFilePairs.count({second, first});
 }
 
 }  // namespace morvane::testing

@@ -7,6 +7,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/runtime.h"
@@ -20,8 +21,14 @@ class FakeRuntime : public Controls, public SystemServices {
     FakeRuntime();
 
     // --- what the test sets up ---
-    std::set<std::string> existingFiles;  // paths the file query finds
-    std::vector<std::string> processes;   // process descriptions
+    std::set<std::string> existingFiles;  // visible regular files: the file query finds them
+    std::set<std::string> regularFiles;   // regular files the query does not see (hidden, dot)
+    std::set<std::string> somethingAt;    // anything else at a path: folder, link, FIFO, device
+    std::set<std::pair<std::string, std::string>> sameFilePairs;  // spellings of one file
+    // The started interpreter's state; ShellStart sets it to stateAfterStart.
+    InterpreterState interpreterState = InterpreterState::NotStarted;
+    InterpreterState stateAfterStart = InterpreterState::EndedNormally;
+    std::vector<std::string> processes;  // process descriptions
     bool processListFails = false;
     std::set<std::string> unencodable;                     // substrings the code page cannot hold
     std::string writeFailure;                              // non-empty: writing fails with it
@@ -78,6 +85,10 @@ class FakeRuntime : public Controls, public SystemServices {
     bool ShellStart(const std::string& commandText, std::string& reason) override;
     std::optional<std::vector<std::string>> ProcessDescriptions() override;
     bool PreviousInstance() override { return previousInstance; }
+    InterpreterState StartedInterpreterState() override;
+    bool SomethingExistsAt(const std::string& path) override;
+    bool RegularFileAt(const std::string& path) override;
+    bool SameFile(const std::string& first, const std::string& second) override;
 
     bool previousInstance = false;
 };

@@ -7,10 +7,10 @@
 #include <cstring>
 
 #include "platform/posix/code_page.h"
+#include "platform/posix/file_identity.h"
 #include "platform/posix/file_query.h"
 #include "platform/posix/private_dir.h"
 #include "platform/posix/process_list.h"
-#include "platform/posix/spawn.h"
 #include "platform/posix/unique_fd.h"
 
 namespace morvane::posix {
@@ -62,7 +62,7 @@ bool PosixSystem::ShellStart(const std::string& commandText, std::string& reason
         reason = "找不到命令解释器 cmd.exe";
         return false;
     }
-    return SpawnDetached(*interpreter, commandText, reason);
+    return interpreter_.Start(*interpreter, commandText, reason);
 }
 
 std::optional<std::vector<std::string>> PosixSystem::ProcessDescriptions() {
@@ -70,5 +70,17 @@ std::optional<std::vector<std::string>> PosixSystem::ProcessDescriptions() {
 }
 
 bool PosixSystem::PreviousInstance() { return instanceLock_.HeldElsewhere(); }
+
+InterpreterState PosixSystem::StartedInterpreterState() { return interpreter_.State(); }
+
+bool PosixSystem::SomethingExistsAt(const std::string& path) {
+    return posix::SomethingExistsAt(path);
+}
+
+bool PosixSystem::RegularFileAt(const std::string& path) { return posix::RegularFileAt(path); }
+
+bool PosixSystem::SameFile(const std::string& first, const std::string& second) {
+    return posix::SameFile(first, second);
+}
 
 }  // namespace morvane::posix

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "platform/posix/instance_lock.h"
+#include "platform/posix/spawn.h"
 #include "platform/runtime.h"
 
 namespace morvane::posix {
@@ -17,9 +18,14 @@ class PosixSystem : public SystemServices {
     bool ShellStart(const std::string& commandText, std::string& reason) override;
     std::optional<std::vector<std::string>> ProcessDescriptions() override;
     bool PreviousInstance() override;
+    InterpreterState StartedInterpreterState() override;
+    bool SomethingExistsAt(const std::string& path) override;
+    bool RegularFileAt(const std::string& path) override;
+    bool SameFile(const std::string& first, const std::string& second) override;
 
   private:
     InstanceLock instanceLock_;
+    InterpreterProcess interpreter_;
 };
 
 }  // namespace morvane::posix

@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstring>
@@ -29,6 +30,20 @@ bool IsExecutableFile(const std::string& path) {
     ::_exit(127);
 }
 
+// Waits for `pid` without blocking; answers its state.
+InterpreterState PollChild(pid_t pid) {
+    int status = 0;
+    pid_t got;
+    while ((got = ::waitpid(pid, &status, WNOHANG)) < 0 && errno == EINTR) {
+    }
+    if (got == 0) return InterpreterState::Running;
+    // A child that cannot be waited for any more (reaped elsewhere) has
+    // ended, but nobody can say it ended well.
+    if (got < 0) return InterpreterState::EndedAbnormally;
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? InterpreterState::EndedNormally
+                                                         : InterpreterState::EndedAbnormally;
+}
+
 }  // namespace
 
 std::optional<std::string> FindInterpreter() {
@@ -43,7 +58,8 @@ std::optional<std::string> FindInterpreter() {
     return std::nullopt;
 }
 
-bool SpawnDetached(const std::string& interpreter, const std::string& script, std::string& reason) {
+bool InterpreterProcess::Start(const std::string& interpreter, const std::string& script,
+                               std::string& reason) {
     UniqueFd devNull(::open("/dev/null", O_RDWR | O_CLOEXEC));
     int pipeFds[2];
     if (!devNull.Valid() || ::pipe2(pipeFds, O_CLOEXEC) != 0) {
@@ -53,6 +69,10 @@ bool SpawnDetached(const std::string& interpreter, const std::string& script, st
     UniqueFd readEnd(pipeFds[0]);
     UniqueFd writeEnd(pipeFds[1]);
 
+    // Only a child not yet reaped may be waited for: a reaped one's pid may
+    // already belong to another process.
+    const bool previousRunning = State() == InterpreterState::Running;
+
     const char* argv[] = {"cmd.exe", "/c", script.c_str(), nullptr};
     const pid_t child = ::fork();
     if (child < 0) {
@@ -60,12 +80,7 @@ bool SpawnDetached(const std::string& interpreter, const std::string& script, st
         return false;
     }
     if (child == 0) {
-        // The middle process: start a session, fork the interpreter and leave
-        // at once, so the interpreter is adopted and reaped by the system.
         if (::setsid() < 0) FailInChild(writeEnd.Get());
-        const pid_t grandchild = ::fork();
-        if (grandchild < 0) FailInChild(writeEnd.Get());
-        if (grandchild > 0) ::_exit(0);
         if (::dup2(devNull.Get(), 0) < 0 || ::dup2(devNull.Get(), 1) < 0 ||
             ::dup2(devNull.Get(), 2) < 0)
             FailInChild(writeEnd.Get());
@@ -77,19 +92,36 @@ bool SpawnDetached(const std::string& interpreter, const std::string& script, st
     }
 
     writeEnd.Reset();
-    int status = 0;
-    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
-    }
     // The pipe closes on a successful exec; an errno arrives otherwise.
     int childError = 0;
     ssize_t got;
     while ((got = ::read(readEnd.Get(), &childError, sizeof childError)) < 0 && errno == EINTR) {
     }
     if (got == static_cast<ssize_t>(sizeof childError)) {
+        // The child has left (or is leaving) with status 127: reap it now.
+        while (::waitpid(child, nullptr, 0) < 0 && errno == EINTR) {
+        }
         reason = std::strerror(childError);
         return false;
     }
+
+    if (previousRunning) earlier_.push_back(pid_);
+    pid_ = child;
+    state_ = InterpreterState::Running;
     return true;
+}
+
+InterpreterState InterpreterProcess::State() {
+    ReapEarlier();
+    if (state_ == InterpreterState::Running) state_ = PollChild(pid_);
+    return state_;
+}
+
+void InterpreterProcess::ReapEarlier() {
+    earlier_.erase(
+        std::remove_if(earlier_.begin(), earlier_.end(),
+                       [](pid_t pid) { return PollChild(pid) != InterpreterState::Running; }),
+        earlier_.end());
 }
 
 }  // namespace morvane::posix

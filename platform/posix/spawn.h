@@ -1,8 +1,14 @@
-// Starting the stand-in command interpreter on a script.
+// Starting the stand-in command interpreter on a script, and asking how it
+// ended.
 #pragma once
+
+#include <sys/types.h>
 
 #include <optional>
 #include <string>
+#include <vector>
+
+#include "platform/runtime.h"
 
 namespace morvane::posix {
 
@@ -10,11 +16,32 @@ namespace morvane::posix {
 // beside it (the build tree) or in ../libexec/pellorin (an installation).
 std::optional<std::string> FindInterpreter();
 
-// Runs `interpreter /c script` detached: in a session of its own, with its
-// standard streams on /dev/null and this program's working folder. It is
-// never waited on, and it is not our child, so it cannot linger as our
-// zombie once it ends. Answers false with the reason when it could not be
-// started.
-bool SpawnDetached(const std::string& interpreter, const std::string& script, std::string& reason);
+// The interpreter this program started last. It stays our child, so its exit
+// status can be had: the verdict of a run needs to know whether it ended
+// normally or was killed.
+class InterpreterProcess {
+  public:
+    InterpreterProcess() = default;
+    InterpreterProcess(const InterpreterProcess&) = delete;
+    InterpreterProcess& operator=(const InterpreterProcess&) = delete;
+
+    // Runs `interpreter /c script` in a session of its own, with its standard
+    // streams on /dev/null, this program's working folder and no other open
+    // descriptor of ours. Answers false with the reason when it could not be
+    // started.
+    bool Start(const std::string& interpreter, const std::string& script, std::string& reason);
+
+    // Never blocks: an ended child is reaped here, and its status kept.
+    InterpreterState State();
+
+  private:
+    void ReapEarlier();
+
+    pid_t pid_ = -1;
+    InterpreterState state_ = InterpreterState::NotStarted;
+    // Interpreters started before the last one that had not ended by then;
+    // reaped as they end, so none lingers as a zombie.
+    std::vector<pid_t> earlier_;
+};
 
 }  // namespace morvane::posix

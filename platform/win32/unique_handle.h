@@ -1,32 +1,35 @@
-// Owner of a kernel object handle (file, process, mutex): closed once, when
-// the owner goes. Both of the system's "no handle" values count as empty.
+// A kernel object handle that closes itself.
 #pragma once
 
-#include <memory>
+#include <utility>
 
 #include "platform/win32/windows_inc.h"
 
 namespace morvane::win32 {
 
-struct HandleCloser {
-    void operator()(HANDLE handle) const {
-        if (handle && handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
-    }
-};
-
 class UniqueHandle {
   public:
     UniqueHandle() = default;
-    explicit UniqueHandle(HANDLE handle)
-        : handle_(handle == INVALID_HANDLE_VALUE ? nullptr : handle) {}
-    HANDLE Get() const { return handle_.get(); }
-    bool Valid() const { return handle_ != nullptr; }
+    explicit UniqueHandle(HANDLE handle) : handle_(handle) {}
+    UniqueHandle(UniqueHandle&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
+    UniqueHandle& operator=(UniqueHandle&& other) noexcept {
+        if (this != &other) Reset(std::exchange(other.handle_, nullptr));
+        return *this;
+    }
+    UniqueHandle(const UniqueHandle&) = delete;
+    UniqueHandle& operator=(const UniqueHandle&) = delete;
+    ~UniqueHandle() { Reset(); }
+
+    HANDLE Get() const { return handle_; }
+    // Functions that fail answer either null or INVALID_HANDLE_VALUE.
+    bool Valid() const { return handle_ != INVALID_HANDLE_VALUE && handle_ != nullptr; }
     void Reset(HANDLE handle = nullptr) {
-        handle_.reset(handle == INVALID_HANDLE_VALUE ? nullptr : handle);
+        if (Valid()) CloseHandle(handle_);
+        handle_ = handle;
     }
 
   private:
-    std::unique_ptr<void, HandleCloser> handle_;
+    HANDLE handle_ = nullptr;
 };
 
 }  // namespace morvane::win32

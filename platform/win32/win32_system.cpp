@@ -153,7 +153,8 @@ bool Win32System::ShellStart(const std::string& commandText, std::string& reason
     }
     UniqueHandle started = StartInterpreter(*script, reason);
     if (!started.Valid()) return false;
-    interpreter_ = std::move(started);
+    // Kept to tell later how the interpreter ended.
+    startedInterpreter_ = std::move(started);
     return true;
 }
 
@@ -168,6 +169,74 @@ bool Win32System::PreviousInstance() {
         instanceMutex_.Reset(mutex);
     }
     return previousInstance_;
+}
+
+namespace {
+
+// Opens whatever is at `path` for nothing but asking about it, links
+// followed or not.
+UniqueHandle OpenForQuery(const std::wstring& path, bool followLinks) {
+    const DWORD flags =
+        FILE_FLAG_BACKUP_SEMANTICS | (followLinks ? 0 : FILE_FLAG_OPEN_REPARSE_POINT);
+    return UniqueHandle(CreateFileW(path.c_str(), 0,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, flags, nullptr));
+}
+
+}  // namespace
+
+InterpreterState Win32System::StartedInterpreterState() {
+    if (!startedInterpreter_.Valid()) return InterpreterState::NotStarted;
+    switch (WaitForSingleObject(startedInterpreter_.Get(), 0)) {
+        case WAIT_TIMEOUT:
+            return InterpreterState::Running;
+        case WAIT_OBJECT_0: {
+            DWORD exitCode = 1;
+            if (GetExitCodeProcess(startedInterpreter_.Get(), &exitCode) && exitCode == 0)
+                return InterpreterState::EndedNormally;
+            return InterpreterState::EndedAbnormally;
+        }
+        default:
+            // A handle that cannot be waited on says nothing good about
+            // the run.
+            return InterpreterState::EndedAbnormally;
+    }
+}
+
+bool Win32System::SomethingExistsAt(const std::string& path) {
+    const std::optional<std::wstring> wide = PathText(path);
+    if (!wide || wide->empty()) return false;
+    // GetFileAttributesW takes no pattern and does not follow links: a
+    // dangling link has attributes of its own.
+    if (GetFileAttributesW(wide->c_str()) != INVALID_FILE_ATTRIBUTES) return true;
+    // A file open without sharing (a page file) is there all the same.
+    return GetLastError() == ERROR_SHARING_VIOLATION;
+}
+
+bool Win32System::RegularFileAt(const std::string& path) {
+    const std::optional<std::wstring> wide = PathText(path);
+    if (!wide || wide->empty()) return false;
+    const DWORD attributes = GetFileAttributesW(wide->c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES ||
+        (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0)
+        return false;
+    // A device name ("NUL", "COM1") has attributes too, but is no disk file.
+    const UniqueHandle file = OpenForQuery(*wide, false);
+    return !file.Valid() || GetFileType(file.Get()) == FILE_TYPE_DISK;
+}
+
+bool Win32System::SameFile(const std::string& first, const std::string& second) {
+    const std::optional<std::wstring> firstWide = PathText(first);
+    const std::optional<std::wstring> secondWide = PathText(second);
+    if (!firstWide || !secondWide || firstWide->empty() || secondWide->empty()) return false;
+    const UniqueHandle a = OpenForQuery(*firstWide, true);
+    const UniqueHandle b = OpenForQuery(*secondWide, true);
+    BY_HANDLE_FILE_INFORMATION infoA{}, infoB{};
+    return a.Valid() && b.Valid() && GetFileInformationByHandle(a.Get(), &infoA) &&
+           GetFileInformationByHandle(b.Get(), &infoB) &&
+           infoA.dwVolumeSerialNumber == infoB.dwVolumeSerialNumber &&
+           infoA.nFileIndexHigh == infoB.nFileIndexHigh &&
+           infoA.nFileIndexLow == infoB.nFileIndexLow;
 }
 
 }  // namespace morvane::win32

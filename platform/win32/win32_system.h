@@ -33,12 +33,16 @@ class Win32System : public SystemServices {
     bool ShellStart(const std::string& commandText, std::string& reason) override;
     std::optional<std::vector<std::string>> ProcessDescriptions() override;
     bool PreviousInstance() override;
+    InterpreterState StartedInterpreterState() override;
+    bool SomethingExistsAt(const std::string& path) override;
+    bool RegularFileAt(const std::string& path) override;
+    bool SameFile(const std::string& first, const std::string& second) override;
 
   private:
     std::wstring scriptFolder_;
-    std::string scriptPath_;      // UTF-8, as the portable code sees it
-    UniqueHandle interpreter_;    // the interpreter ShellStart started last
-    UniqueHandle instanceMutex_;  // kept open for the process's life
+    std::string scriptPath_;           // UTF-8, as the portable code sees it
+    UniqueHandle startedInterpreter_;  // the process ShellStart started last
+    UniqueHandle instanceMutex_;       // kept open for the process's life
     bool previousInstance_ = false;
 };
 

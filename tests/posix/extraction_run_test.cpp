@@ -66,7 +66,8 @@ TEST_F(ExtractionRunTest, ColumnIsExtractedAndTheRunSucceeds) {
     EXPECT_EQ(testing::ReadFile(output), "张三\r\n李四\r\n赵钱\r\n");
     EXPECT_FALSE(std::filesystem::exists(system.ScriptPath())) << "script left behind";
     EXPECT_EQ(window.texts[Control::Text1], "");
-    // The interpreter was never our child, so no zombie of ours is left.
+    // The interpreter ended well and has been reaped: no zombie is left.
+    EXPECT_EQ(system.StartedInterpreterState(), InterpreterState::EndedNormally);
     EXPECT_EQ(::waitpid(-1, nullptr, WNOHANG), -1);
     EXPECT_EQ(errno, ECHILD);
 }
