@@ -253,12 +253,13 @@ TEST_F(PellorinTest, TheSevenChecksInOrderWithTheirFocusMoves) {
         EXPECT_FALSE(wintest::Exists(script));
     }
     EXPECT_EQ(ReadBytes(hidden), "kept\r\n");
-    // Letter case alone does not make another file.
+    // Letter case alone does not make another file: the output would be the
+    // source itself.
     std::string upper = in;
     for (char& c : upper) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
     Fill(in, upper, ",", "2");
     const Notice notice = StartAndGetNotice();
-    EXPECT_EQ(notice.prompt, "导出文件名已存在，请重新输入！");
+    EXPECT_EQ(notice.prompt, "源文件名和导出文件名不能相同！");
     App::CloseNotice(notice);
 }
 
