@@ -57,9 +57,17 @@ void ExtractionJob::StartExtraction() {
     controls_.SetVisible(Control::Label7, true);
 }
 
+bool ExtractionJob::InterpreterStillRunning() {
+    // Any cmd.exe on the machine holds the run open.
+    if (CheckApplicationIsRun(system_, "cmd.exe") == kTrue) return true;
+    // The process list may not be had (a broken management service); the
+    // interpreter we started can still tell whether it is done.
+    return system_.StartedInterpreterState() == InterpreterState::Running;
+}
+
 void ExtractionJob::CompletionTick() {
     if (completing_ || !controls_.TimerEnabled()) return;
-    if (CheckApplicationIsRun(system_, "cmd.exe") == kTrue) return;
+    if (InterpreterStillRunning()) return;
     completing_ = true;
     Complete();
     completing_ = false;
@@ -71,7 +79,12 @@ void ExtractionJob::Complete() {
     // the next start overwrites it.
     system_.DeleteFile(system_.ScriptPath());
 
-    if (!FileMatches(system_, controls_.Text(Control::Text2))) {
+    // An output is only a result when the interpreter got to the end: one
+    // that was killed or failed leaves a partial file. The output counts
+    // whatever its attributes (a dot-named file is still the one asked for),
+    // but only as a regular file at exactly that path.
+    const bool endedNormally = system_.StartedInterpreterState() == InterpreterState::EndedNormally;
+    if (!endedNormally || !system_.RegularFileAt(controls_.Text(Control::Text2))) {
         controls_.ShowNotice("对不起,因为某些原因本次数据提取失败！请正确填写信息后，再试一次！",
                              "失败");
     } else {

@@ -29,6 +29,8 @@ class ExtractionJob {
     void StartAction();
 
     // Timer1's tick: finishes the run once no command interpreter is left.
+    // Success needs the interpreter we started to have ended normally and
+    // a regular file at the output path.
     void CompletionTick();
 
     const ExtractionRequest& Request() const { return request_; }
@@ -36,6 +38,7 @@ class ExtractionJob {
   private:
     void StartExtraction();
     void FillRequest();
+    bool InterpreterStillRunning();
     void Complete();
     void ReturnToIdle();
 

@@ -18,10 +18,22 @@ std::optional<std::int16_t> ParseFieldNumber(const std::string& text) {
 
 std::string FieldNumberText(std::int16_t fieldNumber) { return std::to_string(fieldNumber); }
 
+std::string DoublePercents(const std::string& text) {
+    std::string doubled;
+    doubled.reserve(text.size());
+    for (char c : text) {
+        doubled += c;
+        if (c == '%') doubled += '%';
+    }
+    return doubled;
+}
+
+std::string QuotedPath(const std::string& path) { return '"' + DoublePercents(path) + '"'; }
+
 std::string ComposeScriptLine(const ExtractionRequest& request) {
     return request.tokensClause + FieldNumberText(request.fieldNumber) + request.delimsClause +
-           request.delimiter + request.inClause + request.sourcePath + request.echoClause +
-           request.outputPath;
+           DoublePercents(request.delimiter) + request.inClause + QuotedPath(request.sourcePath) +
+           request.echoClause + QuotedPath(request.outputPath);
 }
 
 }  // namespace morvane

@@ -24,7 +24,9 @@ struct ExtractionRequest {
 // The template's initial texts, as the hidden boxes hold them at start-up.
 // The delimiter clause asks for the one field alone: a second token number
 // would take the first loop variable whenever it is the smaller one.
-inline constexpr const char* kTokensClause = "for /f \"tokens=";
+// `usebackq` makes the quoted source a file name rather than a literal
+// string; the quotes around the two paths are added by the composer.
+inline constexpr const char* kTokensClause = "for /f \"usebackq tokens=";
 inline constexpr const char* kDelimsClause = " delims=";
 inline constexpr const char* kInClause = "\" %%a in (";
 inline constexpr const char* kEchoClause = ") do @echo %%a>>";
@@ -37,8 +39,20 @@ std::optional<std::int16_t> ParseFieldNumber(const std::string& text);
 // Plain decimal text of a field number: no leading zeros, no sign.
 std::string FieldNumberText(std::int16_t fieldNumber);
 
-// The one batch line: the pieces concatenated in their fixed order with
-// nothing between them. No quoting or escaping takes place.
+// Text as a batch file must hold it to be read back unchanged: every "%"
+// doubled, so that no part of it is taken for a variable reference.
+std::string DoublePercents(const std::string& text);
+
+// A path as one word of the batch line: in double quotes, so that blanks,
+// "&", "(", ")", "^", ";" and "," are plain characters, and with every "%"
+// doubled. A path holding a double quote or a control character cannot be
+// written this way; the Start action refuses those before composing.
+std::string QuotedPath(const std::string& path);
+
+// The one batch line: the fragments in their fixed order, with the field
+// number, the delimiter (percents doubled) and the two quoted paths between
+// them. With the example values:
+//   for /f "usebackq tokens=2 delims=," %%a in ("C:\123.txt") do @echo %%a>>"C:\321.txt提取.txt"
 std::string ComposeScriptLine(const ExtractionRequest& request);
 
 }  // namespace morvane

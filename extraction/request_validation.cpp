@@ -14,7 +14,41 @@ bool Refuse(Controls& controls, const char* prompt, Control focus) {
     return false;
 }
 
+bool HoldsControlCharacter(const std::string& text) {
+    // In UTF-8 these bytes only ever stand for the control characters themselves.
+    for (char c : text) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return true;
+    }
+    return false;
+}
+
+bool HoldsDoubleQuote(const std::string& text) { return text.find('"') != std::string::npos; }
+
+// The loop variable is %%a; "%a" and every "%~...a" modifier form would be
+// read as it in the redirection target, so "%~" is refused whatever follows.
+bool HoldsLoopVariableReference(const std::string& text) {
+    return text.find("%a") != std::string::npos || text.find("%~") != std::string::npos;
+}
+
 }  // namespace
+
+bool ScriptCanHoldBoxes(Controls& controls) {
+    for (Control box : {Control::Text1, Control::Text2, Control::Text3}) {
+        const std::string text = controls.Text(box);
+        if (HoldsControlCharacter(text))
+            return Refuse(controls, "路径或分割符号中不能含有换行符等控制字符，请修改后再试！",
+                          box);
+        if (HoldsDoubleQuote(text)) {
+            return Refuse(controls,
+                          box == Control::Text3 ? "分割符号不能是双引号，请换一个分割符号！"
+                                                : "路径中不能含有双引号，请修改后再试！",
+                          box);
+        }
+        if (box == Control::Text2 && HoldsLoopVariableReference(text))
+            return Refuse(controls, "输出路径中不能含有“%a”或“%~”，请修改后再试！", box);
+    }
+    return true;
+}
 
 bool FileMatches(SystemServices& system, const std::string& path) {
     return !system.FileQuery(path).empty();
@@ -32,10 +66,17 @@ bool ValidateRequest(Controls& controls, SystemServices& system) {
     // is not a field number is treated like a missing one.
     if (!ParseFieldNumber(controls.Text(Control::Text4)))
         return Refuse(controls, "选择你需要提取的段落编号！", Control::Text4);
+    if (!ScriptCanHoldBoxes(controls)) return false;
     if (!FileMatches(system, source))
         return Refuse(controls, "对不起，源文件路径不正确，请重新输入！", Control::Text1);
-    if (output == source) return Refuse(controls, "源文件名和导出文件名不能相同！", Control::Text2);
-    if (FileMatches(system, output))
+    // Another spelling of the source (a link to it, another letter case on
+    // Windows) would have the run append to its own source.
+    if (output == source || system.SameFile(source, output))
+        return Refuse(controls, "源文件名和导出文件名不能相同！", Control::Text2);
+    // The run appends to its output, so nothing at all may be there yet: the
+    // file query does not see hidden files, and a link or a FIFO would be
+    // written through or hang the run.
+    if (FileMatches(system, output) || system.SomethingExistsAt(output))
         return Refuse(controls, "导出文件名已存在，请重新输入！", Control::Text2);
     return true;
 }

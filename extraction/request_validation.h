@@ -6,10 +6,21 @@
 
 namespace morvane {
 
-// Runs the seven checks in their fixed order. The first one that fails shows
-// its notice (title "提示！"), moves the focus to the box to correct and
-// answers false; no box is changed. Answers true when all pass.
+// Runs the checks in their fixed order: the four boxes filled, their texts
+// fit for the script line (ScriptCanHoldBoxes), then the source, equality and
+// output checks. The first one that fails shows its notice (title "提示！"),
+// moves the focus to the box to correct and answers false; no box is
+// changed. Answers true when all pass.
 bool ValidateRequest(Controls& controls, SystemServices& system);
+
+// Whether the source, output and delimiter boxes hold only what the one
+// script line can carry. Refused, in box order: a control character
+// (U+0000-U+001F, U+007F: a line feed would start a second command); a double
+// quote (it would end the quoted path or options early); in the output, "%a"
+// or "%~", which the interpreter replaces with the loop's value in the
+// redirection target however the percent is written. Shows the notice and
+// moves the focus like the other checks.
+bool ScriptCanHoldBoxes(Controls& controls);
 
 // A path counts as existing when the file query finds a name for it.
 bool FileMatches(SystemServices& system, const std::string& path);

@@ -65,10 +65,6 @@ std::optional<std::string> EncodeUtf8Text(std::string_view utf8, Encoding encodi
     return std::nullopt;
 }
 
-std::optional<std::string> CodePage936ToUtf8(std::string_view text) {
-    return IconvConverter("CP936", "UTF-8").Convert(text);
-}
-
 const char* EncodingName(Encoding encoding) {
     switch (encoding) {
         case Encoding::Utf8:

@@ -11,8 +11,8 @@
 
 namespace morvane::interp {
 
-// Code page 936 is the script's encoding and the assumed encoding of a source
-// without a byte-order mark that is not UTF-8.
+// Code page 936 is the assumed encoding of a source without a byte-order mark
+// that is not UTF-8. (The script itself is GB18030, its superset.)
 enum class Encoding { Utf8, Gbk, Utf16Le, Utf16Be };
 
 // The encoding a byte-order mark at the start of a file announces, and the
@@ -35,10 +35,11 @@ std::size_t UnitSize(Encoding encoding);
 // UTF-8 text re-encoded; nothing when a character has no equivalent there.
 std::optional<std::string> EncodeUtf8Text(std::string_view utf8, Encoding encoding);
 
-// Code page 936 text as UTF-8, and back; nothing for a byte sequence that is
-// not a character of the source set.
-std::optional<std::string> CodePage936ToUtf8(std::string_view text);
+// UTF-8 text in code page 936 (a source's assumed encoding), and the
+// script's own encoding, GB18030, both ways.
+using posix::Gb18030ToUtf8;
 using posix::Utf8ToCodePage936;
+using posix::Utf8ToGb18030;
 
 const char* EncodingName(Encoding encoding);
 

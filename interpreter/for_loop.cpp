@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <new>
 #include <vector>
 
 #include "interpreter/bitmask_splitter.h"
@@ -17,6 +18,11 @@ namespace morvane::interp {
 namespace {
 
 constexpr std::size_t kMinimumBuffer = 16;
+
+// A source that cannot be read twice (a pipe, a device) keeps its current
+// line whole in the buffer; an endless line (/dev/zero) stops here instead
+// of taking all memory.
+constexpr std::size_t kMaxHeldLine = std::size_t{1} << 30;
 
 // The loop's state while it walks through the source. The buffer holds a
 // window of the file: [0, filled_) is the bytes of file offsets
@@ -38,6 +44,7 @@ class ForLoopRun {
     bool Prepare();
     bool ReadMore();
     bool Walk();
+    bool LineFeedArrived() const;
     std::size_t FindLineFeed();
     bool EndsWithCarriageReturn(std::size_t from, std::size_t to) const;
     void StartLine(std::size_t at);
@@ -140,6 +147,12 @@ bool ForLoopRun::Run() {
     return true;
 }
 
+// Whether the bytes not yet searched for a line end, [scanFrom_, filled_),
+// hold a line feed byte.
+bool ForLoopRun::LineFeedArrived() const {
+    return std::memchr(buffer_.data() + scanFrom_, '\n', filled_ - scanFrom_) != nullptr;
+}
+
 // The index of the next line feed at or after scanFrom_, or filled_ when the
 // buffer holds none (scanFrom_ then marks where to look on).
 std::size_t ForLoopRun::FindLineFeed() {
@@ -226,8 +239,11 @@ bool ForLoopRun::SplitCompleteLines() {
 
 bool ForLoopRun::Walk() {
     while (true) {
+        // The fast splitter works on whole lines; while a long line arrives
+        // in pieces, it is run only once a line feed has come, so each byte
+        // is looked at a bounded number of times.
         if (fastSplitter_ && lineState_ == LineState::Fresh &&
-            lineNumber_ >= command_.options.skip && !SplitCompleteLines()) {
+            lineNumber_ >= command_.options.skip && LineFeedArrived() && !SplitCompleteLines()) {
             return false;
         }
         const std::size_t lineFeed = FindLineFeed();
@@ -255,7 +271,19 @@ bool ForLoopRun::Walk() {
                 FeedPart(0, to);
                 Compact();
             }
-            if (filled_ == buffer_.size()) buffer_.resize(buffer_.size() * 2);
+            if (filled_ == buffer_.size()) {
+                if (buffer_.size() >= kMaxHeldLine) {
+                    return Fail("a line of the source \"" + command_.source +
+                                "\" is longer than 1 GiB, more than a source that cannot be "
+                                "read twice (a pipe or device) may have");
+                }
+                try {
+                    buffer_.resize(std::min(buffer_.size() * 2, kMaxHeldLine));
+                } catch (const std::bad_alloc&) {
+                    return Fail("not enough memory to hold a line of the source \"" +
+                                command_.source + "\"");
+                }
+            }
         }
         if (!ReadMore()) return false;
     }

@@ -20,7 +20,8 @@ struct LoopSetup {
 };
 
 // Answers nothing, and says why, when a character has no equivalent in
-// `encoding` (never for text that came from code page 936).
+// `encoding` (the script is GB18030, so it can name characters that a code
+// page 936 source cannot hold).
 std::optional<LoopSetup> SetUpLoop(const ForCommand& command, Encoding encoding,
                                    std::string& error);
 

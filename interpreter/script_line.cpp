@@ -1,5 +1,6 @@
 #include "interpreter/script_line.h"
 
+#include "interpreter/echo_template.h"
 #include "interpreter/utf8_text.h"
 
 namespace morvane::interp {
@@ -22,8 +23,6 @@ std::string_view DropLeadingBlanks(std::string_view text) {
     return text;
 }
 
-bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-
 // If `text` at `pos` is ")" [blanks] "do" followed by a blank or "@", the
 // command after it (leading blanks and "@" dropped).
 std::optional<std::string_view> CommandAfterClosingParen(std::string_view text, std::size_t pos) {
@@ -31,6 +30,27 @@ std::optional<std::string_view> CommandAfterClosingParen(std::string_view text, 
     if (!StartsWithWord(rest, "do") || rest.size() < 3) return std::nullopt;
     if (!IsBlank(rest[2]) && rest[2] != '@') return std::nullopt;
     return DropLeadingBlanksAndAts(rest.substr(2));
+}
+
+std::string_view TrimBlanks(std::string_view text) {
+    text = DropLeadingBlanks(text);
+    while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+    return text;
+}
+
+// The echo command after the SET's closing parenthesis at `rest[pos]`, or why
+// there is none.
+std::optional<EchoCommand> EchoAfterSet(std::string_view rest, std::size_t pos,
+                                        std::string& error) {
+    const auto body = CommandAfterClosingParen(rest, pos);
+    if (!body) {
+        error = "syntax error: expected \") do\" after the source";
+        return std::nullopt;
+    }
+    auto echo = ParseEcho(*body, error);
+    if (!echo && error.empty())
+        error = "the loop's command is not echo: \"" + std::string(*body) + "\"";
+    return echo;
 }
 
 ScriptCommand ParseFor(std::string_view line) {
@@ -49,16 +69,16 @@ ScriptCommand ParseFor(std::string_view line) {
         optionsText = rest.substr(1, close - 1);
         rest = DropLeadingBlanks(rest.substr(close + 1));
     }
-    if (rest.size() < 3 || rest.substr(0, 2) != "%%" || !IsLetter(rest[2])) {
+    if (rest.size() < 2 || rest.front() != '%' || !IsVariableName(rest[1])) {
         return LineError{
-            "syntax error: expected %%V (one letter) after the for /f options, found \"" +
+            "syntax error: expected %%V (a letter) after the for /f options, found \"" +
             std::string(rest.substr(0, 20)) + "\""};
     }
     ForCommand command;
-    command.variable = rest[2];
-    rest = rest.substr(3);
+    command.variable = rest[1];
+    rest = rest.substr(2);
     if (rest.empty() || !IsBlank(rest.front())) {
-        return LineError{"syntax error: the loop variable must be one letter"};
+        return LineError{"syntax error: the loop variable must be one character"};
     }
     rest = DropLeadingBlanks(rest);
     if (!StartsWithWord(rest, "in")) return LineError{"syntax error: expected \"in\""};
@@ -66,44 +86,66 @@ ScriptCommand ParseFor(std::string_view line) {
     if (rest.empty() || rest.front() != '(') return LineError{"syntax error: expected \"(\""};
     rest.remove_prefix(1);
 
-    // The source is everything up to the ") do " that begins an echo command;
-    // earlier ")" belong to the path.
-    std::optional<std::size_t> chosen;
-    std::string bodyError;
-    for (std::size_t pos = rest.find(')'); pos != std::string_view::npos;
-         pos = rest.find(')', pos + 1)) {
-        const auto body = CommandAfterClosingParen(rest, pos);
-        if (!body) continue;
-        std::string error;
-        if (auto echo = ParseEcho(*body, error)) {
-            command.body = std::move(*echo);
-            chosen = pos;
-            break;
-        }
-        if (bodyError.empty()) {
-            bodyError = error.empty()
-                            ? "the loop's command is not echo: \"" + std::string(*body) + "\""
-                            : error;
-        }
-    }
-    if (!chosen) {
-        return LineError{bodyError.empty() ? "syntax error: expected \") do\" after the source"
-                                           : bodyError};
-    }
-
     std::string error;
     auto options = ParseForOptions(optionsText, error);
     if (!options) return LineError{"syntax error: " + error};
     command.options = std::move(*options);
 
-    std::string_view source = rest.substr(0, *chosen);
-    if (command.options.usebackq && source.size() >= 2 && source.front() == '"' &&
-        source.back() == '"') {
-        source = source.substr(1, source.size() - 2);
+    std::string_view source;
+    const std::string_view set = DropLeadingBlanks(rest);
+    if (command.options.usebackq && !set.empty() && set.front() == '"') {
+        // A quoted file name ends at its closing quote, whatever it holds
+        // (a name may hold ") do echo"); only blanks may follow before ")".
+        const std::size_t close = set.find('"', 1);
+        if (close == std::string_view::npos) {
+            return LineError{"syntax error: the source's name has no closing quote"};
+        }
+        source = set.substr(1, close - 1);
+        const std::string_view after = DropLeadingBlanks(set.substr(close + 1));
+        if (after.empty() || after.front() != ')') {
+            return LineError{"syntax error: expected \")\" after the source's closing quote"};
+        }
+        auto echo = EchoAfterSet(after, 0, error);
+        if (!echo) return LineError{error};
+        command.body = std::move(*echo);
+    } else {
+        // An unquoted source is everything up to the ") do " that begins an
+        // echo command, blanks around it dropped; earlier ")" belong to the
+        // path.
+        std::optional<std::size_t> chosen;
+        std::string bodyError;
+        for (std::size_t pos = rest.find(')'); pos != std::string_view::npos;
+             pos = rest.find(')', pos + 1)) {
+            if (!CommandAfterClosingParen(rest, pos)) continue;
+            if (auto echo = EchoAfterSet(rest, pos, error)) {
+                command.body = std::move(*echo);
+                chosen = pos;
+                break;
+            }
+            if (bodyError.empty()) bodyError = error;
+        }
+        if (!chosen) {
+            return LineError{bodyError.empty() ? "syntax error: expected \") do\" after the source"
+                                               : bodyError};
+        }
+        source = TrimBlanks(rest.substr(0, *chosen));
     }
     if (source.empty()) return LineError{"syntax error: no source file between the parentheses"};
     command.source = std::string(source);
     return command;
+}
+
+// What a batch file's first reading does to a line before it is parsed:
+// "%%" becomes "%". Environment variables are not expanded, and a "%" that
+// is not doubled stays as it is.
+std::string ReadPercents(std::string_view line) {
+    std::string read;
+    read.reserve(line.size());
+    for (std::size_t pos = 0; pos < line.size(); ++pos) {
+        read += line[pos];
+        if (line[pos] == '%' && pos + 1 < line.size() && line[pos + 1] == '%') ++pos;
+    }
+    return read;
 }
 
 }  // namespace
@@ -124,7 +166,20 @@ std::optional<EchoCommand> ParseEcho(std::string_view text, std::string& error) 
     if (arrow == std::string_view::npos) return echo;
     const bool append = arrow + 1 < rest.size() && rest[arrow + 1] == '>';
     echo.redirect = append ? Redirect::Append : Redirect::Replace;
-    echo.target = std::string(rest.substr(arrow + (append ? 2 : 1)));
+    const std::string_view target = rest.substr(arrow + (append ? 2 : 1));
+    const std::string_view quoted = DropLeadingBlanks(target);
+    if (!quoted.empty() && quoted.front() == '"') {
+        // A quoted name ends at its closing quote; only blanks may follow.
+        const std::size_t close = quoted.find('"', 1);
+        if (close == std::string_view::npos ||
+            !DropLeadingBlanks(quoted.substr(close + 1)).empty()) {
+            error = "syntax error: the redirection's quoted file name must end the line";
+            return std::nullopt;
+        }
+        echo.target = std::string(quoted.substr(1, close - 1));
+    } else {
+        echo.target = std::string(target);  // the old unquoted form: the rest of the line
+    }
     if (echo.target.empty()) {
         error = "syntax error: no file named after the redirection";
         return std::nullopt;
@@ -138,7 +193,8 @@ ScriptCommand ParseScriptLine(std::string_view line) {
     if (line.find('\0') != std::string_view::npos) {
         return LineError{"the line holds a NUL character"};
     }
-    const std::string_view command = DropLeadingBlanksAndAts(line);
+    const std::string readLine = ReadPercents(line);
+    const std::string_view command = DropLeadingBlanksAndAts(readLine);
     if (DropLeadingBlanks(command).empty()) return BlankLine{};
     if (StartsWithWord(command, "for") && command.size() > 3 && IsBlank(command[3])) {
         return ParseFor(command);

@@ -17,14 +17,14 @@ enum class Redirect { None, Append, Replace };
 struct EchoCommand {
     std::string text;
     Redirect redirect = Redirect::None;
-    std::string target;  // the rest of the line, verbatim
+    std::string target;  // "NAME" without its quotes, or the rest of the line verbatim
 };
 
 // for /f "OPTIONS" %%V in (SOURCE) do ECHO
 struct ForCommand {
     ForOptions options;
     char variable = 'a';
-    std::string source;  // verbatim; with usebackq a surrounding pair of quotes is gone
+    std::string source;  // blanks around it dropped; with usebackq, "NAME" without its quotes
     EchoCommand body;
 };
 
@@ -37,8 +37,10 @@ struct LineError {
 
 using ScriptCommand = std::variant<BlankLine, EchoCommand, ForCommand, LineError>;
 
-// Parses one script line (UTF-8, without its line break). Leading white space
-// and "@" signs are dropped; keywords are matched in any letter case.
+// Parses one script line (UTF-8, without its line break) as a batch file's
+// line: "%%" is read as "%" first, so the loop variable is then "%V" in the
+// options and the echo text. Leading white space and "@" signs are dropped;
+// keywords are matched in any letter case.
 ScriptCommand ParseScriptLine(std::string_view line);
 
 // The echo command `text` starts with, if it is one.

@@ -24,9 +24,9 @@ constexpr std::size_t kMaxScriptSize = 4 * 1024 * 1024;
 
 // echo on its own: the text in the script's own encoding, then CR LF.
 bool RunEcho(const EchoCommand& echo, const RunContext& context) {
-    auto text = Utf8ToCodePage936(echo.text);
+    auto text = Utf8ToGb18030(echo.text);
     if (!text) {
-        context.report("the echo text cannot be written in code page 936");
+        context.report("the echo text cannot be written in GB18030");
         return false;
     }
     *text += "\r\n";
@@ -40,10 +40,10 @@ bool RunEcho(const EchoCommand& echo, const RunContext& context) {
 }
 
 bool RunLine(std::string_view rawLine, std::size_t number, const RunContext& context) {
-    const auto line = CodePage936ToUtf8(rawLine);
+    const auto line = Gb18030ToUtf8(rawLine);
     const std::string where = "script line " + std::to_string(number) + ": ";
     if (!line) {
-        context.report(where + "not code page 936 text; line skipped");
+        context.report(where + "not GB18030 text; line skipped");
         return false;
     }
     RunContext lineContext = context;

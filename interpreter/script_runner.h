@@ -8,8 +8,8 @@
 
 namespace morvane::interp {
 
-// Runs each line of the script text (code page 936, lines ending in LF or CR
-// LF) in order. Answers true when every line ran; a line that cannot run is
+// Runs each line of the script text (GB18030, lines ending in LF or CR LF)
+// in order. Answers true when every line ran; a line that cannot run is
 // reported and skipped.
 bool RunScriptText(std::string_view script, const RunContext& context);
 

@@ -66,12 +66,19 @@ ssize_t SourceFile::ReadAt(std::uint64_t offset, unsigned char* buffer, std::siz
             errno_ = errno;
             return -1;
         }
-        if (got == 0) break;  // the file shrank meanwhile
+        if (got == 0) {
+            // The file is shorter than when it was opened: someone cut it
+            // while it was read, so what is left is not the whole file.
+            shrank_ = true;
+            return -1;
+        }
         done += static_cast<std::size_t>(got);
     }
     return static_cast<ssize_t>(done);
 }
 
-std::string SourceFile::Error() const { return std::strerror(errno_); }
+std::string SourceFile::Error() const {
+    return shrank_ ? "it became shorter while it was read" : std::strerror(errno_);
+}
 
 }  // namespace morvane::interp

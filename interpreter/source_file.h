@@ -23,7 +23,9 @@ class SourceFile {
 
     // The next bytes; 0 at the end, -1 on an error (see Error()).
     ssize_t Read(unsigned char* buffer, std::size_t size);
-    // Bytes from `offset`, for regular files only; short only at the end.
+    // Bytes from `offset`, for regular files only; short only at the end
+    // (the length the file had when opened). A file cut shorter meanwhile
+    // is an error.
     ssize_t ReadAt(std::uint64_t offset, unsigned char* buffer, std::size_t size);
 
     // Whether ReadAt works: the file is regular.
@@ -40,6 +42,7 @@ class SourceFile {
     std::uint64_t size_;
     std::uint64_t position_ = 0;
     int errno_ = 0;
+    bool shrank_ = false;
 };
 
 }  // namespace morvane::interp

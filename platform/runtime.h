@@ -116,13 +116,14 @@ class SystemServices {
     virtual std::string ScriptPath() const = 0;
 
     // Converts text to the script's code page (the ANSI code page on
-    // Windows, code page 936 on Linux). Answers nothing when the text holds
-    // a character the code page cannot represent: such a character must
+    // Windows, GB18030 on Linux). Answers nothing when the text holds a
+    // character the code page cannot represent: such a character must
     // never reach the script as a stand-in such as "?".
     virtual std::optional<std::string> EncodeForScript(const std::string& text) const = 0;
 
-    // Creates or empties the file at `path`, writes `bytes` and closes it.
-    // On failure answers false and puts the system's reason in `reason`.
+    // Creates the file at `path`, replacing an earlier one, writes `bytes`
+    // and closes it. On failure answers false and puts the system's reason
+    // in `reason`.
     virtual bool WriteNewFile(const std::string& path, const std::string& bytes,
                               std::string& reason) = 0;
 

@@ -18,15 +18,15 @@ std::string UpperCase(std::string text) {
 
 }  // namespace
 
-bool DescriptionMatches(const std::string& description, const std::string& szExeFileName) {
-    return UpperCase(szExeFileName).find(UpperCase(description)) != std::string::npos;
+bool DescriptionMatches(const std::string& description, const std::string& processName) {
+    return UpperCase(description) == UpperCase(processName);
 }
 
-std::int16_t CheckApplicationIsRun(SystemServices& system, const std::string& szExeFileName) {
+std::int16_t CheckApplicationIsRun(SystemServices& system, const std::string& processName) {
     const auto descriptions = system.ProcessDescriptions();
     if (!descriptions) return kFalse;
     for (const std::string& description : *descriptions) {
-        if (DescriptionMatches(description, szExeFileName)) return kTrue;
+        if (DescriptionMatches(description, processName)) return kTrue;
     }
     return kFalse;
 }

@@ -12,14 +12,14 @@ namespace morvane {
 inline constexpr std::int16_t kTrue = -1;
 inline constexpr std::int16_t kFalse = 0;
 
-// True when some running process's description, upper-cased, is found inside
-// the upper-cased `szExeFileName`. The description is the text sought, so
-// "md.exe" and an empty description match "cmd.exe", and "cmdtool.exe" does
-// not. Any failure to get the process list answers false.
-std::int16_t CheckApplicationIsRun(SystemServices& system, const std::string& szExeFileName);
+// True when some running process's description equals `processName`,
+// letter case aside ("CMD.EXE" and "Cmd.exe" are "cmd.exe"; "md.exe", "exe"
+// or an empty description are not). Any failure to get the process list
+// answers false.
+std::int16_t CheckApplicationIsRun(SystemServices& system, const std::string& processName);
 
 // The same rule for one description.
-bool DescriptionMatches(const std::string& description, const std::string& szExeFileName);
+bool DescriptionMatches(const std::string& description, const std::string& processName);
 
 enum class Gate { Open, Blocked };
 

@@ -2,7 +2,6 @@
 
 #include "extraction/extraction_request.h"
 #include "extraction/script_file.h"
-#include "tests/fake_runtime.h"
 
 namespace morvane::testing {
 
@@ -17,20 +16,23 @@ std::string ScriptFileContract::Script(const std::string& source, const std::str
 
 namespace {
 
-TEST_F(ScriptFileContract, ExampleLineByteForByteInCodePage936WithCrLf) {
+TEST_F(ScriptFileContract, ExampleLineByteForByteWithCrLf) {
     EXPECT_EQ(Script("C:\\123.txt", "C:\\321.txt提取.txt", ",", "2"),
-              "for /f \"tokens=2 delims=,\" %%a in (C:\\123.txt) do @echo "
-              "%%a>>C:\\321.txt\xCC\xE1\xC8\xA1.txt\r\n");
+              "for /f \"usebackq tokens=2 delims=,\" %%a in (\"C:\\123.txt\") do @echo "
+              "%%a>>\"C:\\321.txt\xCC\xE1\xC8\xA1.txt\"\r\n");
 }
 
-TEST_F(ScriptFileContract, LeadingZeroFullWidthCommaAndSpace) {
-    EXPECT_EQ(Script("a", "b", "，", "07"),
-              "for /f \"tokens=7 delims=\xA3\xAC\" %%a in (a) do @echo %%a>>b\r\n");
+TEST_F(ScriptFileContract, PercentSpaceAndFullWidthCommaDelimiters) {
+    EXPECT_EQ(Script("a", "b", "%", "3"),
+              "for /f \"usebackq tokens=3 delims=%%\" %%a in (\"a\") do @echo %%a>>\"b\"\r\n");
     EXPECT_EQ(Script("a", "b", " ", "1"),
-              "for /f \"tokens=1 delims= \" %%a in (a) do @echo %%a>>b\r\n");
+              "for /f \"usebackq tokens=1 delims= \" %%a in (\"a\") do @echo %%a>>\"b\"\r\n");
+    EXPECT_EQ(
+        Script("a", "b", "，", "07"),
+        "for /f \"usebackq tokens=7 delims=\xA3\xAC\" %%a in (\"a\") do @echo %%a>>\"b\"\r\n");
 }
 
-TEST_F(ScriptFileContract, ChinesePathsAreInCodePage936NotUtf8) {
+TEST_F(ScriptFileContract, ChinesePathsAreInTheCodePageNotUtf8) {
     for (const char* folder : {"D:\\用户\\", "/home/用户/"}) {
         const std::string bytes =
             Script(std::string(folder) + "数据.csv", std::string(folder) + "结果.txt", ",", "3");
@@ -43,21 +45,7 @@ TEST_F(ScriptFileContract, ChinesePathsAreInCodePage936NotUtf8) {
 TEST_F(ScriptFileContract, ASecondWriteReplacesTheFirst) {
     Script("C:\\a-long-source-name.txt", "C:\\a-long-output-name.txt", ",", "12");
     EXPECT_EQ(Script("a", "b", ";", "1"),
-              "for /f \"tokens=1 delims=;\" %%a in (a) do @echo %%a>>b\r\n");
-}
-
-TEST_F(ScriptFileContract, TheRefusalNamesTheBoxWithTheForeignCharacter) {
-    FakeRuntime boxes;
-    boxes.texts[Control::Text1] = "C:\\数据\\a.csv";
-    boxes.texts[Control::Text2] = "C:\\😀.txt";
-    boxes.texts[Control::Text3] = "한";
-    EXPECT_EQ(FirstUnencodableBox(boxes, system), Control::Text2);
-    boxes.texts[Control::Text2] = "C:\\结果.txt";
-    EXPECT_EQ(FirstUnencodableBox(boxes, system), Control::Text3);
-    boxes.texts[Control::Text3] = "，";
-    EXPECT_EQ(FirstUnencodableBox(boxes, system), std::nullopt);
-    boxes.texts[Control::Text1] = "C:\\안녕.csv";
-    EXPECT_EQ(FirstUnencodableBox(boxes, system), Control::Text1);
+              "for /f \"usebackq tokens=1 delims=;\" %%a in (\"a\") do @echo %%a>>\"b\"\r\n");
 }
 
 }  // namespace

@@ -1,8 +1,9 @@
 // What writing the script must do on every platform: the composed line in
-// code page 936 with CR LF, replacing any earlier script, and the refusal of
-// characters the code page cannot hold. The cases live in
-// script_file_contract.cpp; each platform's test program supplies the
-// services to run them on.
+// the script's code page (936 on Windows, GB18030 on Linux: the same bytes
+// for every character both hold) with CR LF, replacing any earlier script.
+// The cases live in script_file_contract.cpp; each platform's test program
+// supplies the services to run them on (MakeScriptPlatform), and runs the
+// whole-extraction path cases of path_case_contract.cpp on them as well.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -15,12 +16,28 @@
 namespace morvane::testing {
 
 // A platform's real system services, set up so that the script can be
-// written where the test may read it.
+// written where the test may read it, and a scratch folder for the test's
+// own files.
 class ScriptPlatform {
   public:
     virtual ~ScriptPlatform() = default;
     virtual SystemServices& System() = 0;
     virtual std::string ReadWholeFile(const std::string& path) = 0;
+    virtual void WriteWholeFile(const std::string& path, const std::string& bytes) = 0;
+    virtual bool MakeFolder(const std::string& path) = 0;
+    // An empty folder removed with the platform object, in the platform's
+    // own path form, without a trailing separator.
+    virtual std::string ScratchFolder() = 0;
+    virtual char PathSeparator() const = 0;
+
+    // The path of `name` in the scratch folder, spelt the platform's way.
+    std::string ScratchPath(const std::string& name) { return ScratchFolder() + PathSeparator() + name; }
+    // Makes a file the file query does not see (a dot name on Linux, the
+    // hidden and system attributes on Windows); answers its path.
+    virtual std::string MakeHiddenFile() = 0;
+    // Another spelling of the existing scratch file `name`: a link to it on
+    // Linux, its name in capitals on Windows.
+    virtual std::string OtherSpelling(const std::string& name) = 0;
 };
 
 // Defined once by each platform's test program.

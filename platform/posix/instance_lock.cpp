@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 
 #include <cerrno>
 
@@ -14,11 +15,15 @@ bool InstanceLock::HeldElsewhere() {
     checked_ = true;
     std::string reason;
     const auto dir = EnsurePrivateDirectory(reason);
-    // Without a private folder there is nothing to lock: let the program run.
-    if (!dir) return false;
-    UniqueFd fd(
-        ::open((*dir + "/instance.lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
-    if (!fd.Valid()) return false;
+    // Without the usual folder there is no place every copy agrees on: a
+    // fresh folder is this process's alone (the usual one is not trusted,
+    // and a lock taken there by another user must not keep us from
+    // starting). Let the program run.
+    if (!dir || *dir != UsualPrivateDirectoryPath()) return false;
+    UniqueFd fd(::open(dir->c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    struct stat info {};
+    // Checked again on the folder actually opened.
+    if (!fd.Valid() || ::fstat(fd.Get(), &info) != 0 || !ExclusivelyOurs(info)) return false;
     if (::flock(fd.Get(), LOCK_EX | LOCK_NB) != 0) {
         elsewhere_ = errno == EWOULDBLOCK;
         return elsewhere_;

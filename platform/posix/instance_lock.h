@@ -1,6 +1,8 @@
-// The single-instance guard: a lock on a file in the private folder. The
-// system drops the lock when its holder ends, however it ends, so a crashed
-// copy never blocks the next one.
+// The single-instance guard: a lock on the usual private folder itself. A
+// file inside could be removed or replaced while the program runs, and the
+// next copy would lock the new one; the folder cannot be swapped while it
+// is ours. The system drops the lock when its holder ends, however it ends,
+// so a crashed copy never blocks the next one.
 #pragma once
 
 #include "platform/posix/unique_fd.h"

@@ -18,15 +18,23 @@ namespace morvane::posix {
 std::string PosixSystem::ScriptPath() const { return PrivateDirectoryPath() + "/1.bat"; }
 
 std::optional<std::string> PosixSystem::EncodeForScript(const std::string& text) const {
-    return Utf8ToCodePage936(text);
+    return Utf8ToGb18030(text);
 }
 
 bool PosixSystem::WriteNewFile(const std::string& path, const std::string& bytes,
                                std::string& reason) {
-    // The script's folder is made (and checked) on first use.
-    if (path.rfind(PrivateDirectoryPath() + "/", 0) == 0 && !EnsurePrivateDirectory(reason))
+    // The script's folder is made (and checked) on first use; a fresh one
+    // is named after the usual one.
+    if (path.rfind(UsualPrivateDirectoryPath(), 0) == 0 && !EnsurePrivateDirectory(reason))
         return false;
-    UniqueFd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600));
+    // Whatever is at the path goes, and the file is made anew: an existing
+    // link, hard link or FIFO is never written through or opened. Should
+    // anything come back in between, the exclusive creation fails.
+    if (::unlink(path.c_str()) != 0 && errno != ENOENT) {
+        reason = std::strerror(errno);
+        return false;
+    }
+    UniqueFd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600));
     if (!fd.Valid()) {
         reason = std::strerror(errno);
         return false;

@@ -1,6 +1,5 @@
 #include "platform/posix/private_dir.h"
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -9,36 +8,90 @@
 
 namespace morvane::posix {
 
-std::string PrivateDirectoryPath() {
+namespace {
+
+// The folder in use for the current usual path. A fresh folder is removed
+// again when the process ends normally, if nothing was left in it.
+class FolderChoice {
+  public:
+    ~FolderChoice() { Forget(); }
+
+    const std::string& Usual() const { return usual_; }
+    const std::string& InUse() const { return inUse_; }
+    bool Fresh() const { return !inUse_.empty() && inUse_ != usual_; }
+
+    void Reset(const std::string& usual) {
+        Forget();
+        usual_ = usual;
+    }
+    void Use(const std::string& folder) {
+        if (Fresh() && folder != inUse_) ::rmdir(inUse_.c_str());
+        inUse_ = folder;
+    }
+
+  private:
+    void Forget() {
+        if (Fresh()) ::rmdir(inUse_.c_str());
+        inUse_.clear();
+    }
+
+    std::string usual_;
+    std::string inUse_;
+};
+
+FolderChoice& Choice() {
+    static FolderChoice choice;
+    return choice;
+}
+
+bool ExclusivelyOursAt(const std::string& path) {
+    struct stat info {};
+    return ::lstat(path.c_str(), &info) == 0 && ExclusivelyOurs(info);
+}
+
+}  // namespace
+
+std::string UsualPrivateDirectoryPath() {
     const char* runtimeDir = std::getenv("XDG_RUNTIME_DIR");
     if (runtimeDir != nullptr && runtimeDir[0] == '/') return std::string(runtimeDir) + "/pellorin";
     return "/tmp/pellorin-" + std::to_string(::getuid());
 }
 
+bool ExclusivelyOurs(const struct stat& info) {
+    return S_ISDIR(info.st_mode) && info.st_uid == ::getuid() && (info.st_mode & 077) == 0;
+}
+
 std::optional<std::string> EnsurePrivateDirectory(std::string& reason) {
-    const std::string path = PrivateDirectoryPath();
-    if (::mkdir(path.c_str(), 0700) != 0 && errno != EEXIST) {
+    FolderChoice& choice = Choice();
+    const std::string usual = UsualPrivateDirectoryPath();
+    if (choice.Usual() != usual) choice.Reset(usual);
+
+    // Once moved away from the usual folder, stay away while the fresh one
+    // lasts: the usual one has not become trustworthy since.
+    if (choice.Fresh() && ExclusivelyOursAt(choice.InUse())) return choice.InUse();
+
+    if (!choice.Fresh()) {
+        // Made now by us with mode 0700, or found a folder of ours that
+        // nobody else could enter: trusted. Asked at every use, so a folder
+        // removed meanwhile is made again.
+        if ((::mkdir(usual.c_str(), 0700) == 0 || errno == EEXIST) && ExclusivelyOursAt(usual)) {
+            choice.Use(usual);
+            return usual;
+        }
+    }
+
+    std::string fresh = usual + "-XXXXXX";
+    if (::mkdtemp(fresh.data()) == nullptr) {
         reason = std::strerror(errno);
         return std::nullopt;
     }
-    struct stat info {};
-    if (::lstat(path.c_str(), &info) != 0) {
-        reason = std::strerror(errno);
-        return std::nullopt;
-    }
-    if (S_ISLNK(info.st_mode) || !S_ISDIR(info.st_mode)) {
-        reason = path + " 不是文件夹";
-        return std::nullopt;
-    }
-    if (info.st_uid != ::getuid()) {
-        reason = path + " 属于其他用户";
-        return std::nullopt;
-    }
-    if ((info.st_mode & 077) != 0 && ::chmod(path.c_str(), 0700) != 0) {
-        reason = std::strerror(errno);
-        return std::nullopt;
-    }
-    return path;
+    choice.Use(fresh);
+    return fresh;
+}
+
+std::string PrivateDirectoryPath() {
+    std::string reason;
+    return EnsurePrivateDirectory(reason).value_or(UsualPrivateDirectoryPath());
 }
 
 }  // namespace morvane::posix

@@ -1,18 +1,32 @@
-// The per-user folder that holds the script file and the instance lock.
+// The per-user folder that holds the script file, and whose own descriptor
+// carries the single-instance lock.
 #pragma once
+
+#include <sys/stat.h>
 
 #include <optional>
 #include <string>
 
 namespace morvane::posix {
 
-// $XDG_RUNTIME_DIR/pellorin, else /tmp/pellorin-<uid>: the path only.
-std::string PrivateDirectoryPath();
+// $XDG_RUNTIME_DIR/pellorin, else /tmp/pellorin-<uid>: where the folder is
+// first looked for, and the one place every copy of the program agrees on.
+std::string UsualPrivateDirectoryPath();
 
-// Creates the folder with mode 0700 when it is missing. Refuses a folder
-// that is a symbolic link, not a folder, or not ours, since another user
-// could then read or swap the script; a folder of ours open to others is
-// closed to them. On failure answers nothing with the reason.
+// A real folder (not a link) of this user that nobody else may enter.
+bool ExclusivelyOurs(const struct stat& info);
+
+// The folder this process uses, created on first use: the usual folder when
+// it is exclusively ours (made now with mode 0700, or found so). A folder at
+// the usual path that was not exclusively ours is not trusted, nor repaired:
+// whoever could enter it may have left a link, a FIFO or a lock of theirs
+// inside. The process then uses a fresh folder of its own from mkdtemp,
+// beside the usual one, for as long as it runs. Answers nothing with the
+// reason when no folder can be had.
 std::optional<std::string> EnsurePrivateDirectory(std::string& reason);
+
+// The folder EnsurePrivateDirectory answers, or the usual path when it
+// cannot make one (writing there then fails with the system's reason).
+std::string PrivateDirectoryPath();
 
 }  // namespace morvane::posix

@@ -124,12 +124,14 @@ TEST(ForOptions, SyntaxErrors) {
 }
 
 TEST(EchoTemplate, VariablesInRangeOthersLiteral) {
-    const auto pieces = CompileEchoText("[%%a-%%c %%d %%A %%]", 'a', 3);
+    const auto pieces = CompileEchoText("[%a-%c %d %A %]", 'a', 3);
     const std::vector<EchoPiece> expected = {
-        {-1, "["}, {0, ""}, {-1, "-"}, {2, ""}, {-1, " %%d %%A %%]"}};
+        {-1, "["}, {0, ""}, {-1, "-"}, {2, ""}, {-1, " %d %A %]"}};
     EXPECT_EQ(pieces, expected);
-    // Letters follow in character order, so a range starting at Z runs on past it.
-    EXPECT_EQ(CompileEchoText("%%Z%%a", 'Z', 9), (std::vector<EchoPiece>{{0, ""}, {7, ""}}));
+    // Variables follow in character order: after Z come [ \ ] ^ _ ` and then
+    // the small letters; nothing follows z.
+    EXPECT_EQ(CompileEchoText("%Z%[%`%a%{", 'Z', 9),
+              (std::vector<EchoPiece>{{0, ""}, {1, ""}, {6, ""}, {7, ""}, {-1, "%{"}}));
 }
 
 }  // namespace

@@ -63,9 +63,10 @@ TEST_F(RunTest, PathsWithSpacesAmpersandsAndParentheses) {
     const std::string output = folder_ / "out (2) & x.txt";
     WriteFile(source, "a b,c\r\n");
     EXPECT_EQ(RunEverySize(MorvaneLine(source, output, " ", 2), output), "b,c\r\n");
-    const std::string quoted =
-        "for /f \"usebackq tokens=2 delims=,\" %%a in (\"" + source + "\") do @echo %%a>>" + output;
-    EXPECT_EQ(RunEverySize(quoted, output), "c\r\n");
+    // The old unquoted line takes the same paths whole.
+    const std::string unquoted =
+        "for /f \"tokens=2 delims=,\" %%a in (" + source + ") do @echo %%a>>" + output;
+    EXPECT_EQ(RunEverySize(unquoted, output), "c\r\n");
 }
 
 TEST_F(RunTest, MissingSourceFails) {
@@ -112,7 +113,7 @@ TEST_F(RunTest, SkipAndSeveralVariables) {
     WriteFile(source_, "h1,h2\r\n\r\na,b,c,d\r\ne,f\r\n");
     const std::string script = "for /f \"skip=2 tokens=1,3* delims=,\" %%x in (" + source_ +
                                ") do @echo [%%x][%%y][%%z][%%w]>>" + output_;
-    EXPECT_EQ(RunEverySize(script, output_), "[a][c][d][%%w]\r\n[e][][][%%w]\r\n");
+    EXPECT_EQ(RunEverySize(script, output_), "[a][c][d][%w]\r\n[e][][][%w]\r\n");
 }
 
 TEST_F(RunTest, Utf8WithAndWithoutByteOrderMark) {
@@ -190,7 +191,7 @@ TEST_F(RunTest, EchoAloneAndLinesThatCannotRun) {
     EXPECT_FALSE(run.allRan);
     ASSERT_EQ(run.messages.size(), 1u);
     EXPECT_NE(run.messages[0].find("line 3"), std::string::npos);
-    EXPECT_EQ(ReadFile(output_), Cp936("你好\r\non\r\n"));
+    EXPECT_EQ(ReadFile(output_), Gb18030("你好\r\non\r\n"));
 }
 
 }  // namespace

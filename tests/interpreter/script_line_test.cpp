@@ -1,5 +1,5 @@
-// Parsing script lines: the for /f line Morvane writes, paths taken whole,
-// echo, and lines that cannot run.
+// Parsing script lines: the for /f line Morvane writes, its quoted paths and
+// doubled percents, old unquoted lines, echo, and lines that cannot run.
 #include <gtest/gtest.h>
 
 #include "interpreter/script_line.h"
@@ -21,17 +21,37 @@ bool IsError(std::string_view line) {
 
 TEST(ScriptLine, MorvanesLine) {
     const ForCommand loop = ParseFor(
-        R"(for /f "tokens=2 delims=," %%a in (/home/u/123.txt) do @echo %%a>>/home/u/321.txt提取.txt)");
+        R"(for /f "usebackq tokens=2 delims=," %%a in ("/home/u/123.txt") do @echo %%a>>"/home/u/321.txt提取.txt")");
     EXPECT_EQ(loop.variable, 'a');
     EXPECT_EQ(loop.source, "/home/u/123.txt");
     EXPECT_EQ(loop.options.delimiters, std::vector<std::string>{","});
     EXPECT_EQ(loop.options.tokens.TokenOfVariable(0), 2);
-    EXPECT_EQ(loop.body.text, "%%a");
+    EXPECT_EQ(loop.body.text, "%a");
     EXPECT_EQ(loop.body.redirect, Redirect::Append);
     EXPECT_EQ(loop.body.target, "/home/u/321.txt提取.txt");
 }
 
-TEST(ScriptLine, PathsAreTakenWhole) {
+TEST(ScriptLine, AQuotedSourceEndsAtItsClosingQuote) {
+    const ForCommand loop = ParseFor(
+        R"(for /f "usebackq tokens=2" %%a in ( "/p) do echo x/q) do @echo %%a.csv"  ) do @echo %%a>> "/o) do x" )");
+    EXPECT_EQ(loop.source, "/p) do echo x/q) do @echo %a.csv");
+    EXPECT_EQ(loop.body.target, "/o) do x");
+    EXPECT_TRUE(IsError(R"(for /f "usebackq" %%a in ("/a.txt) do echo %%a>>/o)"));
+    EXPECT_TRUE(IsError(R"(for /f "usebackq" %%a in ("/a" x) do echo %%a>>/o)"));
+    EXPECT_TRUE(IsError(R"(for /f "usebackq" %%a in ("/a") do echo %%a>>"/o)"));
+    EXPECT_TRUE(IsError(R"(for /f "usebackq" %%a in ("/a") do echo %%a>>"/o"x)"));
+}
+
+TEST(ScriptLine, DoubledPercentsAreReadAsOne) {
+    const ForCommand loop = ParseFor(
+        R"(for /f "usebackq delims=%%" %%a in ("/50%%/%%a%% x%") do @echo 100%% %%%%a %%a>>"/o%%a%")");
+    EXPECT_EQ(loop.options.delimiters, std::vector<std::string>{"%"});
+    EXPECT_EQ(loop.source, "/50%/%a% x%");
+    EXPECT_EQ(loop.body.text, "100% %%a %a");
+    EXPECT_EQ(loop.body.target, "/o%a%");
+}
+
+TEST(ScriptLine, OldUnquotedLinesTakePathsWhole) {
     const ForCommand loop = ParseFor(
         R"(for /f "tokens=2 delims= " %%a in (/home/u/my data & more (1).csv) do @echo %%a>>/home/u/out (2) & x.txt)");
     EXPECT_EQ(loop.options.delimiters, std::vector<std::string>{" "});
@@ -40,7 +60,8 @@ TEST(ScriptLine, PathsAreTakenWhole) {
 
     // A ") do " inside the path that is not followed by echo belongs to it.
     EXPECT_EQ(ParseFor("for /f %%a in (/a) do x/b.txt) do echo %%a>>/o").source, "/a) do x/b.txt");
-    EXPECT_EQ(ParseFor("for /f %%a in ( /a.txt ) do echo %%a>>/o").source, " /a.txt ");
+    // Blanks around the set are dropped, as Windows does.
+    EXPECT_EQ(ParseFor("for /f %%a in ( /a.txt\t ) do echo %%a>>/o").source, "/a.txt");
     EXPECT_EQ(ParseFor("for /f %%a in (/a.txt) do echo %%a>> /o ").body.target, " /o ");
 }
 
@@ -69,6 +90,8 @@ TEST(ScriptLine, SyntaxErrors) {
     EXPECT_TRUE(IsError(R"(for /f "tokens=2 %%a in (/a.txt) do @echo %%a>>/b.txt)"));
     EXPECT_TRUE(IsError(R"(for /f "tokens=2" %%ab in (/a.txt) do @echo %%a)"));
     EXPECT_TRUE(IsError(R"(for /f "tokens=2" %%1 in (/a.txt) do @echo %%1)"));
+    EXPECT_TRUE(IsError(R"(for /f "tokens=2" %%} in (/a.txt) do @echo %%})"));
+    EXPECT_EQ(ParseFor(R"(for /f "tokens=2" %%_ in (/a.txt) do @echo %%_)").variable, '_');
     EXPECT_TRUE(IsError(R"(for /f "tokens=2" %%a in () do @echo %%a)"));
     EXPECT_TRUE(IsError(R"(for /f "tokens=2" %%a in (/a.txt) do @echo %%a>>)"));
     EXPECT_TRUE(IsError(R"(for /f "tokens=2" %%a in (/a.txt) @echo %%a)"));

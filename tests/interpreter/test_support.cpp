@@ -27,12 +27,18 @@ std::string Cp936(std::string_view utf8) {
     return *converted;
 }
 
+std::string Gb18030(std::string_view utf8) {
+    const auto converted = Utf8ToGb18030(utf8);
+    if (!converted) throw std::runtime_error("not UTF-8");
+    return *converted;
+}
+
 ScriptRun RunScript(std::string_view utf8Script, std::size_t readBufferSize) {
     ScriptRun run;
     RunContext context;
     context.readBufferSize = readBufferSize;
     context.report = [&](const std::string& message) { run.messages.push_back(message); };
-    run.allRan = RunScriptText(Cp936(utf8Script), context);
+    run.allRan = RunScriptText(Gb18030(utf8Script), context);
     return run;
 }
 

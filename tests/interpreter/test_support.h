@@ -17,14 +17,18 @@ void WriteFile(const std::string& path, std::string_view bytes);
 // The file's bytes, or nothing when it does not exist.
 std::optional<std::string> ReadFile(const std::string& path);
 
-// UTF-8 text (as written in the tests) in code page 936, as Morvane writes it.
+// UTF-8 text (as written in the tests) in code page 936, the encoding of a
+// Chinese source file.
 std::string Cp936(std::string_view utf8);
+
+// UTF-8 text in GB18030, as Morvane writes its Linux scripts.
+std::string Gb18030(std::string_view utf8);
 
 struct ScriptRun {
     bool allRan = false;
     std::vector<std::string> messages;
 };
-// Runs script text given in UTF-8 (converted to code page 936 first).
+// Runs script text given in UTF-8 (converted to GB18030 first).
 ScriptRun RunScript(std::string_view utf8Script, std::size_t readBufferSize = 256 * 1024);
 
 // The line Morvane writes for a source, output, delimiter and field.

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <thread>
 
 #include "extraction/extraction_job.h"
@@ -86,11 +87,28 @@ TEST_F(ExtractionRunTest, SomeLinesWithTheFieldAreASuccess) {
     window.texts[Control::Text1] = files.Write("partial.txt", "a b c\r\nonly\r\nx y\r\n");
     window.texts[Control::Text3] = " ";
     window.texts[Control::Text4] = "02";
+    // A dot-named output is hidden from the file query, but it is the file
+    // asked for.
+    window.texts[Control::Text2] = files / ".结果";
     const std::string output = window.texts[Control::Text2];
     RunToCompletion();
     ASSERT_EQ(window.notices.size(), 1u);
     EXPECT_EQ(window.notices[0].title, "成功");
     EXPECT_EQ(testing::ReadFile(output), "b\r\ny\r\n");
+}
+
+TEST_F(ExtractionRunTest, AnyUnicodeNameOnLinux) {
+    const std::string folder = files / "é ß 한국어 😀";
+    std::filesystem::create_directory(folder);
+    window.texts[Control::Text1] = folder + "/données ß 😀.csv";
+    std::ofstream(window.texts[Control::Text1], std::ios::binary)
+        << "01,张三,男\r\n02,Ärger,女\r\n";
+    const std::string output = folder + "/결과 ñ 🙂.txt";
+    window.texts[Control::Text2] = output;
+    RunToCompletion();
+    ASSERT_EQ(window.notices.size(), 1u);
+    EXPECT_EQ(window.notices[0].prompt, "提取完成");
+    EXPECT_EQ(testing::ReadFile(output), "张三\r\nÄrger\r\n");
 }
 
 }  // namespace

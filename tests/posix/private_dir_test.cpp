@@ -1,8 +1,14 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <utility>
 
 #include "platform/posix/posix_system.h"
 #include "platform/posix/private_dir.h"
@@ -45,53 +51,156 @@ TEST_F(PrivateDirTest, IsCreatedPrivateUnderTheRuntimeFolder) {
     EXPECT_EQ(info.st_mode & 0777, 0700u);
 }
 
-TEST_F(PrivateDirTest, AFolderOpenToOthersIsClosed) {
-    ASSERT_EQ(::mkdir((runtimeDir / "pellorin").c_str(), 0777), 0);
-    ::chmod((runtimeDir / "pellorin").c_str(), 0777);
+// The folder of the script the services would write, after writing it.
+std::string FolderOfANewScript(PosixSystem& system) {
     std::string reason;
-    ASSERT_TRUE(EnsurePrivateDirectory(reason));
-    struct stat info {};
-    ASSERT_EQ(::stat((runtimeDir / "pellorin").c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 0777, 0700u);
+    EXPECT_TRUE(system.WriteNewFile(system.ScriptPath(), "new\r\n", reason)) << reason;
+    EXPECT_EQ(testing::ReadFile(system.ScriptPath()), "new\r\n");
+    const std::string script = system.ScriptPath();
+    return script.substr(0, script.rfind('/'));
 }
 
-TEST_F(PrivateDirTest, ASymbolicLinkIsRefusedAndTheScriptIsNotWritten) {
+void ExpectExclusivelyOurs(const std::string& folder) {
+    struct stat info {};
+    ASSERT_EQ(::lstat(folder.c_str(), &info), 0) << folder;
+    EXPECT_TRUE(ExclusivelyOurs(info)) << folder;
+}
+
+TEST_F(PrivateDirTest, AFolderOnceOpenToOthersIsLeftForAFreshOne) {
+    // Someone could enter it while it was open, and plant a hard link to
+    // their own file as the script.
     TempDir elsewhere;
-    ASSERT_EQ(::symlink(elsewhere.Path().c_str(), (runtimeDir / "pellorin").c_str()), 0);
-    std::string reason;
-    EXPECT_FALSE(EnsurePrivateDirectory(reason));
-    EXPECT_FALSE(reason.empty());
+    const std::string theirs = elsewhere.Write("theirs", "their data\n");
+    const std::string usual = runtimeDir / "pellorin";
+    ASSERT_EQ(::mkdir(usual.c_str(), 0700), 0);
+    ASSERT_EQ(::chmod(usual.c_str(), 0777), 0);
+    ASSERT_EQ(::link(theirs.c_str(), (usual + "/1.bat").c_str()), 0);
 
     PosixSystem system;
-    reason.clear();
-    EXPECT_FALSE(system.WriteNewFile(system.ScriptPath(), "x\r\n", reason));
-    EXPECT_FALSE(reason.empty());
+    EXPECT_FALSE(system.PreviousInstance());
+    const std::string folder = FolderOfANewScript(system);
+    EXPECT_NE(folder, usual);
+    EXPECT_EQ(folder.rfind(usual + "-", 0), 0u) << folder;
+    ExpectExclusivelyOurs(folder);
+    EXPECT_EQ(testing::ReadFile(theirs), "their data\n");
+    // The same folder for the rest of the process's life.
+    EXPECT_EQ(FolderOfANewScript(system), folder);
+    struct stat info {};
+    ASSERT_EQ(::lstat(usual.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0777u) << "not ours to repair";
+}
+
+TEST_F(PrivateDirTest, ASymbolicLinkIsNotFollowedAndTheScriptGoesElsewhere) {
+    TempDir elsewhere;
+    ASSERT_EQ(::symlink(elsewhere.Path().c_str(), (runtimeDir / "pellorin").c_str()), 0);
+    PosixSystem system;
+    EXPECT_FALSE(system.PreviousInstance());
+    const std::string folder = FolderOfANewScript(system);
+    ExpectExclusivelyOurs(folder);
     EXPECT_FALSE(std::filesystem::exists(elsewhere / "1.bat"));
+}
+
+TEST_F(PrivateDirTest, WhatIsAtTheScriptPathIsReplacedNeverWrittenThroughOrOpened) {
+    PosixSystem system;
+    const std::string script = system.ScriptPath();
+    EXPECT_EQ(script, runtimeDir / "pellorin/1.bat");
+    TempDir elsewhere;
+    const std::string target = elsewhere.Write("target", "kept\n");
+    using Plant = int (*)(const std::string& target, const std::string& at);
+    const std::pair<const char*, Plant> plants[] = {
+        {"hard link",
+         [](const std::string& t, const std::string& at) { return ::link(t.c_str(), at.c_str()); }},
+        {"symbolic link", [](const std::string& t,
+                             const std::string& at) { return ::symlink(t.c_str(), at.c_str()); }},
+        // Opening a FIFO for writing would wait for a reader forever.
+        {"FIFO",
+         [](const std::string&, const std::string& at) { return ::mkfifo(at.c_str(), 0600); }},
+        {"earlier script",
+         [](const std::string&, const std::string& at) {
+             std::ofstream(at) << "first line, longer\r\n";
+             return 0;
+         }},
+    };
+    for (const auto& [what, plant] : plants) {
+        ASSERT_EQ(plant(target, script), 0) << what;
+        std::string reason;
+        ASSERT_TRUE(system.WriteNewFile(script, "second\r\n", reason)) << what << ": " << reason;
+        struct stat info {};
+        ASSERT_EQ(::lstat(script.c_str(), &info), 0);
+        EXPECT_TRUE(S_ISREG(info.st_mode) && info.st_nlink == 1) << what;
+        EXPECT_EQ(testing::ReadFile(script), "second\r\n") << what;
+        EXPECT_EQ(testing::ReadFile(target), "kept\n") << what;
+        EXPECT_TRUE(system.DeleteFile(script));
+    }
+    EXPECT_TRUE(system.DeleteFile(script)) << "an absent file counts as deleted";
 }
 
 TEST_F(PrivateDirTest, WithoutARuntimeFolderTmpIsUsed) {
     ::unsetenv("XDG_RUNTIME_DIR");
-    EXPECT_EQ(PrivateDirectoryPath(), "/tmp/pellorin-" + std::to_string(::getuid()));
+    EXPECT_EQ(UsualPrivateDirectoryPath(), "/tmp/pellorin-" + std::to_string(::getuid()));
 }
 
-TEST_F(PrivateDirTest, ScriptFileIsReplacedNotAppended) {
-    PosixSystem system;
-    EXPECT_EQ(system.ScriptPath(), runtimeDir / "pellorin/1.bat");
-    std::string reason;
-    ASSERT_TRUE(system.WriteNewFile(system.ScriptPath(), "first line\r\n", reason)) << reason;
-    ASSERT_TRUE(system.WriteNewFile(system.ScriptPath(), "second\r\n", reason)) << reason;
-    EXPECT_EQ(testing::ReadFile(system.ScriptPath()), "second\r\n");
-    EXPECT_TRUE(system.DeleteFile(system.ScriptPath()));
-    EXPECT_TRUE(system.DeleteFile(system.ScriptPath())) << "an absent file counts as deleted";
-}
-
-TEST_F(PrivateDirTest, InstanceLockIsHeldOnlyOnce) {
+TEST_F(PrivateDirTest, TheInstanceLockSurvivesTheFolderBeingEmptied) {
     PosixSystem first;
     EXPECT_FALSE(first.PreviousInstance());
     EXPECT_FALSE(first.PreviousInstance()) << "asking again must not change the answer";
+    // Whatever is inside may go or be replaced; the folder itself is locked.
+    const std::string usual = runtimeDir / "pellorin";
+    for (const auto& entry : std::filesystem::directory_iterator(usual))
+        std::filesystem::remove_all(entry.path());
+    runtimeDir.Write("pellorin/instance.lock", "");
     // A lock is per open file, so a second holder in this process sees it too.
     PosixSystem second;
     EXPECT_TRUE(second.PreviousInstance());
+}
+
+// Another user made the usual folder first, open to all, put a FIFO where
+// the script goes and holds locks on the folder and on a file inside. Needs
+// root to become that user.
+TEST_F(PrivateDirTest, AnotherUsersFolderNeitherBlocksNorReceivesAnything) {
+    if (::geteuid() != 0) GTEST_SKIP() << "needs root to act as a second user";
+    const uid_t other = 65534;  // nobody
+    ASSERT_EQ(::chmod(runtimeDir.Path().c_str(), 01777), 0);
+    const std::string usual = runtimeDir / "pellorin";
+    int ready[2], done[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    ASSERT_EQ(::pipe(done), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::close(ready[0]);
+        ::close(done[1]);
+        if (::setgid(other) != 0 || ::setuid(other) != 0) ::_exit(1);
+        if (::mkdir(usual.c_str(), 0777) != 0 || ::chmod(usual.c_str(), 0777) != 0) ::_exit(2);
+        if (::mkfifo((usual + "/1.bat").c_str(), 0666) != 0) ::_exit(3);
+        const int folder = ::open(usual.c_str(), O_RDONLY | O_DIRECTORY);
+        const int lock = ::open((usual + "/instance.lock").c_str(), O_RDWR | O_CREAT, 0666);
+        if (folder < 0 || lock < 0 || ::flock(folder, LOCK_EX) != 0 || ::flock(lock, LOCK_EX) != 0)
+            ::_exit(4);
+        char byte = 1;
+        if (::write(ready[1], &byte, 1) != 1) ::_exit(5);
+        [[maybe_unused]] auto got = ::read(done[0], &byte, 1);  // until the parent is done
+        ::_exit(0);
+    }
+    ::close(ready[1]);
+    ::close(done[0]);
+    char byte = 0;
+    ASSERT_EQ(::read(ready[0], &byte, 1), 1) << "the second user could not set up";
+
+    PosixSystem system;
+    EXPECT_FALSE(system.PreviousInstance());
+    const std::string folder = FolderOfANewScript(system);
+    EXPECT_NE(folder, usual);
+    ExpectExclusivelyOurs(folder);
+    struct stat info {};
+    ASSERT_EQ(::lstat((usual + "/1.bat").c_str(), &info), 0);
+    EXPECT_TRUE(S_ISFIFO(info.st_mode));
+
+    ::close(done[1]);
+    ::close(ready[0]);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
 }
 
 }  // namespace

@@ -1,8 +1,15 @@
-// The script-file cases run on the Linux services, with the private folder
-// under a scratch runtime folder.
-#include <cstdlib>
+// The script-file and path cases run on the Linux services, with the private
+// folder under a scratch runtime folder; and what only the Linux script does:
+// GB18030 holds every character, so no path is refused for its characters.
+#include <sys/stat.h>
 
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "extraction/script_file.h"
 #include "platform/posix/posix_system.h"
+#include "tests/fake_runtime.h"
 #include "tests/posix/temp_dir.h"
 #include "tests/script_file_contract.h"
 
@@ -17,11 +24,35 @@ class PosixScriptPlatform : public ScriptPlatform {
 
     SystemServices& System() override { return system_; }
     std::string ReadWholeFile(const std::string& path) override { return ReadFile(path); }
+    void WriteWholeFile(const std::string& path, const std::string& bytes) override {
+        std::ofstream(path, std::ios::binary) << bytes;
+    }
+    bool MakeFolder(const std::string& path) override { return ::mkdir(path.c_str(), 0700) == 0; }
+    std::string ScratchFolder() override { return scratch_.Path(); }
+    char PathSeparator() const override { return '/'; }
+
+    std::string MakeHiddenFile() override { return scratch_.Write(".hidden", "x\r\n"); }
+    std::string OtherSpelling(const std::string& name) override {
+        std::filesystem::create_symlink(name, scratch_ / "link-to-" + name);
+        return scratch_ / "link-to-" + name;
+    }
 
   private:
     TempDir runtimeDir_;
+    TempDir scratch_;
     posix::PosixSystem system_;
 };
+
+TEST_F(ScriptFileContract, EveryUnicodeCharacterIsWrittenInGb18030) {
+    EXPECT_EQ(Script("/é/ß.csv", "/한/😀.txt", ",", "2"),
+              "for /f \"usebackq tokens=2 delims=,\" %%a in (\"/\xA8\xA6/\x81\x30\x89\x38.csv\") "
+              "do @echo %%a>>\"/\x83\x36\x84\x33/\x94\x39\xFC\x36.txt\"\r\n");
+    FakeRuntime boxes;
+    boxes.texts[Control::Text1] = "/données/ö ñ.csv";
+    boxes.texts[Control::Text2] = "/안녕/😀.txt";
+    boxes.texts[Control::Text3] = "€";
+    EXPECT_EQ(FirstUnencodableBox(boxes, system), std::nullopt);
+}
 
 }  // namespace
 

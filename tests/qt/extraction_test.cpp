@@ -2,6 +2,7 @@
 // stand-in interpreter and the real process watch.
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -9,7 +10,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QtTest/QTest>
+#include <cstdio>
 #include <filesystem>
+#include <fstream>
 
 #include "platform/posix/posix_system.h"
 #include "tests/posix/temp_dir.h"
@@ -25,24 +28,19 @@ using testing::TempDir;
 
 constexpr int kRunTimeoutMs = 20000;
 
-bool CommandInterpreterRuns() {
-    const auto names = posix::PosixSystem().ProcessDescriptions();
-    return names && std::find(names->begin(), names->end(), "cmd.exe") != names->end();
-}
-
-// A process named "cmd.exe" that is not ours: a copy of sleep.
-class ForeignInterpreter {
+// A process that is not ours, named `name`: a copy of sleep.
+class ForeignProcess {
   public:
-    explicit ForeignInterpreter(const TempDir& dir) {
-        const std::string program = dir / "cmd.exe";
+    ForeignProcess(const TempDir& dir, const std::string& name = "cmd.exe") {
+        const std::string program = dir / name;
         std::filesystem::copy_file("/bin/sleep", program);
         pid_ = ::fork();
         if (pid_ == 0) {
-            ::execl(program.c_str(), "cmd.exe", "60", static_cast<char*>(nullptr));
+            ::execl(program.c_str(), name.c_str(), "60", static_cast<char*>(nullptr));
             ::_exit(127);
         }
     }
-    ~ForeignInterpreter() { Stop(); }
+    ~ForeignProcess() { Stop(); }
     void Stop() {
         if (pid_ <= 0) return;
         ::kill(pid_, SIGKILL);
@@ -54,17 +52,42 @@ class ForeignInterpreter {
     pid_t pid_ = -1;
 };
 
+bool ProgramRuns(const std::string& name) {
+    const auto names = posix::PosixSystem().ProcessDescriptions();
+    return names && std::find(names->begin(), names->end(), name) != names->end();
+}
+
+// The pid of the interpreter this test process started, or -1.
+pid_t OurInterpreter() {
+    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+        const std::string pid = entry.path().filename().string();
+        if (pid.find_first_not_of("0123456789") != std::string::npos) continue;
+        const std::string stat = testing::ReadFile(entry.path().string() + "/stat");
+        const std::size_t open = stat.find('('), close = stat.rfind(')');
+        if (open == std::string::npos || close == std::string::npos) continue;
+        char state = 0;
+        int parent = 0;
+        if (stat.substr(open + 1, close - open - 1) == "cmd.exe" &&
+            std::sscanf(stat.c_str() + close + 1, " %c %d", &state, &parent) == 2 &&
+            parent == ::getpid() && state != 'Z')
+            return std::stoi(pid);
+    }
+    return -1;
+}
+
 class Extraction : public ::testing::Test {
   protected:
     void SetUp() override {
         ASSERT_TRUE(std::filesystem::exists(std::string(MORVANE_BIN_DIR) + "/cmd.exe"))
             << "the stand-in interpreter must be built into " << MORVANE_BIN_DIR;
-        ASSERT_TRUE(testing::WaitUntil([] { return !CommandInterpreterRuns(); }, kRunTimeoutMs))
+        ASSERT_TRUE(testing::WaitUntil([] { return !ProgramRuns("cmd.exe"); }, kRunTimeoutMs))
             << "another cmd.exe keeps running on this machine";
     }
 
     void Fill(const std::string& source, const std::string& output, const QString& delimiter,
               const QString& field) {
+        for (Control box : {Control::Text1, Control::Text2, Control::Text3, Control::Text4})
+            static_cast<QLineEdit&>(test.Widget(box)).clear();
         testing::Type(test.Widget(Control::Text1), QString::fromStdString(source));
         testing::Type(test.Widget(Control::Text2), QString::fromStdString(output));
         testing::Type(test.Widget(Control::Text3), delimiter);
@@ -153,10 +176,33 @@ TEST_F(Extraction, NoValueMeansFailure) {
     ExpectIdleAndEmpty();
 }
 
+TEST_F(Extraction, ALineFeedInAChosenFolderIsRefusedAndNothingIsWritten) {
+    // Linux names may hold line feeds; in the script the second line would
+    // be a command of its own.
+    const std::string folder = dir / "x\necho pwned>>victim.txt\n";
+    std::filesystem::create_directory(folder);
+    const std::string source = folder + "/f.txt";
+    std::ofstream(source, std::ios::binary) << "a,b\r\n";
+    test.dialogs.answers = {FileChoice{source, 1}};
+    QTest::mouseClick(&test.Widget(Control::Command1), Qt::LeftButton);
+    ASSERT_EQ(test.Text(Control::Text1), QString::fromStdString(source));
+    testing::Type(test.Widget(Control::Text3), ",");
+    testing::Type(test.Widget(Control::Text4), "2");
+
+    QTest::mouseClick(&test.Widget(Control::Command3), Qt::LeftButton);
+    ASSERT_EQ(answerer.notices.size(), 1u);
+    EXPECT_EQ(answerer.notices[0].title, "提示！");
+    EXPECT_EQ(answerer.notices[0].text, "路径或分割符号中不能含有换行符等控制字符，请修改后再试！");
+    EXPECT_EQ(test.Window().focusWidget(), &test.Widget(Control::Text1));
+    EXPECT_FALSE(test.Window().Timer1().isActive());
+    EXPECT_FALSE(std::filesystem::exists(posix::PosixSystem().ScriptPath()));
+    EXPECT_EQ(test.Text(Control::Text1), QString::fromStdString(source));
+}
+
 TEST_F(Extraction, ARunningInterpreterBlocksStartAndTheChoosers) {
     const std::string source = dir.Write("in.txt", "a,b\r\n");
-    ForeignInterpreter foreign(dir);
-    ASSERT_TRUE(testing::WaitUntil(CommandInterpreterRuns));
+    ForeignProcess foreign(dir);
+    ASSERT_TRUE(testing::WaitUntil([] { return ProgramRuns("cmd.exe"); }));
     Fill(source, dir / "out.txt", ",", "2");
 
     QTest::mouseClick(&test.Widget(Control::Command3), Qt::LeftButton);
@@ -180,7 +226,7 @@ TEST_F(Extraction, ACompletionWaitsForEveryInterpreter) {
     QTest::mouseClick(&test.Widget(Control::Command3), Qt::LeftButton);
     ASSERT_TRUE(test.Window().Timer1().isActive());
     // Another interpreter started while ours runs holds the run open.
-    ForeignInterpreter foreign(dir);
+    ForeignProcess foreign(dir);
     QTest::qWait(4500);
     EXPECT_TRUE(answerer.notices.empty());
     EXPECT_TRUE(test.Window().Timer1().isActive());
@@ -188,6 +234,76 @@ TEST_F(Extraction, ACompletionWaitsForEveryInterpreter) {
     foreign.Stop();
     ASSERT_TRUE(testing::WaitUntil([&] { return !answerer.notices.empty(); }, kRunTimeoutMs));
     EXPECT_EQ(answerer.notices[0].title, "成功");
+}
+
+TEST_F(Extraction, NothingAtAllMayBeAtTheOutputPath) {
+    const std::string source = dir.Write("in.txt", "a,b\r\n");
+    dir.Write(".settings", "hidden\r\n");
+    ASSERT_EQ(::symlink(source.c_str(), (dir / ".link").c_str()), 0);
+    ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
+    const struct {
+        const char* output;
+        const char* notice;
+    } cases[] = {
+        {".settings", "导出文件名已存在，请重新输入！"},
+        // Another spelling of the source: the run would append to it.
+        {".link", "源文件名和导出文件名不能相同！"},
+        // Opening a FIFO nobody reads would hang the run.
+        {"fifo", "导出文件名已存在，请重新输入！"},
+    };
+    for (const auto& [output, notice] : cases) {
+        answerer.notices.clear();
+        Fill(source, dir / output, ",", "2");
+        QTest::mouseClick(&test.Widget(Control::Command3), Qt::LeftButton);
+        ASSERT_EQ(answerer.notices.size(), 1u) << output;
+        EXPECT_EQ(answerer.notices[0].title, "提示！") << output;
+        EXPECT_EQ(answerer.notices[0].text, notice) << output;
+        EXPECT_EQ(test.Window().focusWidget(), &test.Widget(Control::Text2)) << output;
+        EXPECT_FALSE(test.Window().Timer1().isActive()) << output;
+    }
+    EXPECT_EQ(testing::ReadFile(source), "a,b\r\n");
+    EXPECT_EQ(testing::ReadFile(dir / ".settings"), "hidden\r\n");
+    EXPECT_FALSE(std::filesystem::exists(posix::PosixSystem().ScriptPath()));
+}
+
+TEST_F(Extraction, AKilledInterpreterIsAFailureThoughItLeftAnOutput) {
+    // Long enough (seconds for the stand-in built with sanitizers) to end it
+    // midway.
+    std::string lines;
+    for (int i = 0; i < 500000; ++i) lines += "0123456789,abcdefghij,klmnopqrstuvwxyz\r\n";
+    const std::string source = dir.Write("big.txt", lines);
+    const std::string output = dir / "out.txt";
+    Fill(source, output, ",", "2");
+    QTest::mouseClick(&test.Widget(Control::Command3), Qt::LeftButton);
+    ASSERT_TRUE(test.Window().Timer1().isActive());
+    const pid_t interpreter = OurInterpreter();
+    ASSERT_GT(interpreter, 0);
+    ASSERT_TRUE(testing::WaitUntil([&] {
+        std::error_code error;
+        return std::filesystem::file_size(output, error) > 0 && !error;
+    }));
+    ASSERT_EQ(::kill(interpreter, SIGKILL), 0);
+
+    ASSERT_TRUE(testing::WaitUntil([&] { return !answerer.notices.empty(); }, kRunTimeoutMs));
+    ASSERT_EQ(answerer.notices.size(), 1u);
+    EXPECT_EQ(answerer.notices[0].title, "失败");
+    EXPECT_EQ(answerer.notices[0].text,
+              "对不起,因为某些原因本次数据提取失败！请正确填写信息后，再试一次！");
+    EXPECT_LT(std::filesystem::file_size(output), 500000u * 12) << "the run was not cut short";
+}
+
+TEST_F(Extraction, ProgramsNamedLikePiecesOfCmdExeDoNotBlock) {
+    const std::string source = dir.Write("in.txt", "a,b\r\nc,d\r\n");
+    const std::string output = dir / "out.txt";
+    // `exe` is what a program re-run through /proc/self/exe is called.
+    ForeignProcess exe(dir, "exe"), md(dir, "md.exe");
+    ASSERT_TRUE(testing::WaitUntil([] { return ProgramRuns("exe") && ProgramRuns("md.exe"); }));
+    Fill(source, output, ",", "2");
+    QTest::mouseClick(&test.Widget(Control::Command3), Qt::LeftButton);
+    ASSERT_TRUE(testing::WaitUntil([&] { return !answerer.notices.empty(); }, kRunTimeoutMs));
+    ASSERT_EQ(answerer.notices.size(), 1u);
+    EXPECT_EQ(answerer.notices[0].title, "成功");
+    EXPECT_EQ(testing::ReadFile(output), "b\r\nd\r\n");
 }
 
 }  // namespace

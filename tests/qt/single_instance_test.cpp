@@ -15,12 +15,11 @@ namespace {
 
 QString BinPath(const char* name) { return QString(MORVANE_BIN_DIR) + "/" + name; }
 
-// True when some process holds the instance lock of this test's private
-// folder (XDG_RUNTIME_DIR is ours, see the test main).
+// True when some process holds the instance lock, a lock on this test's
+// private folder itself (XDG_RUNTIME_DIR is ours, see the test main).
 bool InstanceLockHeld() {
-    const std::string path =
-        std::string(std::getenv("XDG_RUNTIME_DIR")) + "/pellorin/instance.lock";
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const std::string path = std::string(std::getenv("XDG_RUNTIME_DIR")) + "/pellorin";
+    const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) return false;
     const bool held = ::flock(fd, LOCK_EX | LOCK_NB) != 0;
     if (!held) ::flock(fd, LOCK_UN);

@@ -21,35 +21,36 @@ ExtractionRequest ExampleRequest() {
 }
 
 TEST(ComposeScriptLine, ExampleGivesTheDocumentedLine) {
-    EXPECT_EQ(
-        ComposeScriptLine(ExampleRequest()),
-        "for /f \"tokens=2 delims=,\" %%a in (C:\\123.txt) do @echo %%a>>C:\\321.txt提取.txt");
+    EXPECT_EQ(ComposeScriptLine(ExampleRequest()),
+              "for /f \"usebackq tokens=2 delims=,\" %%a in (\"C:\\123.txt\") do @echo "
+              "%%a>>\"C:\\321.txt提取.txt\"");
 }
 
 TEST(ComposeScriptLine, TemplateFragmentsHaveTheirLengths) {
-    EXPECT_EQ(std::string(kTokensClause).size(), 15u);
+    EXPECT_EQ(std::string(kTokensClause).size(), 24u);
     EXPECT_EQ(std::string(kDelimsClause).size(), 8u);
     EXPECT_EQ(std::string(kInClause).size(), 10u);
     EXPECT_EQ(std::string(kEchoClause).size(), 16u);
 }
 
-TEST(ComposeScriptLine, PiecesEnterVerbatim) {
+TEST(ComposeScriptLine, PathsAreQuotedAndEveryPercentDoubled) {
     ExtractionRequest request = ExampleRequest();
-    request.delimiter = " ";
-    request.sourcePath = "D:\\my data (1)&x.csv";
+    request.delimiter = "%";
+    request.sourcePath = "D:\\50% (1)&x\\%a% ^!;,.csv";
+    request.outputPath = "D:\\out 100%";
     request.fieldNumber = 31;
     EXPECT_EQ(ComposeScriptLine(request),
-              "for /f \"tokens=31 delims= \" %%a in (D:\\my data (1)&x.csv) do @echo "
-              "%%a>>C:\\321.txt提取.txt");
+              "for /f \"usebackq tokens=31 delims=%%\" %%a in (\"D:\\50%% (1)&x\\%%a%% ^!;,.csv\") "
+              "do @echo %%a>>\"D:\\out 100%%\"");
 }
 
 TEST(ComposeScriptLine, ChangedFragmentsAreUsed) {
     ExtractionRequest request = ExampleRequest();
     request.delimsClause = ",3* delims=";
     request.echoClause = ") do echo %%a>";
-    EXPECT_EQ(
-        ComposeScriptLine(request),
-        "for /f \"tokens=2,3* delims=,\" %%a in (C:\\123.txt) do echo %%a>C:\\321.txt提取.txt");
+    EXPECT_EQ(ComposeScriptLine(request),
+              "for /f \"usebackq tokens=2,3* delims=,\" %%a in (\"C:\\123.txt\") do echo "
+              "%%a>\"C:\\321.txt提取.txt\"");
 }
 
 TEST(FieldNumber, OneOrTwoAsciiDigitsWithLeadingZerosDropped) {

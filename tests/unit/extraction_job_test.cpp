@@ -36,7 +36,7 @@ class ExtractionJobTest : public ::testing::Test {
         EXPECT_EQ(runtime.captions[Control::Label7], "正在提取数据...");
         for (Control control : kInputControls) EXPECT_TRUE(runtime.enabled[control]);
         EXPECT_EQ(runtime.texts[Control::Text1].empty(), emptied);
-        EXPECT_EQ(runtime.texts[Control::Text5], "for /f \"tokens=");
+        EXPECT_EQ(runtime.texts[Control::Text5], "for /f \"usebackq tokens=");
         EXPECT_EQ(runtime.texts[Control::Text8], ") do @echo %%a>>");
     }
 
@@ -47,7 +47,8 @@ class ExtractionJobTest : public ::testing::Test {
 TEST_F(ExtractionJobTest, StartWritesLaunchesAndTurnsBusyInOrder) {
     job.StartAction();
     EXPECT_EQ(runtime.writtenFiles.at(kScript),
-              "for /f \"tokens=2 delims=,\" %%a in (C:\\123.txt) do @echo %%a>>C:\\out.txt\r\n");
+              "for /f \"usebackq tokens=2 delims=,\" %%a in (\"C:\\123.txt\") do @echo "
+              "%%a>>\"C:\\out.txt\"\r\n");
     std::vector<std::string> expected = {"write c:\\progra~1\\1.bat",
                                          "launch c:\\progra~1\\1.bat",
                                          "timer on",
@@ -124,9 +125,11 @@ TEST_F(ExtractionJobTest, CompletionStepsComeInTheirOrder) {
     runtime.existingFiles.insert("C:\\out.txt");
     job.CompletionTick();
     EXPECT_EQ(runtime.log, (std::vector<std::string>{"processes",
+                                                     "interpreter-state",
                                                      "pointer 0",
                                                      "delete c:\\progra~1\\1.bat",
-                                                     "query C:\\out.txt",
+                                                     "interpreter-state",
+                                                     "regular C:\\out.txt",
                                                      "caption Label7=提取已完成！",
                                                      "notice 成功 提取完成",
                                                      "timer off",
@@ -181,12 +184,68 @@ TEST_F(ExtractionJobTest, ATickDuringAnOpenNoticeDoesNothing) {
     EXPECT_TRUE(runtime.log.empty());
 }
 
-TEST_F(ExtractionJobTest, AFailingProcessQueryCompletesTheRunAtTheFirstTick) {
+TEST_F(ExtractionJobTest, AFailingProcessListFallsBackToTheStartedInterpretersState) {
+    runtime.stateAfterStart = InterpreterState::Running;
     Start();
     runtime.processListFails = true;
     job.CompletionTick();
-    EXPECT_EQ(runtime.notices.size(), 1u);
+    job.CompletionTick();
+    EXPECT_TRUE(runtime.timer);
+    EXPECT_TRUE(runtime.notices.empty());
+    runtime.interpreterState = InterpreterState::EndedNormally;
+    runtime.existingFiles.insert("C:\\out.txt");
+    job.CompletionTick();
+    ASSERT_EQ(runtime.notices.size(), 1u);
+    EXPECT_EQ(runtime.notices[0].prompt, "提取完成");
     ExpectIdleWithTexts(true);
+}
+
+TEST_F(ExtractionJobTest, AnotherCmdExeHoldsTheRunOpenAfterOursHasEnded) {
+    Start();
+    runtime.processes = {"Cmd.exe"};
+    runtime.existingFiles.insert("C:\\out.txt");
+    job.CompletionTick();
+    EXPECT_TRUE(runtime.timer);
+    runtime.processes = {"exe", "md.exe", ""};
+    job.CompletionTick();
+    EXPECT_FALSE(runtime.timer);
+}
+
+TEST_F(ExtractionJobTest, AnInterpreterThatDidNotEndNormallyFailsEvenWithAnOutput) {
+    Start();
+    runtime.interpreterState = InterpreterState::EndedAbnormally;
+    runtime.existingFiles.insert("C:\\out.txt");
+    job.CompletionTick();
+    ASSERT_EQ(runtime.notices.size(), 1u);
+    EXPECT_EQ(runtime.notices[0].prompt, kFailurePrompt);
+    EXPECT_EQ(runtime.notices[0].title, "失败");
+    EXPECT_EQ(runtime.writtenFiles.count(kScript), 0u);
+    ExpectIdleWithTexts(true);
+}
+
+TEST_F(ExtractionJobTest, TheVerdictTakesARegularFileAtTheLiteralPathWhateverItsAttributes) {
+    runtime.texts[Control::Text2] = "/home/u/.out";
+    Start();
+    // Hidden from the file query (a dot name, a hidden attribute), still the
+    // output asked for.
+    runtime.regularFiles.insert("/home/u/.out");
+    job.CompletionTick();
+    ASSERT_EQ(runtime.notices.size(), 1u);
+    EXPECT_EQ(runtime.notices[0].prompt, "提取完成");
+
+    runtime.notices.clear();
+    runtime.texts[Control::Text1] = "C:\\123.txt";
+    runtime.texts[Control::Text2] = "C:\\out*.txt";
+    runtime.texts[Control::Text3] = ",";
+    runtime.texts[Control::Text4] = "2";
+    Start();
+    // A pattern matching some other file, or a folder at the path, is no
+    // output.
+    runtime.existingFiles.insert("C:\\out1.txt");
+    runtime.somethingAt.insert("C:\\out*.txt");
+    job.CompletionTick();
+    ASSERT_EQ(runtime.notices.size(), 1u);
+    EXPECT_EQ(runtime.notices[0].prompt, kFailurePrompt);
 }
 
 TEST_F(ExtractionJobTest, AScriptAlreadyGoneDoesNotChangeTheVerdict) {
@@ -236,7 +295,8 @@ TEST_F(ExtractionJobTest, ChangedTemplateBoxesAreReadAtEveryStart) {
     runtime.texts[Control::Text6] = ",3* delims=";
     job.StartAction();
     EXPECT_EQ(runtime.writtenFiles.at(kScript),
-              "for /f \"tokens=2,3* delims=,\" %%a in (C:\\123.txt) do @echo %%a>>C:\\out.txt\r\n");
+              "for /f \"usebackq tokens=2,3* delims=,\" %%a in (\"C:\\123.txt\") do @echo "
+              "%%a>>\"C:\\out.txt\"\r\n");
 }
 
 }  // namespace

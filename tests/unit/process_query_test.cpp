@@ -8,15 +8,15 @@ namespace {
 
 using testing::FakeRuntime;
 
-TEST(DescriptionMatches, TheDescriptionIsSoughtInsideTheGivenName) {
+TEST(DescriptionMatches, OnlyTheWholeNameInAnyLetterCase) {
+    EXPECT_TRUE(DescriptionMatches("cmd.exe", "cmd.exe"));
     EXPECT_TRUE(DescriptionMatches("CMD.EXE", "cmd.exe"));
     EXPECT_TRUE(DescriptionMatches("Cmd.exe", "cmd.exe"));
-    EXPECT_TRUE(DescriptionMatches("md.exe", "cmd.exe"));
-    EXPECT_TRUE(DescriptionMatches(".exe", "cmd.exe"));
-    EXPECT_TRUE(DescriptionMatches("", "cmd.exe"));
-    EXPECT_FALSE(DescriptionMatches("cmdtool.exe", "cmd.exe"));
-    EXPECT_FALSE(DescriptionMatches("cmd.exe ", "cmd.exe"));
-    EXPECT_FALSE(DescriptionMatches("bash", "cmd.exe"));
+    // Pieces of the name are other programs: `exe` is what a program that
+    // re-runs itself through /proc/self/exe is called on Linux.
+    for (const char* other : {"md.exe", ".exe", "exe", "md", "cmd", "e", "", "cmdtool.exe",
+                              "cmd.exe ", "xcmd.exe", "bash"})
+        EXPECT_FALSE(DescriptionMatches(other, "cmd.exe")) << '"' << other << '"';
 }
 
 TEST(CheckApplicationIsRun, AnswersSixteenBitTruthValues) {
@@ -36,14 +36,14 @@ TEST(CheckApplicationIsRun, AFailingListAnswersFalse) {
 
 TEST(InterpreterGate, OpensSilentlyWhenNoInterpreterRuns) {
     FakeRuntime runtime;
-    runtime.processes = {"cmdtool.exe"};
+    runtime.processes = {"cmdtool.exe", "md.exe", "exe", ""};
     EXPECT_EQ(InterpreterGate(runtime, runtime), Gate::Open);
     EXPECT_TRUE(runtime.notices.empty());
 }
 
 TEST(InterpreterGate, BlocksWithItsNotice) {
     FakeRuntime runtime;
-    runtime.processes = {"md.exe"};
+    runtime.processes = {"Cmd.exe"};
     EXPECT_EQ(InterpreterGate(runtime, runtime), Gate::Blocked);
     ASSERT_EQ(runtime.notices.size(), 1u);
     EXPECT_EQ(runtime.notices[0].title, "提示");

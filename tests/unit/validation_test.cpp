@@ -72,10 +72,65 @@ TEST_F(ValidationTest, OutputEqualToAnExistingSourceIsCheckSix) {
     EXPECT_EQ(OnlyNotice(Control::Text2), "源文件名和导出文件名不能相同！");
 }
 
+TEST_F(ValidationTest, AnotherSpellingOfTheSourceIsCheckSix) {
+    runtime.existingFiles = {"a.txt"};
+    runtime.somethingAt = {"./link-to-a"};
+    runtime.sameFilePairs = {{"a.txt", "./link-to-a"}};
+    Fill("a.txt", "./link-to-a", ",", "2");
+    EXPECT_EQ(OnlyNotice(Control::Text2), "源文件名和导出文件名不能相同！");
+}
+
 TEST_F(ValidationTest, ExistingOutputIsRefused) {
     runtime.existingFiles = {"a.txt", "A.TXT"};
     Fill("a.txt", "A.TXT", ",", "2");
     EXPECT_EQ(OnlyNotice(Control::Text2), "导出文件名已存在，请重新输入！");
+}
+
+TEST_F(ValidationTest, WhatTheScriptLineCannotCarryIsRefusedBeforeTheFileChecks) {
+    const std::string control = "路径或分割符号中不能含有换行符等控制字符，请修改后再试！";
+    const std::string quoteInPath = "路径中不能含有双引号，请修改后再试！";
+    const struct {
+        std::string source, output, delimiter;
+        std::string prompt;
+        Control focus;
+    } cases[] = {
+        {"/x\necho pwned>>~/.bashrc\n/f.txt", "out.txt", ",", control, Control::Text1},
+        {"a.txt", "o\rut.txt", ",", control, Control::Text2},
+        {"a.txt", "out.txt", "\t", control, Control::Text3},
+        {std::string("a\0b.txt", 7), "out.txt", ",", control, Control::Text1},
+        {"a.txt", "o\x7Fut.txt", ",", control, Control::Text2},
+        {"a\x1B.txt", "o\"ut.txt", ",", control, Control::Text1},
+        {"a\".txt", "out.txt", ",", quoteInPath, Control::Text1},
+        {"a.txt", "out\".txt", "\"", quoteInPath, Control::Text2},
+        {"a.txt", "out.txt", "\"", "分割符号不能是双引号，请换一个分割符号！", Control::Text3},
+        {"a.txt", "50%a.txt", ",", "输出路径中不能含有“%a”或“%~”，请修改后再试！", Control::Text2},
+        {"a.txt", "x%~nxa", ",", "输出路径中不能含有“%a”或“%~”，请修改后再试！", Control::Text2},
+    };
+    for (const auto& c : cases) {
+        runtime.notices.clear();
+        runtime.log.clear();
+        Fill(c.source, c.output, c.delimiter, "2");
+        EXPECT_EQ(OnlyNotice(c.focus), c.prompt) << c.source << " | " << c.output;
+        EXPECT_TRUE(runtime.LogStartingWith("query").empty()) << "asked the file system first";
+    }
+    // A source may hold "%a" (the loop's set is read before any value
+    // exists), and "%A" is another variable.
+    runtime.notices.clear();
+    runtime.existingFiles = {"%a%.txt"};
+    Fill("%a%.txt", "%A% 100%.txt", ";", "2");
+    EXPECT_EQ(OnlyNotice(Control::Text1), "");
+}
+
+TEST_F(ValidationTest, AnythingAtTheOutputPathIsRefusedThoughTheQueryMissesIt) {
+    runtime.existingFiles = {"a.txt"};
+    runtime.regularFiles = {".hidden"};
+    runtime.somethingAt = {"link", "fifo"};
+    for (const char* output : {".hidden", "link", "fifo"}) {
+        runtime.notices.clear();
+        runtime.log.clear();
+        Fill("a.txt", output, ",", "2");
+        EXPECT_EQ(OnlyNotice(Control::Text2), "导出文件名已存在，请重新输入！") << output;
+    }
 }
 
 TEST_F(ValidationTest, PassesSilentlyAndChangesNoBox) {

@@ -124,7 +124,7 @@ class PellorinTest : public ::testing::Test {
         EXPECT_FALSE(app.Visible(Label7));
         EXPECT_EQ(app.Text(Label7), "正在提取数据...");
         // The hidden template boxes keep their texts.
-        EXPECT_EQ(app.Text(Text5), "for /f \"tokens=");
+        EXPECT_EQ(app.Text(Text5), "for /f \"usebackq tokens=");
         EXPECT_EQ(app.Text(Text6), " delims=");
     }
 
@@ -169,9 +169,9 @@ TEST_F(PellorinTest, WhileAnotherInterpreterRunsTheRunStaysOpen) {
     wintest::HeldInterpreter held;
     ASSERT_TRUE(held.Started());
 
-    EXPECT_EQ(ReadBytes(script), "for /f \"tokens=3 delims=;\" %%a in (" + folder.File("a.csv") +
-                                     ") do @echo %%a>>" + *win32::EncodeForCodePage(output, 936) +
-                                     "\r\n");
+    EXPECT_EQ(ReadBytes(script), "for /f \"usebackq tokens=3 delims=;\" %%a in (\"" +
+                                     folder.File("a.csv") + "\") do @echo %%a>>\"" +
+                                     *win32::EncodeForCodePage(output, 936) + "\"\r\n");
     Sleep(4500);  // two ticks: both find the interpreter
     EXPECT_FALSE(app.NoticeOpen());
     for (Control control : {Text1, Text2, Text3, Text4, Command1, Command2, Command3, Command4})
@@ -251,8 +251,7 @@ TEST_F(PellorinTest, TheSevenChecksInOrderWithTheirFocusMoves) {
         EXPECT_FALSE(wintest::Exists(script));
     }
     EXPECT_EQ(ReadBytes(hidden), "kept\r\n");
-    // Letter case alone does not make another file: the output would be the
-    // source itself.
+    // Letter case alone does not make another file: it is the source.
     std::string upper = in;
     for (char& c : upper) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
     Fill(in, upper, ",", "2");

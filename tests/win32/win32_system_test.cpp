@@ -4,6 +4,8 @@
 // single-instance flag.
 #include <gtest/gtest.h>
 
+#include <cctype>
+
 #include "platform/win32/windows_inc.h"
 
 #include <shlobj.h>
@@ -41,8 +43,30 @@ class Win32ScriptPlatform : public testing::ScriptPlatform {
     ~Win32ScriptPlatform() override { system_.DeleteFile(system_.ScriptPath()); }
     SystemServices& System() override { return system_; }
     std::string ReadWholeFile(const std::string& path) override { return ReadBytes(path); }
+    void WriteWholeFile(const std::string& path, const std::string& bytes) override {
+        WriteBytes(path, bytes);
+    }
+    bool MakeFolder(const std::string& path) override {
+        return CreateDirectoryW(win32::Utf8ToWide(path).c_str(), nullptr) != 0;
+    }
+    std::string ScratchFolder() override { return scratch_.Path(); }
+    char PathSeparator() const override { return '\\'; }
+
+    std::string MakeHiddenFile() override {
+        const std::string path = scratch_.File("hidden.txt");
+        WriteBytes(path, "x\r\n");
+        SetFileAttributesW(win32::Utf8ToWide(path).c_str(),
+                           FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+        return path;
+    }
+    std::string OtherSpelling(const std::string& name) override {
+        std::string upper = name;
+        for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        return scratch_.Path() + "\\.\\" + upper;
+    }
 
   private:
+    TempFolder scratch_;
     Win32System system_;
 };
 
@@ -193,10 +217,12 @@ class WindowsValidationTest : public ::testing::Test {
     FakeRuntime runtime;
 };
 
-TEST_F(WindowsValidationTest, OutputDifferingOnlyInLetterCaseIsCheckSeven) {
+// Letter case alone does not make another file: the run would append to its
+// own source.
+TEST_F(WindowsValidationTest, OutputDifferingOnlyInLetterCaseIsTheSource) {
     WriteBytes(folder.File("source.csv"), "a,b\r\n");
     Fill(folder.File("source.csv"), folder.File("SOURCE.CSV"));
-    EXPECT_EQ(OnlyPrompt(), "导出文件名已存在，请重新输入！");
+    EXPECT_EQ(OnlyPrompt(), "源文件名和导出文件名不能相同！");
     EXPECT_EQ(runtime.focus, Control::Text2);
 }
 

@@ -121,8 +121,15 @@ void WriteWholeFile(const std::string& path, std::string_view bytes) {
 std::string CheckParserOnly(std::string_view line) {
     const ScriptCommand command = ParseScriptLine(line);
     if (const auto* loop = std::get_if<ForCommand>(&command)) {
-        if (line.find(loop->source) == std::string_view::npos) return "source is not from the line";
-        if (!loop->body.target.empty() && !line.ends_with(loop->body.target)) {
+        // The names come from the line as a batch file reads it: "%%" as "%".
+        std::string read(line);
+        for (std::size_t at = read.find("%%"); at != std::string::npos;
+             at = read.find("%%", at + 1))
+            read.erase(at, 1);
+        if (read.find(loop->source) == std::string::npos) return "source is not from the line";
+        while (!read.empty() && (read.back() == ' ' || read.back() == '\t')) read.pop_back();
+        if (!loop->body.target.empty() && !read.ends_with(loop->body.target) &&
+            !read.ends_with(loop->body.target + '"')) {
             return "redirection target is not the end of the line";
         }
         if (loop->options.tokens.VariableCount() > kMaxTokenNumber + 1) return "too many variables";
@@ -340,7 +347,7 @@ std::string CheckFuzzInput(const std::uint8_t* data, std::size_t size,
     const std::string written = ReadWholeFile(output, outputExists);
 
     // What the output must be, worked out with the reference.
-    const auto line = CodePage936ToUtf8(script.substr(0, script.size() - 2));
+    const auto line = Gb18030ToUtf8(script.substr(0, script.size() - 2));
     const ScriptCommand command = line ? ParseScriptLine(*line) : ScriptCommand(LineError{});
     const auto* loop = std::get_if<ForCommand>(&command);
     if (!loop) {
@@ -379,7 +386,7 @@ std::string CheckFuzzInput(const std::uint8_t* data, std::size_t size,
         };
         if (selector & 4) {
             expected += encodeAscii("[") + piece(0) + encodeAscii("/") +
-                        (values.size() > 1 ? piece(1) : encodeAscii("%%b")) + encodeAscii("]");
+                        (values.size() > 1 ? piece(1) : encodeAscii("%b")) + encodeAscii("]");
         } else {
             expected += piece(0);
         }

@@ -1,0 +1,70 @@
+// What the file questions and the started interpreter's state must answer on
+// every platform, run on each platform's real services through the same
+// platform hooks as the script-file cases.
+#include <chrono>
+#include <thread>
+
+#include "tests/script_file_contract.h"
+
+namespace morvane::testing {
+namespace {
+
+using ServicesContract = ScriptFileContract;
+
+TEST_F(ServicesContract, AHiddenFileIsSomethingAndARegularFileThoughTheQueryMissesIt) {
+    const std::string hidden = platform->MakeHiddenFile();
+    EXPECT_EQ(system.FileQuery(hidden), "");
+    EXPECT_TRUE(system.SomethingExistsAt(hidden));
+    EXPECT_TRUE(system.RegularFileAt(hidden));
+}
+
+TEST_F(ServicesContract, AFolderIsSomethingButNoRegularFileAndNothingIsNeither) {
+    const std::string folder = platform->ScratchPath("folder");
+    ASSERT_TRUE(platform->MakeFolder(folder));
+    EXPECT_TRUE(system.SomethingExistsAt(folder));
+    EXPECT_FALSE(system.RegularFileAt(folder));
+    for (const std::string& nothing : {platform->ScratchPath("absent.txt"), std::string()}) {
+        EXPECT_FALSE(system.SomethingExistsAt(nothing)) << nothing;
+        EXPECT_FALSE(system.RegularFileAt(nothing)) << nothing;
+    }
+}
+
+TEST_F(ServicesContract, SameFileSeesThroughAnotherSpellingOnly) {
+    const std::string file = platform->ScratchPath("a.txt");
+    const std::string other = platform->ScratchPath("b.txt");
+    platform->WriteWholeFile(file, "a\r\n");
+    platform->WriteWholeFile(other, "a\r\n");
+    EXPECT_TRUE(system.SameFile(file, platform->OtherSpelling("a.txt")));
+    EXPECT_TRUE(system.SameFile(file, file));
+    EXPECT_FALSE(system.SameFile(file, other)) << "same contents, another file";
+    EXPECT_FALSE(system.SameFile(file, platform->ScratchPath("absent.txt")));
+    EXPECT_FALSE(
+        system.SameFile(platform->ScratchPath("absent.txt"), platform->ScratchPath("absent.txt")));
+}
+
+// Starts the interpreter on a script of `line` and answers its state once it
+// is no longer running (at most twenty seconds later).
+InterpreterState EndOfScript(ScriptPlatform& platform, const std::string& line) {
+    SystemServices& system = platform.System();
+    const std::string script = platform.ScratchPath("run.bat");
+    platform.WriteWholeFile(script, line + "\r\n");
+    std::string reason;
+    EXPECT_TRUE(system.ShellStart(script, reason)) << reason;
+    InterpreterState state = system.StartedInterpreterState();
+    for (int i = 0; i < 400 && state == InterpreterState::Running; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        state = system.StartedInterpreterState();
+    }
+    return state;
+}
+
+TEST_F(ServicesContract, TheStartedInterpreterEndsNormallyOnlyWhenEveryLineRan) {
+    EXPECT_EQ(system.StartedInterpreterState(), InterpreterState::NotStarted);
+    const std::string echoed = platform->ScratchPath("echoed.txt");
+    EXPECT_EQ(EndOfScript(*platform, "@echo x>>" + echoed), InterpreterState::EndedNormally);
+    EXPECT_EQ(platform->ReadWholeFile(echoed), "x\r\n");
+    EXPECT_EQ(EndOfScript(*platform, "nosuchcommand"), InterpreterState::EndedAbnormally);
+}
+
+}  // namespace
+}  // namespace morvane::testing
