@@ -46,10 +46,8 @@ std::string UserScriptPath() {
     return win32::WideToUtf8(base) + "\\Morvane\\1.bat";
 }
 
-// A source that keeps Wine's cmd.exe busy for several seconds (each echo
-// opens and closes the output): `lines` lines "n,vn,x". Answers the column
-// a whole run writes.
-std::string WriteSlowSource(const std::string& path, int lines) {
+// A source of `lines` lines "n,vn,x". Answers the column a whole run writes.
+std::string WriteSource(const std::string& path, int lines) {
     std::string source, column;
     for (int n = 1; n <= lines; ++n) {
         source += std::to_string(n) + ",v" + std::to_string(n) + ",x\r\n";
@@ -58,7 +56,31 @@ std::string WriteSlowSource(const std::string& path, int lines) {
     WriteBytes(path, source);
     return column;
 }
-constexpr int kSlowSourceLines = 3000;
+
+// How many lines keep Wine's cmd.exe busy for about six seconds (each echo
+// opens and closes the output, so the time grows with the lines): measured
+// once on this machine with a run of 400 lines.
+int SlowSourceLines() {
+    static const int lines = [] {
+        TempFolder scratch;
+        constexpr int kSample = 400;
+        WriteSource(scratch.File("sample.csv"), kSample);
+        WriteBytes(scratch.File("sample.bat"),
+                   "for /f \"usebackq tokens=2 delims=,\" %%a in (\"" + scratch.File("sample.csv") +
+                       "\") do @echo %%a>>\"" + scratch.File("out.txt") + "\"\r\n");
+        const ULONGLONG begun = GetTickCount64();
+        wintest::RunAndWait(
+            L"cmd.exe /d /c \"\"" + win32::Utf8ToWide(scratch.File("sample.bat")) + L"\"\"", 60000);
+        const double seconds = std::max<ULONGLONG>(GetTickCount64() - begun, 100) / 1000.0;
+        return std::clamp(static_cast<int>(kSample / seconds * 6), 1000, 60000);
+    }();
+    return lines;
+}
+
+// A source that keeps the interpreter busy for several seconds.
+std::string WriteSlowSource(const std::string& path) {
+    return WriteSource(path, SlowSourceLines());
+}
 constexpr DWORD kSlowRunTimeoutMs = 240000;
 
 // The interpreter the program started (a cmd.exe below it), once it runs.
@@ -417,7 +439,7 @@ TEST_F(PellorinInUnusualUserFolderTest, TheScriptIsWrittenRunAndDeletedInTheUser
 
     const std::string source = folder.File("源.csv");
     const std::string output = folder.File("结果.txt");
-    const std::string column = WriteSlowSource(source, kSlowSourceLines);
+    const std::string column = WriteSlowSource(source);
     Fill(source, output, ",", "2");
     StartRun();
 
@@ -467,7 +489,7 @@ class PellorinWithoutProcessListTest : protected WithoutProcessList, public Pell
 TEST_F(PellorinWithoutProcessListTest, TheRunWaitsForItsOwnInterpreterAndGetsTheWholeColumn) {
     const std::string source = folder.File("slow.csv");
     const std::string output = folder.File("out.txt");
-    const std::string column = WriteSlowSource(source, kSlowSourceLines);
+    const std::string column = WriteSlowSource(source);
     // The program sees no process list: another cmd.exe does not close the
     // gate.
     wintest::HeldInterpreter other;
@@ -495,7 +517,7 @@ TEST_F(PellorinWithoutProcessListTest, TheRunWaitsForItsOwnInterpreterAndGetsThe
 TEST_F(PellorinTest, AnInterpreterEndedFromOutsideMidRunIsAFailure) {
     const std::string source = folder.File("slow.csv");
     const std::string output = folder.File("out.txt");
-    const std::string column = WriteSlowSource(source, kSlowSourceLines);
+    const std::string column = WriteSlowSource(source);
     Fill(source, output, ",", "2");
     StartRun();
     const std::optional<wintest::ProcessEntry> interpreter = StartedInterpreter(app);
