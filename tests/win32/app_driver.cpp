@@ -33,6 +33,14 @@ BOOL CALLBACK FindInProcess(HWND window, LPARAM data) {
 }  // namespace
 
 std::wstring PellorinPath() {
+    // A Unix path, as the test scripts know it: Wine's drive Z: is the root.
+    wchar_t chosen[1024] = {};
+    const DWORD length = GetEnvironmentVariableW(L"MORVANE_PELLORIN", chosen, 1024);
+    if (length > 0 && length < 1024) {
+        std::wstring path = L"Z:";
+        for (const wchar_t* c = chosen; *c; ++c) path += *c == L'/' ? L'\\' : *c;
+        return path;
+    }
     wchar_t path[MAX_PATH] = {};
     GetModuleFileNameW(nullptr, path, MAX_PATH);
     std::wstring folder = path;
@@ -71,7 +79,7 @@ App::App(DWORD windowTimeoutMs) {
             windowTimeoutMs);
     if (form1_) {
         threadId_ = GetWindowThreadProcessId(form1_, nullptr);
-        WaitForInputIdle(process_, 5000);
+        WaitForInputIdle(process_, 5000 * WaitScale());
     }
 }
 
@@ -84,10 +92,15 @@ App::~App() {
     CloseHandle(process_);
 }
 
+int App::Bits() const {
+    BOOL wow64 = FALSE;
+    return process_ && IsWow64Process(process_, &wow64) && wow64 ? 32 : 64;
+}
+
 bool App::Running() const { return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }
 
 bool App::WaitForExit(DWORD timeoutMs) {
-    return process_ && WaitForSingleObject(process_, timeoutMs) == WAIT_OBJECT_0;
+    return process_ && WaitForSingleObject(process_, timeoutMs * WaitScale()) == WAIT_OBJECT_0;
 }
 
 HWND App::Window(Control control) const { return GetDlgItem(form1_, ControlId(control)); }

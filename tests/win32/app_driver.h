@@ -1,6 +1,7 @@
 // Drives a running Pellorin.exe from outside, through window messages only,
 // as a person at the keyboard and mouse would: find Form1 by its caption,
 // set and read texts, type, click, find each notice and press its OK.
+// Every timeout is stretched by WaitScale() (win_test_support.h).
 #pragma once
 
 #include <optional>
@@ -18,7 +19,8 @@ struct Notice {
     std::string prompt;
 };
 
-// Pellorin.exe beside this test program.
+// The program under test: $MORVANE_PELLORIN (a Unix path) when set, as for
+// the 32-bit release, otherwise the Pellorin.exe beside this test program.
 std::wstring PellorinPath();
 
 class App {
@@ -34,6 +36,8 @@ class App {
     bool Started() const { return form1_ != nullptr; }
     HWND Form1() const { return form1_; }
     DWORD ProcessId() const { return processId_; }
+    // 32 for a 32-bit program on 64-bit Windows (WoW64), otherwise 64.
+    int Bits() const;
     bool Running() const;
     // Waits (at most `timeoutMs`) for the program to end.
     bool WaitForExit(DWORD timeoutMs);

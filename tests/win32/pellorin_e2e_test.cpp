@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <vector>
 
 #include "platform/win32/windows_inc.h"
@@ -118,6 +119,10 @@ class PellorinTest : public ::testing::Test {
         ASSERT_TRUE(WaitFor([] { return !InterpreterRuns(); }, 10000)) << "a cmd.exe is running";
         DeleteFileW(win32::Utf8ToWide(script).c_str());
         ASSERT_TRUE(app.Started()) << "Pellorin.exe did not show its window";
+        // The run on the 32-bit release must really execute it as 32-bit.
+        if (const char* bits = getenv("MORVANE_PELLORIN_BITS")) {
+            ASSERT_EQ(app.Bits(), atoi(bits));
+        }
     }
 
     void Fill(const std::string& source, const std::string& output, const std::string& delimiter,

@@ -1,5 +1,5 @@
 #!/bin/bash
-# Builds the Windows programs and runs every Windows test under wine64.
+# Builds the Windows programs and runs every Windows test under Wine.
 #
 #   1. builds the win64 preset (the test build: unit tests, Windows service
 #      tests, the end-to-end tests and the 64-bit Pellorin.exe) and the win32
@@ -11,25 +11,38 @@
 #      starts under wine64 through tests/win32/wine-run.sh, with the locale
 #      zh_CN.UTF-8 (ANSI code page 936); the code-page refusal test runs a
 #      second time under C.UTF-8 (code page 1252);
-#   4. checks the 32-bit Pellorin.exe with objdump, and its embedded
+#   4. runs the end-to-end tests a second time on the 32-bit
+#      build/win32/bin/Pellorin.exe, in a prefix of its own
+#      (build/win32/wineprefix, a copy of the fresh one of 2); Wine starts
+#      it with its 32-bit half (the test program itself stays 64-bit); its
+#      lines say "i686", its reports and screenshots go to build/win32/.
+#      Where 32-bit Wine does not run (see tools/setup-wine32.sh), one line
+#      says so and why, and this run counts as one "not run";
+#   5. checks the 32-bit Pellorin.exe with objdump, and its embedded
 #      manifest.
 #
 # Counting: every GoogleTest case of every Windows test program (read from
-# its XML report), plus each objdump check, is one test; a test program
-# that fails without a report, and a build that fails, count one failure
-# each. The last line is "N passed, M failed"; the exit status is non-zero
-# when anything failed. Installs nothing: ./test.sh does that.
+# its XML report), in each run, plus each objdump check, is one test; a test
+# program that fails without a report, and a build that fails, count one
+# failure each. The last line is "N passed, M failed" (", K not run" added
+# when the 32-bit run was skipped); the exit status is non-zero when
+# anything failed. Installs nothing: ./test.sh does that.
 set -u
 cd "$(dirname "$0")/../.."
 root=$PWD
 started=$SECONDS
 passed=0
 failed=0
+not_run=0
 
 say() { printf '[windows %3ds] %s\n' $((SECONDS - started)) "$*"; }
 finish() {
     say "done"
-    echo "$passed passed, $failed failed"
+    if [ "$not_run" -gt 0 ]; then
+        echo "$passed passed, $failed failed, $not_run not run"
+    else
+        echo "$passed passed, $failed failed"
+    fi
     [ "$failed" -eq 0 ]
     exit $?
 }
@@ -59,10 +72,9 @@ build win32 || failed=$((failed + 1))
 mkdir -p "$logs" "$results" "$screenshots"
 rm -f "$results"/*.xml "$screenshots"/*.png
 
-# --- 2. the Wine prefix ---------------------------------------------------
+# --- 2. Wine prefixes ------------------------------------------------------
 wine=/usr/lib/wine/wine64
 wineserver=/usr/lib/wine/wineserver
-export WINEPREFIX=$root/build/win64/wineprefix
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 
@@ -81,82 +93,146 @@ if [ ! -d "$locpath/zh_CN.UTF-8" ]; then
 fi
 export MORVANE_LOCPATH=$locpath
 
-say "making a fresh Wine prefix"
-[ -d "$WINEPREFIX" ] && "$wineserver" -k >/dev/null 2>&1
-rm -rf "$WINEPREFIX"
-if ! LOCPATH=$locpath LC_ALL=zh_CN.UTF-8 xvfb-run -a "$wine" wineboot -i >"$logs/wineboot.log" 2>&1; then
-    tail -20 "$logs/wineboot.log"
-    say "FAILED: wineboot"
-    failed=$((failed + 1))
-    finish
-fi
-LOCPATH=$locpath "$wineserver" -w
-# What an ordinary user meets on Windows since Vista: the program-files
-# folder takes no file. Wine hashes short names ("PROG~FBU"), so the old
-# script folder c:\progra~1 is made here for real, without write permission;
-# root passes any permission, so for root a plain file stands there instead
-# (nothing can be made beneath a file). The tests check that it holds.
-if [ "$(id -u)" -eq 0 ]; then
-    : >"$WINEPREFIX/drive_c/progra~1"
-else
-    mkdir -p "$WINEPREFIX/drive_c/progra~1"
-    chmod a-w "$WINEPREFIX/drive_c/progra~1"
-fi
-# The Arphic fonts in the prefix, standing in for SimSun and KaiTi (and
-# Wine's Marlett for the caption buttons); Wine draws the window frames
-# itself (Xvfb has no window manager); the classic look, not Wine's theme.
-fonts=$WINEPREFIX/drive_c/windows/Fonts
-mkdir -p "$fonts"
-for font in /usr/share/fonts/truetype/arphic/uming.ttc /usr/share/fonts/truetype/arphic/ukai.ttc \
-    /usr/share/wine/fonts/marlett.ttf; do
-    [ -f "$font" ] && ln -sf "$font" "$fonts/"
-done
-printf '%s\r\n' 'Windows Registry Editor Version 5.00' '' \
-    '[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes]' \
-    '"宋体"="AR PL UMing CN"' '"SimSun"="AR PL UMing CN"' '"新宋体"="AR PL UMing CN"' \
-    '"楷体_GB2312"="AR PL UKai CN"' '"KaiTi_GB2312"="AR PL UKai CN"' '"楷体"="AR PL UKai CN"' \
-    '"KaiTi"="AR PL UKai CN"' '' \
-    '[HKEY_CURRENT_USER\Software\Wine\X11 Driver]' '"Managed"="N"' '"Decorated"="N"' '' \
-    '[HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\ThemeManager]' '"ThemeActive"="0"' '' |
-    iconv -f UTF-8 -t UTF-16 >"$WINEPREFIX/drive_c/morvane-fonts.reg"
-LOCPATH=$locpath LC_ALL=zh_CN.UTF-8 "$wine" regedit /S 'C:\morvane-fonts.reg' >"$logs/regedit.log" 2>&1
-LOCPATH=$locpath "$wineserver" -w
+# A fresh prefix in $WINEPREFIX (with 32-bit Wine installed, it holds the
+# 32-bit half too), with no writable C:\progra~1 and the Arphic fonts
+# standing in for 宋体 and 楷体_GB2312.
+make_prefix() {
+    say "making a fresh Wine prefix in ${WINEPREFIX#"$root"/}"
+    [ -d "$WINEPREFIX" ] && "$wineserver" -k >/dev/null 2>&1
+    rm -rf "$WINEPREFIX"
+    if ! LOCPATH=$locpath LC_ALL=zh_CN.UTF-8 xvfb-run -a "$wine" wineboot -i >"$logs/wineboot.log" 2>&1; then
+        tail -20 "$logs/wineboot.log"
+        say "FAILED: wineboot"
+        return 1
+    fi
+    LOCPATH=$locpath "$wineserver" -w
+    # What an ordinary user meets on Windows since Vista: the program-files
+    # folder takes no file. Wine hashes short names ("PROG~FBU"), so the old
+    # script folder c:\progra~1 is made here for real, without write
+    # permission; root passes any permission, so for root a plain file stands
+    # there instead (nothing can be made beneath a file). The tests check
+    # that it holds.
+    if [ "$(id -u)" -eq 0 ]; then
+        : >"$WINEPREFIX/drive_c/progra~1"
+    else
+        mkdir -p "$WINEPREFIX/drive_c/progra~1"
+        chmod a-w "$WINEPREFIX/drive_c/progra~1"
+    fi
+    # The Arphic fonts in the prefix, standing in for SimSun and KaiTi (and
+    # Wine's Marlett for the caption buttons); Wine draws the window frames
+    # itself (Xvfb has no window manager); the classic look, not Wine's theme.
+    local fonts=$WINEPREFIX/drive_c/windows/Fonts
+    mkdir -p "$fonts"
+    for font in /usr/share/fonts/truetype/arphic/uming.ttc /usr/share/fonts/truetype/arphic/ukai.ttc \
+        /usr/share/wine/fonts/marlett.ttf; do
+        [ -f "$font" ] && ln -sf "$font" "$fonts/"
+    done
+    printf '%s\r\n' 'Windows Registry Editor Version 5.00' '' \
+        '[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes]' \
+        '"宋体"="AR PL UMing CN"' '"SimSun"="AR PL UMing CN"' '"新宋体"="AR PL UMing CN"' \
+        '"楷体_GB2312"="AR PL UKai CN"' '"KaiTi_GB2312"="AR PL UKai CN"' '"楷体"="AR PL UKai CN"' \
+        '"KaiTi"="AR PL UKai CN"' '' \
+        '[HKEY_CURRENT_USER\Software\Wine\X11 Driver]' '"Managed"="N"' '"Decorated"="N"' '' \
+        '[HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\ThemeManager]' '"ThemeActive"="0"' '' |
+        iconv -f UTF-8 -t UTF-16 >"$WINEPREFIX/drive_c/morvane-fonts.reg"
+    LOCPATH=$locpath LC_ALL=zh_CN.UTF-8 "$wine" regedit /S 'C:\morvane-fonts.reg' >"$logs/regedit.log" 2>&1
+    LOCPATH=$locpath "$wineserver" -w
+}
 
 # --- 3. the test programs -------------------------------------------------
-say "running the Windows tests under wine64 (ctest in xvfb-run)"
+# Runs ctest on build/win64 inside one xvfb-run ($1 names the run, $2 is its
+# ctest log, the rest are ctest's arguments) and counts the GoogleTest
+# reports it leaves in $MORVANE_RESULTS.
+run_ctest() {
+    local run=$1 log=$2
+    shift 2
+    xvfb-run -a -s "-screen 0 1024x768x24" \
+        bash -c 'ctest --test-dir build/win64 --output-on-failure "$@"; status=$?; '"'$wineserver'"' -k; exit $status' \
+        ctest "$@" >"$log" 2>&1
+    grep -aE "Test +#|tests passed|Total Test time" "$log"
+
+    # Each ctest test and its GoogleTest report.
+    local name outcome report header tests failures errors bad
+    while read -r name outcome; do
+        case $name in
+            win32_tests_acp1252) report=$MORVANE_RESULTS/win32_tests-acp1252.xml ;;
+            *) report=$MORVANE_RESULTS/$name${MORVANE_RESULT_SUFFIX:-}.xml ;;
+        esac
+        if [ -f "$report" ]; then
+            header=$(grep -m1 '<testsuites' "$report")
+            tests=$(sed -n 's/.* tests="\([0-9]*\)".*/\1/p' <<<"$header")
+            failures=$(sed -n 's/.* failures="\([0-9]*\)".*/\1/p' <<<"$header")
+            errors=$(sed -n 's/.* errors="\([0-9]*\)".*/\1/p' <<<"$header")
+            bad=$((${failures:-0} + ${errors:-0}))
+            passed=$((passed + ${tests:-0} - bad))
+            failed=$((failed + bad))
+            if [ "$outcome" != Passed ] && [ "$bad" -eq 0 ]; then failed=$((failed + 1)); fi
+            say "$run: $name: $((${tests:-0} - bad)) of ${tests:-0} cases passed"
+        else
+            failed=$((failed + 1))
+            say "FAILED: $run: $name left no report ($outcome)"
+        fi
+    done < <(sed -n 's/.*Test *#[0-9]*: \([A-Za-z0-9_]*\) \.*[* ]*\([A-Za-z]*\).*/\1 \2/p' "$log")
+    if grep -aq "FAILED\|\*\*\*" "$log"; then
+        grep -aE "Failure|FAILED|\*\*\*" "$log" | head -40
+    fi
+}
+
+# Whether 32-bit Wine runs here (tools/setup-wine32.sh sets it up).
+exe32=$root/build/win32/bin/Pellorin.exe
+prefix32=$root/build/win32/wineprefix
+wine32_version=$(/usr/lib/wine/wine --version 2>&1) || wine32_version=""
+
+# Every test program, with the 64-bit Pellorin.exe, under wine64.
+export WINEPREFIX=$root/build/win64/wineprefix
 export MORVANE_RESULTS=$results
 export MORVANE_SCREENSHOTS=$screenshots
-xvfb-run -a -s "-screen 0 1024x768x24" \
-    bash -c 'ctest --test-dir build/win64 --output-on-failure --timeout 300; status=$?; '"'$wineserver'"' -k; exit $status' \
-    >"$logs/ctest.log" 2>&1
-grep -aE "Test +#|tests passed|Total Test time" "$logs/ctest.log"
-
-# Each ctest test and its GoogleTest report.
-while read -r name outcome; do
-    case $name in
-        win32_tests_acp1252) report=$results/win32_tests-acp1252.xml ;;
-        *) report=$results/$name.xml ;;
-    esac
-    if [ -f "$report" ]; then
-        header=$(grep -m1 '<testsuites' "$report")
-        tests=$(sed -n 's/.* tests="\([0-9]*\)".*/\1/p' <<<"$header")
-        failures=$(sed -n 's/.* failures="\([0-9]*\)".*/\1/p' <<<"$header")
-        errors=$(sed -n 's/.* errors="\([0-9]*\)".*/\1/p' <<<"$header")
-        bad=$((${failures:-0} + ${errors:-0}))
-        passed=$((passed + ${tests:-0} - bad))
-        failed=$((failed + bad))
-        if [ "$outcome" != Passed ] && [ "$bad" -eq 0 ]; then failed=$((failed + 1)); fi
-        say "$name: $((${tests:-0} - bad)) of ${tests:-0} cases passed"
-    else
-        failed=$((failed + 1))
-        say "FAILED: $name left no report ($outcome)"
+rm -rf "$prefix32"
+if make_prefix; then
+    # The 32-bit run's own prefix: a copy of this one while still untouched
+    # (seconds, where wineboot takes a minute under qemu).
+    if [ -n "$wine32_version" ] && [ -f "$exe32" ]; then
+        cp -a "$WINEPREFIX" "$prefix32" || rm -rf "$prefix32"
     fi
-done < <(sed -n 's/.*Test *#[0-9]*: \([A-Za-z0-9_]*\) \.*[* ]*\([A-Za-z]*\).*/\1 \2/p' "$logs/ctest.log")
-if grep -aq "FAILED\|\*\*\*" "$logs/ctest.log"; then
-    grep -aE "Failure|FAILED|\*\*\*" "$logs/ctest.log" | head -40
+    say "x86_64: running the Windows tests under wine64 (ctest in xvfb-run)"
+    run_ctest x86_64 "$logs/ctest.log" --timeout 300
+else
+    failed=$((failed + 1))
 fi
 
-# --- 4. the 32-bit release ------------------------------------------------
+# --- 4. the end-to-end tests on the 32-bit release -----------------------
+# Pellorin.exe runs under Wine's 32-bit half; the test program stays 64-bit
+# and starts it. Skipped, and counted as not run, where 32-bit Wine does not
+# run here.
+if [ -z "$wine32_version" ]; then
+    not_run=$((not_run + 1))
+    say "NOT RUN: the end-to-end tests on the 32-bit Pellorin.exe: ${MORVANE_WINE32_UNAVAILABLE:-32-bit Wine does not run here (set it up with tools/setup-wine32.sh)}"
+elif [ -f "$exe32" ]; then
+    logs32=$root/build/win32/test-logs
+    mkdir -p "$logs32" "$root/build/win32/test-results" "$root/build/win32/screenshots"
+    rm -f "$root"/build/win32/test-results/*.xml "$root"/build/win32/screenshots/*.png
+    (
+        export WINEPREFIX=$prefix32
+        export MORVANE_RESULTS=$root/build/win32/test-results
+        export MORVANE_SCREENSHOTS=$root/build/win32/screenshots
+        export MORVANE_RESULT_SUFFIX=-i686
+        export MORVANE_PELLORIN=$exe32 MORVANE_PELLORIN_BITS=32
+        # Under qemu-i386 the window is up in 3-5 s and WMI answers slower:
+        # every wait for a state may take three times as long.
+        export MORVANE_WAIT_SCALE=3
+        logs=$logs32
+        [ -d "$prefix32" ] || make_prefix || exit 1
+        say "i686: running the end-to-end tests on the 32-bit Pellorin.exe ($wine32_version)"
+        run_ctest i686 "$logs32/ctest.log" -R '^win32_e2e_tests$' --timeout 900
+        echo "$passed $failed" >"$logs32/counts"
+    ) || failed=$((failed + 1))
+    if [ -f "$logs32/counts" ]; then
+        read -r passed failed <"$logs32/counts"
+        rm -f "$logs32/counts"
+    fi
+fi
+
+# --- 5. the 32-bit release exe ------------------------------------------------
 check() {
     local what=$1
     shift

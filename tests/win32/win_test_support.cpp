@@ -35,6 +35,16 @@ void RemoveTree(const std::wstring& folder) {
 
 }  // namespace
 
+DWORD WaitScale() {
+    static const DWORD scale = [] {
+        wchar_t value[16] = {};
+        const DWORD length = GetEnvironmentVariableW(L"MORVANE_WAIT_SCALE", value, 16);
+        const unsigned long parsed = length > 0 && length < 16 ? wcstoul(value, nullptr, 10) : 0;
+        return parsed >= 1 && parsed <= 20 ? static_cast<DWORD>(parsed) : 1u;
+    }();
+    return scale;
+}
+
 TempFolder::TempFolder() {
     wchar_t base[MAX_PATH + 1] = {};
     GetTempPathW(MAX_PATH, base);

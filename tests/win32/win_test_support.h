@@ -94,10 +94,14 @@ class EnvironmentOverride {
 // Answers its exit code, or -1.
 int RunAndWait(const std::wstring& commandLine, DWORD timeoutMs);
 
-// Polls `condition` every 50 ms for at most `timeoutMs`.
+// How many times longer every wait may take: $MORVANE_WAIT_SCALE (a whole
+// number, 1 when unset), for a program under test that runs emulated.
+DWORD WaitScale();
+
+// Polls `condition` every 50 ms for at most `timeoutMs` times WaitScale().
 template <class F>
 bool WaitFor(F condition, DWORD timeoutMs) {
-    const ULONGLONG end = GetTickCount64() + timeoutMs;
+    const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(timeoutMs) * WaitScale();
     for (;;) {
         if (condition()) return true;
         if (GetTickCount64() >= end) return false;
