@@ -31,7 +31,9 @@ class ScriptPlatform {
     virtual char PathSeparator() const = 0;
 
     // The path of `name` in the scratch folder, spelt the platform's way.
-    std::string ScratchPath(const std::string& name) { return ScratchFolder() + PathSeparator() + name; }
+    std::string ScratchPath(const std::string& name) {
+        return ScratchFolder() + PathSeparator() + name;
+    }
     // Makes a file the file query does not see (a dot name on Linux, the
     // hidden and system attributes on Windows); answers its path.
     virtual std::string MakeHiddenFile() = 0;

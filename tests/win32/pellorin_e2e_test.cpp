@@ -58,22 +58,30 @@ std::string WriteSource(const std::string& path, int lines) {
     return column;
 }
 
-// How many lines keep Wine's cmd.exe busy for about six seconds (each echo
+// How many lines keep Wine's cmd.exe busy for about eight seconds (each echo
 // opens and closes the output, so the time grows with the lines): measured
-// once on this machine with a run of 400 lines.
+// once on this machine, from the difference between runs of 100 and 600
+// lines, so that the interpreter's own start does not count.
 int SlowSourceLines() {
     static const int lines = [] {
         TempFolder scratch;
-        constexpr int kSample = 400;
-        WriteSource(scratch.File("sample.csv"), kSample);
-        WriteBytes(scratch.File("sample.bat"),
-                   "for /f \"usebackq tokens=2 delims=,\" %%a in (\"" + scratch.File("sample.csv") +
-                       "\") do @echo %%a>>\"" + scratch.File("out.txt") + "\"\r\n");
-        const ULONGLONG begun = GetTickCount64();
-        wintest::RunAndWait(
-            L"cmd.exe /d /c \"\"" + win32::Utf8ToWide(scratch.File("sample.bat")) + L"\"\"", 60000);
-        const double seconds = std::max<ULONGLONG>(GetTickCount64() - begun, 100) / 1000.0;
-        return std::clamp(static_cast<int>(kSample / seconds * 6), 1000, 60000);
+        auto secondsFor = [&](int sample) {
+            const std::string name = "sample" + std::to_string(sample);
+            WriteSource(scratch.File(name + ".csv"), sample);
+            WriteBytes(scratch.File(name + ".bat"),
+                       "for /f \"usebackq tokens=2 delims=,\" %%a in (\"" +
+                           scratch.File(name + ".csv") + "\") do @echo %%a>>\"" +
+                           scratch.File(name + ".txt") + "\"\r\n");
+            const ULONGLONG begun = GetTickCount64();
+            wintest::RunAndWait(
+                L"cmd.exe /d /c \"\"" + win32::Utf8ToWide(scratch.File(name + ".bat")) + L"\"\"",
+                60000);
+            return static_cast<double>(GetTickCount64() - begun) / 1000.0;
+        };
+        const double small = secondsFor(100);
+        const double large = secondsFor(600);
+        const double perLine = std::max(large - small, 0.05) / 500;
+        return std::clamp(static_cast<int>(8 / perLine), 2000, 60000);
     }();
     return lines;
 }
@@ -506,9 +514,10 @@ TEST_F(PellorinWithoutProcessListTest, TheRunWaitsForItsOwnInterpreterAndGetsThe
     const std::optional<wintest::ProcessEntry> interpreter = StartedInterpreter(app);
     ASSERT_TRUE(interpreter.has_value());
     Sleep(3000);  // past the first tick
-    ASSERT_FALSE(app.NoticeOpen()) << "the run ended at the first tick";
     ASSERT_FALSE(wintest::DescendantProcesses(app.ProcessId()).empty())
         << "the source was not slow enough to keep the interpreter past the first tick";
+    ASSERT_FALSE(app.NoticeOpen())
+        << "the run ended at the first tick: " << app.WaitForNotice(0).value_or(Notice{}).prompt;
 
     std::optional<Notice> notice = app.WaitForNotice(kSlowRunTimeoutMs);
     ASSERT_TRUE(notice.has_value());
