@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <optional>
+#include <utility>
 
 #include "platform/win32/control_ids.h"
 #include "platform/win32/utf.h"
@@ -78,12 +79,39 @@ int ScreenDpi() {
 
 int TwipsToPixels(int twips, int dpi) { return MulDiv(twips, dpi, 1440); }
 
-UniqueFont CreateLayoutFont(const FontSpec& font, int dpi) {
+namespace {
+
+// The layout's face at a character height in pixels.
+UniqueFont CreateFaceFont(FontFace face, int pixelHeight) {
+    return UniqueFont(CreateFontW(-pixelHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                                  GB2312_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                                  DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, FaceName(face)));
+}
+
+int PixelHeight(const FontSpec& font, int dpi) {
     const double points = font.face == FontFace::Default ? kDefaultPoints : font.points;
-    const int height = -static_cast<int>(std::lround(points * dpi / 72.0));
-    return UniqueFont(CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, GB2312_CHARSET,
-                                  OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                  DEFAULT_PITCH | FF_DONTCARE, FaceName(font.face)));
+    return static_cast<int>(std::lround(points * dpi / 72.0));
+}
+
+// A push button's face loses this much on each side to its edges and focus
+// frame.
+constexpr int kButtonEdge = 3;
+
+}  // namespace
+
+UniqueFont CreateLayoutFont(const FontSpec& font, int dpi) {
+    return CreateFaceFont(font.face, PixelHeight(font, dpi));
+}
+
+bool CaptionFits(HDC dc, HFONT font, const std::wstring& text, bool isLabel, int width,
+                 int height) {
+    const int edge = isLabel ? 0 : kButtonEdge;
+    HGDIOBJ previous = SelectObject(dc, font);
+    RECT needed{0, 0, width - 2 * edge, 0};
+    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &needed,
+              DT_CALCRECT | DT_NOPREFIX | (isLabel ? DT_WORDBREAK : DT_SINGLELINE));
+    SelectObject(dc, previous);
+    return needed.right <= width - 2 * edge && needed.bottom <= height - 2 * edge;
 }
 
 void BuiltForm::Build(HWND parent, const FormSpec& form, int dpi) {
@@ -138,7 +166,11 @@ void BuiltForm::Build(HWND parent, const FormSpec& form, int dpi) {
             SetWindowPos(control, HWND_BOTTOM, 0, 0, 0, 0,
                          SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         }
-        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(fontFor(entry->font)), FALSE);
+        HFONT font = fontFor(entry->font);
+        const bool captioned =
+            entry->kind == ControlKind::Label || entry->kind == ControlKind::Button;
+        if (captioned && !text.empty()) font = FittingFont(*entry, text, font, dpi);
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
         if (entry->maxLength > 0) SendMessageW(control, EM_LIMITTEXT, entry->maxLength, 0);
         if (entry->color != kBlack) colours_[control] = ToColorRef(entry->color);
         if (!firstTabStop_ && !entry->hidden && (kind->style & WS_TABSTOP)) firstTabStop_ = control;
@@ -153,6 +185,32 @@ void BuiltForm::Build(HWND parent, const FormSpec& form, int dpi) {
             SendMessageW(tooltip_.get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
         }
     }
+}
+
+HFONT BuiltForm::FittingFont(const ControlSpec& entry, const std::wstring& text, HFONT font,
+                             int dpi) {
+    // Font heights do not scale exactly with the layout: a face rounds its
+    // glyph widths (the Arphic faces to even pixels), so a caption that fits
+    // at 96 dpi can wrap out of sight at 120. Such a control gets the largest
+    // smaller size of its face, down to three quarters, that shows it whole.
+    const bool isLabel = entry.kind == ControlKind::Label;
+    const int width = TwipsToPixels(entry.width, dpi);
+    const int height = TwipsToPixels(entry.height, dpi);
+    HDC screen = GetDC(nullptr);
+    if (!screen) return font;
+    const int nominal = PixelHeight(entry.font, dpi);
+    if (!CaptionFits(screen, font, text, isLabel, width, height)) {
+        for (int smaller = nominal - 1; smaller * 4 >= nominal * 3; --smaller) {
+            UniqueFont candidate = CreateFaceFont(entry.font.face, smaller);
+            if (candidate && CaptionFits(screen, candidate.get(), text, isLabel, width, height)) {
+                font = candidate.get();
+                fonts_.push_back(std::move(candidate));
+                break;
+            }
+        }
+    }
+    ReleaseDC(nullptr, screen);
+    return font;
 }
 
 HWND BuiltForm::Handle(Control control) const {

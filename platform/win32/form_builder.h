@@ -1,10 +1,12 @@
 // Turns a window layout (ui/layout.h) into Win32 controls: EDIT, BUTTON and
 // STATIC children at the layout's positions converted from twips to pixels
-// at the screen's dpi, with their fonts, maximum lengths, tooltips, default
-// button and tab order.
+// at the screen's dpi, with their fonts (a size smaller where the layout's
+// would clip a caption), maximum lengths, tooltips, default button and tab
+// order.
 #pragma once
 
 #include <map>
+#include <string>
 #include <vector>
 
 #include "platform/win32/gdi.h"
@@ -22,6 +24,10 @@ int TwipsToPixels(int twips, int dpi);
 // with the GB2312 character set. The default face is "宋体" 9 pt, the face
 // Chinese Windows gives dialogs and forms.
 UniqueFont CreateLayoutFont(const FontSpec& font, int dpi);
+
+// Whether `text` shows whole in a label (wrapped at word breaks) or a button
+// (one line, inside its edges) of `width` by `height` pixels in `font`.
+bool CaptionFits(HDC dc, HFONT font, const std::wstring& text, bool isLabel, int width, int height);
 
 // The controls of one window, created and owned together.
 class BuiltForm {
@@ -42,6 +48,10 @@ class BuiltForm {
     HWND FirstTabStop() const;
 
   private:
+    // `font`, or a smaller size of its face where `font` would clip the
+    // control's caption.
+    HFONT FittingFont(const ControlSpec& entry, const std::wstring& text, HFONT font, int dpi);
+
     std::map<Control, HWND> controls_;
     std::map<HWND, COLORREF> colours_;
     std::vector<UniqueFont> fonts_;

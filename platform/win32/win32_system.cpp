@@ -1,8 +1,11 @@
 #include "platform/win32/win32_system.h"
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
+#include "platform/win32/interpreter_launch.h"
+#include "platform/win32/script_folder.h"
 #include "platform/win32/utf.h"
 #include "platform/win32/wmi.h"
 
@@ -79,11 +82,13 @@ std::string SystemReason(DWORD error) {
     return WideToUtf8(text);
 }
 
-Win32System::~Win32System() {
-    if (instanceMutex_) CloseHandle(instanceMutex_);
-}
+Win32System::Win32System()
+    : scriptFolder_(ScriptFolderPath()),
+      scriptPath_(WideToUtf8(scriptFolder_ + L"\\" + kScriptFileName)) {}
 
-std::string Win32System::ScriptPath() const { return kScriptPath; }
+Win32System::~Win32System() = default;
+
+std::string Win32System::ScriptPath() const { return scriptPath_; }
 
 std::optional<std::string> Win32System::EncodeForScript(const std::string& text) const {
     return EncodeForCodePage(text, GetACP());
@@ -96,6 +101,8 @@ bool Win32System::WriteNewFile(const std::string& path, const std::string& bytes
         reason = SystemReason(ERROR_INVALID_NAME);
         return false;
     }
+    // The script's folder is made on first use (and again if removed).
+    if (path == scriptPath_ && !EnsureScriptFolder(scriptFolder_, reason)) return false;
     UniqueHandle file(CreateFileW(wide->c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                                   CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.Valid()) {
@@ -139,31 +146,15 @@ std::string Win32System::FileQuery(const std::string& path) {
 }
 
 bool Win32System::ShellStart(const std::string& commandText, std::string& reason) {
-    const std::optional<std::wstring> wide = PathText(commandText);
-    if (!wide || wide->empty()) {
+    const std::optional<std::wstring> script = PathText(commandText);
+    if (!script || script->empty()) {
         reason = SystemReason(ERROR_INVALID_NAME);
         return false;
     }
-    // CreateProcessW may write into the command line: give it a copy.
-    std::vector<wchar_t> commandLine(wide->begin(), wide->end());
-    commandLine.push_back(L'\0');
-
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESHOWWINDOW;
-    startup.wShowWindow = SW_HIDE;
-    PROCESS_INFORMATION process{};
-    // The console the interpreter gets is hidden through the start-up
-    // information, as a shell start with window style 0 does; the
-    // interpreter is never waited on.
-    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process)) {
-        reason = SystemReason(GetLastError());
-        return false;
-    }
-    CloseHandle(process.hThread);
+    UniqueHandle started = StartInterpreter(*script, reason);
+    if (!started.Valid()) return false;
     // Kept to tell later how the interpreter ended.
-    startedInterpreter_.Reset(process.hProcess);
+    startedInterpreter_ = std::move(started);
     return true;
 }
 
@@ -172,9 +163,10 @@ std::optional<std::vector<std::string>> Win32System::ProcessDescriptions() {
 }
 
 bool Win32System::PreviousInstance() {
-    if (!instanceMutex_) {
-        instanceMutex_ = CreateMutexW(nullptr, FALSE, kInstanceMutexName);
-        previousInstance_ = instanceMutex_ != nullptr && GetLastError() == ERROR_ALREADY_EXISTS;
+    if (!instanceMutex_.Valid()) {
+        HANDLE mutex = CreateMutexW(nullptr, FALSE, kInstanceMutexName);
+        previousInstance_ = mutex != nullptr && GetLastError() == ERROR_ALREADY_EXISTS;
+        instanceMutex_.Reset(mutex);
     }
     return previousInstance_;
 }

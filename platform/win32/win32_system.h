@@ -1,6 +1,7 @@
-// The system services on Windows: the script file in the ANSI
-// code page, the directory search, deleting, the hidden start of the command
-// interpreter, the process list through WMI and the single-instance mutex.
+// The system services on Windows: the script file in the ANSI code page, in
+// the user's own script folder, the directory search, deleting, the start of
+// the command interpreter without a window, the process list through WMI and
+// the single-instance mutex.
 #pragma once
 
 #include "platform/win32/windows_inc.h"
@@ -10,15 +11,15 @@
 
 namespace morvane::win32 {
 
-// Where the script is written and what the interpreter is started on.
-inline constexpr const char* kScriptPath = "c:\\progra~1\\1.bat";
+// The script's name in the script folder (platform/win32/script_folder.h).
+inline constexpr const wchar_t* kScriptFileName = L"1.bat";
 
 // The named mutex that marks a running copy of the program.
 inline constexpr const wchar_t* kInstanceMutexName = L"Morvane.Pellorin.SingleInstance";
 
 class Win32System : public SystemServices {
   public:
-    Win32System() = default;
+    Win32System();
     ~Win32System() override;
     Win32System(const Win32System&) = delete;
     Win32System& operator=(const Win32System&) = delete;
@@ -38,8 +39,10 @@ class Win32System : public SystemServices {
     bool SameFile(const std::string& first, const std::string& second) override;
 
   private:
-    HANDLE instanceMutex_ = nullptr;   // kept open for the process's life
+    std::wstring scriptFolder_;
+    std::string scriptPath_;           // UTF-8, as the portable code sees it
     UniqueHandle startedInterpreter_;  // the process ShellStart started last
+    UniqueHandle instanceMutex_;       // kept open for the process's life
     bool previousInstance_ = false;
 };
 

@@ -1,17 +1,23 @@
-// Pellorin.exe (the 64-bit build) under Wine, driven from outside through
-// window messages: whole extractions with Wine's cmd.exe and WMI, the busy
-// window, the verdicts, the input checks, the gate, the digit filter, the
-// single-instance guard and the example window. Screenshots of both windows
-// go to $MORVANE_SCREENSHOTS.
+// Pellorin.exe under Wine (the 64-bit build, or whichever MORVANE_PELLORIN
+// names), driven from outside through window messages: whole extractions
+// with Wine's cmd.exe and WMI, the script in the user's own folder, the
+// launch without a window, the busy window, the verdicts (a killed
+// interpreter, a process list that cannot be had), the input checks, the
+// gate, the digit filter, the single-instance guard, the example window and
+// both windows at 96, 120 and 144 dpi. Screenshots go to
+// $MORVANE_SCREENSHOTS.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <vector>
 
 #include "platform/win32/windows_inc.h"
 
 #include <commctrl.h>
+#include <shlobj.h>
 
+#include "extraction/extraction_request.h"
 #include "platform/win32/control_ids.h"
 #include "platform/win32/utf.h"
 #include "platform/win32/win32_system.h"
@@ -32,7 +38,73 @@ using wintest::TempFolder;
 using wintest::WaitFor;
 using wintest::WriteBytes;
 
-const char* const kScript = "c:\\progra~1\\1.bat";
+// Where the program keeps its script, found the way the system finds the
+// user's local application-data folder.
+std::string UserScriptPath() {
+    wchar_t base[MAX_PATH] = {};
+    SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA | CSIDL_FLAG_CREATE, nullptr, SHGFP_TYPE_CURRENT,
+                     base);
+    return win32::WideToUtf8(base) + "\\Morvane\\1.bat";
+}
+
+// A source of `lines` lines "n,vn,x". Answers the column a whole run writes.
+std::string WriteSource(const std::string& path, int lines) {
+    std::string source, column;
+    for (int n = 1; n <= lines; ++n) {
+        source += std::to_string(n) + ",v" + std::to_string(n) + ",x\r\n";
+        column += "v" + std::to_string(n) + "\r\n";
+    }
+    WriteBytes(path, source);
+    return column;
+}
+
+// How many lines keep Wine's cmd.exe busy for about eight seconds (each echo
+// opens and closes the output, so the time grows with the lines): measured
+// once on this machine, from the difference between runs of 100 and 600
+// lines, so that the interpreter's own start does not count.
+int SlowSourceLines() {
+    static const int lines = [] {
+        TempFolder scratch;
+        auto secondsFor = [&](int sample) {
+            const std::string name = "sample" + std::to_string(sample);
+            WriteSource(scratch.File(name + ".csv"), sample);
+            WriteBytes(scratch.File(name + ".bat"),
+                       "for /f \"usebackq tokens=2 delims=,\" %%a in (\"" +
+                           scratch.File(name + ".csv") + "\") do @echo %%a>>\"" +
+                           scratch.File(name + ".txt") + "\"\r\n");
+            const ULONGLONG begun = GetTickCount64();
+            wintest::RunAndWait(
+                L"cmd.exe /d /c \"\"" + win32::Utf8ToWide(scratch.File(name + ".bat")) + L"\"\"",
+                60000);
+            return static_cast<double>(GetTickCount64() - begun) / 1000.0;
+        };
+        const double small = secondsFor(100);
+        const double large = secondsFor(600);
+        const double perLine = std::max(large - small, 0.05) / 500;
+        return std::clamp(static_cast<int>(8 / perLine), 2000, 60000);
+    }();
+    return lines;
+}
+
+// A source that keeps the interpreter busy for several seconds.
+std::string WriteSlowSource(const std::string& path) {
+    return WriteSource(path, SlowSourceLines());
+}
+constexpr DWORD kSlowRunTimeoutMs = 240000;
+
+// The interpreter the program started (a cmd.exe below it), once it runs.
+std::optional<wintest::ProcessEntry> StartedInterpreter(const App& app) {
+    std::optional<wintest::ProcessEntry> found;
+    WaitFor(
+        [&] {
+            for (const wintest::ProcessEntry& process :
+                 wintest::DescendantProcesses(app.ProcessId()))
+                if (_wcsicmp(process.name.c_str(), L"cmd.exe") == 0) found = process;
+            return found.has_value();
+        },
+        10000);
+    return found;
+}
 
 bool InterpreterRuns() {
     win32::Win32System system;
@@ -53,7 +125,7 @@ class PellorinTest : public ::testing::Test {
     void SetUp() override {
         ASSERT_EQ(GetACP(), 936u) << "run with LC_ALL=zh_CN.UTF-8";
         ASSERT_TRUE(WaitFor([] { return !InterpreterRuns(); }, 10000)) << "a cmd.exe is running";
-        DeleteFileW(L"c:\\progra~1\\1.bat");
+        DeleteFileW(win32::Utf8ToWide(script).c_str());
         ASSERT_TRUE(app.Started()) << "Pellorin.exe did not show its window";
         // The run on the 32-bit release must really execute it as 32-bit.
         if (const char* bits = getenv("MORVANE_PELLORIN_BITS")) {
@@ -91,6 +163,14 @@ class PellorinTest : public ::testing::Test {
         EXPECT_EQ(app.Text(Text6), " delims=");
     }
 
+    // Presses Start and waits until the run has begun.
+    void StartRun() {
+        app.Click(Command3);
+        ASSERT_TRUE(WaitFor([&] { return !app.Enabled(Command3); }, 10000))
+            << "the run did not start: " << app.WaitForNotice(0).value_or(Notice{}).prompt;
+    }
+
+    const std::string script = UserScriptPath();
     TempFolder folder;
     App app;
 };
@@ -111,7 +191,7 @@ TEST_F(PellorinTest, AWholeExtractionSucceedsAndResetsTheWindow) {
 
     ExpectIdleAndEmpty();
     EXPECT_EQ(ReadBytes(output), "zhang\r\nli\r\nzhao\r\n");
-    EXPECT_FALSE(wintest::Exists(kScript));
+    EXPECT_FALSE(wintest::Exists(script));
 }
 
 TEST_F(PellorinTest, WhileAnotherInterpreterRunsTheRunStaysOpen) {
@@ -124,9 +204,9 @@ TEST_F(PellorinTest, WhileAnotherInterpreterRunsTheRunStaysOpen) {
     wintest::HeldInterpreter held;
     ASSERT_TRUE(held.Started());
 
-    EXPECT_EQ(ReadBytes(kScript), "for /f \"usebackq tokens=3 delims=;\" %%a in (\"" +
-                                      folder.File("a.csv") + "\") do @echo %%a>>\"" +
-                                      *win32::EncodeForCodePage(output, 936) + "\"\r\n");
+    EXPECT_EQ(ReadBytes(script), "for /f \"usebackq tokens=3 delims=;\" %%a in (\"" +
+                                     folder.File("a.csv") + "\") do @echo %%a>>\"" +
+                                     *win32::EncodeForCodePage(output, 936) + "\"\r\n");
     Sleep(4500);  // two ticks: both find the interpreter
     EXPECT_FALSE(app.NoticeOpen());
     for (Control control : {Text1, Text2, Text3, Text4, Command1, Command2, Command3, Command4})
@@ -134,7 +214,7 @@ TEST_F(PellorinTest, WhileAnotherInterpreterRunsTheRunStaysOpen) {
     EXPECT_TRUE(app.Enabled(Command5));
     EXPECT_TRUE(app.Visible(Label7));
     EXPECT_EQ(app.Text(Label7), "正在提取数据...");
-    EXPECT_TRUE(wintest::Exists(kScript));
+    EXPECT_TRUE(wintest::Exists(script));
     SaveScreenshot(app.Form1(), "windows-form1-running.png");
 
     held.Release();
@@ -144,7 +224,7 @@ TEST_F(PellorinTest, WhileAnotherInterpreterRunsTheRunStaysOpen) {
     App::CloseNotice(*notice);
     ExpectIdleAndEmpty();
     EXPECT_EQ(ReadBytes(output), "y\r\ny2\r\n");
-    EXPECT_FALSE(wintest::Exists(kScript));
+    EXPECT_FALSE(wintest::Exists(script));
 }
 
 TEST_F(PellorinTest, NoLineWithTheFieldIsAFailure) {
@@ -158,7 +238,7 @@ TEST_F(PellorinTest, NoLineWithTheFieldIsAFailure) {
     App::CloseNotice(notice);
     ExpectIdleAndEmpty();
     EXPECT_FALSE(wintest::Exists(output));
-    EXPECT_FALSE(wintest::Exists(kScript));
+    EXPECT_FALSE(wintest::Exists(script));
 }
 
 TEST_F(PellorinTest, TheSevenChecksInOrderWithTheirFocusMoves) {
@@ -176,6 +256,11 @@ TEST_F(PellorinTest, TheSevenChecksInOrderWithTheirFocusMoves) {
     const std::string missing = folder.File("missing.csv");
     const std::string taken = folder.File("taken.txt");
     const std::string free = folder.File("free.txt");
+    // A hidden file is there all the same, though the directory search
+    // skips it: refused like any other, and never written into.
+    const std::string hidden = folder.File("hidden.txt");
+    WriteBytes(hidden, "kept\r\n");
+    ASSERT_TRUE(SetFileAttributesW(win32::Utf8ToWide(hidden).c_str(), FILE_ATTRIBUTE_HIDDEN));
     const std::vector<Step> steps = {
         {"", "", "", "", "请输入源文件路径！", Text1},
         {in.c_str(), "", "", "", "请输入输出路径！", Text2},
@@ -184,6 +269,7 @@ TEST_F(PellorinTest, TheSevenChecksInOrderWithTheirFocusMoves) {
         {missing.c_str(), free.c_str(), ",", "2", "对不起，源文件路径不正确，请重新输入！", Text1},
         {in.c_str(), in.c_str(), ",", "2", "源文件名和导出文件名不能相同！", Text2},
         {in.c_str(), taken.c_str(), ",", "2", "导出文件名已存在，请重新输入！", Text2},
+        {in.c_str(), hidden.c_str(), ",", "2", "导出文件名已存在，请重新输入！", Text2},
     };
     for (const Step& step : steps) {
         Fill(step.source, step.output, step.delimiter, step.field);
@@ -197,8 +283,9 @@ TEST_F(PellorinTest, TheSevenChecksInOrderWithTheirFocusMoves) {
         // Nothing changed, nothing started.
         EXPECT_EQ(app.Text(Text1), step.source);
         EXPECT_EQ(app.Text(Text3), step.delimiter);
-        EXPECT_FALSE(wintest::Exists(kScript));
+        EXPECT_FALSE(wintest::Exists(script));
     }
+    EXPECT_EQ(ReadBytes(hidden), "kept\r\n");
     // Letter case alone does not make another file: it is the source.
     std::string upper = in;
     for (char& c : upper) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
@@ -241,7 +328,7 @@ TEST_F(PellorinTest, TheGateRefusesWhileACmdExeRuns) {
         ASSERT_TRUE(app.WaitIdle());
         Sleep(300);
         EXPECT_FALSE(app.NoticeOpen());  // and no file dialog
-        EXPECT_FALSE(wintest::Exists(kScript));
+        EXPECT_FALSE(wintest::Exists(script));
         EXPECT_EQ(app.Text(Text1), folder.File("in.csv"));
     }
 }
@@ -333,6 +420,174 @@ TEST_F(PellorinTest, TheExampleWindowIsModalAndFreshOnEveryShow) {
     }
 }
 
+// The user's local application-data folder moved, as folder redirection
+// would, to a path with a space, "&", parentheses, Chinese and a letter
+// outside the ANSI code page ("ë" is not in code page 936).
+class WithUnusualUserFolder {
+  protected:
+    WithUnusualUserFolder()
+        : localAppData(profile.Path() + "\\Zoë 的 & (数据)\\Local"),
+          redirected(L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders",
+                     L"Local AppData", REG_EXPAND_SZ, win32::Utf8ToWide(localAppData)) {}
+
+    TempFolder profile;
+    const std::string localAppData;
+    wintest::RegistryValueOverride redirected;
+};
+
+class PellorinInUnusualUserFolderTest : protected WithUnusualUserFolder, public PellorinTest {};
+
+TEST_F(PellorinInUnusualUserFolderTest, TheScriptIsWrittenRunAndDeletedInTheUsersOwnFolder) {
+    // The program-files folder takes no file here, as for any user who is
+    // not an administrator.
+    const std::wstring probe = L"c:\\progra~1\\morvane-probe.txt";
+    HANDLE created = CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+    if (created != INVALID_HANDLE_VALUE) {
+        CloseHandle(created);
+        DeleteFileW(probe.c_str());
+    }
+    ASSERT_EQ(created, INVALID_HANDLE_VALUE) << "the test prefix lets anyone write in c:\\progra~1";
+    ASSERT_EQ(script, localAppData + "\\Morvane\\1.bat");
+    EXPECT_FALSE(wintest::Exists(localAppData + "\\Morvane"));
+
+    const std::string source = folder.File("源.csv");
+    const std::string output = folder.File("结果.txt");
+    const std::string column = WriteSlowSource(source);
+    Fill(source, output, ",", "2");
+    StartRun();
+
+    // While the interpreter runs: the script is the program's one line in
+    // code page 936 and CR LF, in the user's folder.
+    ExtractionRequest request{
+        source, output, ",", 2, app.Text(Text5), app.Text(Text6), app.Text(Text7), app.Text(Text8)};
+    EXPECT_EQ(ReadBytes(script),
+              *win32::EncodeForCodePage(ComposeScriptLine(request), 936) + "\r\n");
+    // No window of the interpreter, nor of a console host made for it, shows.
+    const std::optional<wintest::ProcessEntry> interpreter = StartedInterpreter(app);
+    ASSERT_TRUE(interpreter.has_value()) << "no cmd.exe below the program";
+    for (int look = 0; look < 10; ++look) {
+        const std::vector<wintest::ProcessEntry> tree =
+            wintest::DescendantProcesses(app.ProcessId());
+        EXPECT_TRUE(wintest::VisibleWindowsOf(tree).empty()) << "a window showed at look " << look;
+        Sleep(100);
+    }
+
+    std::optional<Notice> notice = app.WaitForNotice(kSlowRunTimeoutMs);
+    ASSERT_TRUE(notice.has_value());
+    EXPECT_EQ(notice->title, "成功");
+    App::CloseNotice(*notice);
+    ASSERT_TRUE(app.WaitIdle());
+    EXPECT_EQ(ReadBytes(output), column);
+    EXPECT_FALSE(wintest::Exists(script));
+    EXPECT_TRUE(wintest::Exists(localAppData + "\\Morvane"));
+}
+
+// Wine's WMI provider switched off for the program under test, as on a
+// machine whose WMI service is stopped or whose repository is damaged:
+// "WinMgmts:" cannot be had, so neither can the process list. (Wine takes a
+// program's DLL choices from the registry; a WINEDLLOVERRIDES set here would
+// not reach it.)
+class WithoutProcessList {
+  protected:
+    static std::wstring ProgramDllOverrides() {
+        const std::wstring program = wintest::PellorinPath();
+        return L"Software\\Wine\\AppDefaults\\" + program.substr(program.find_last_of(L'\\') + 1) +
+               L"\\DllOverrides";
+    }
+    wintest::RegistryValueOverride noWmi{ProgramDllOverrides(), L"wbemprox", REG_SZ, L""};
+};
+
+class PellorinWithoutProcessListTest : protected WithoutProcessList, public PellorinTest {};
+
+TEST_F(PellorinWithoutProcessListTest, TheRunWaitsForItsOwnInterpreterAndGetsTheWholeColumn) {
+    const std::string source = folder.File("slow.csv");
+    const std::string output = folder.File("out.txt");
+    const std::string column = WriteSlowSource(source);
+    // The program sees no process list: another cmd.exe does not close the
+    // gate.
+    wintest::HeldInterpreter other;
+    ASSERT_TRUE(other.Started());
+    Fill(source, output, ",", "2");
+    StartRun();
+    other.Release();
+
+    const std::optional<wintest::ProcessEntry> interpreter = StartedInterpreter(app);
+    ASSERT_TRUE(interpreter.has_value());
+    Sleep(3000);  // past the first tick
+    ASSERT_FALSE(wintest::DescendantProcesses(app.ProcessId()).empty())
+        << "the source was not slow enough to keep the interpreter past the first tick";
+    ASSERT_FALSE(app.NoticeOpen())
+        << "the run ended at the first tick: " << app.WaitForNotice(0).value_or(Notice{}).prompt;
+
+    std::optional<Notice> notice = app.WaitForNotice(kSlowRunTimeoutMs);
+    ASSERT_TRUE(notice.has_value());
+    EXPECT_EQ(notice->title, "成功");
+    EXPECT_EQ(ReadBytes(output), column);
+    App::CloseNotice(*notice);
+    ASSERT_TRUE(app.WaitIdle());
+    EXPECT_FALSE(wintest::Exists(script));
+}
+
+TEST_F(PellorinTest, AnInterpreterEndedFromOutsideMidRunIsAFailure) {
+    const std::string source = folder.File("slow.csv");
+    const std::string output = folder.File("out.txt");
+    const std::string column = WriteSlowSource(source);
+    Fill(source, output, ",", "2");
+    StartRun();
+    const std::optional<wintest::ProcessEntry> interpreter = StartedInterpreter(app);
+    ASSERT_TRUE(interpreter.has_value());
+    ASSERT_TRUE(WaitFor([&] { return !ReadBytes(output).empty(); }, 60000));
+
+    // As the task manager ends a process.
+    HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, interpreter->id);
+    ASSERT_NE(process, nullptr);
+    EXPECT_TRUE(TerminateProcess(process, 1));
+    WaitForSingleObject(process, 10000);
+    CloseHandle(process);
+
+    std::optional<Notice> notice = app.WaitForNotice(30000);
+    ASSERT_TRUE(notice.has_value());
+    EXPECT_EQ(notice->title, "失败");
+    EXPECT_EQ(notice->prompt, "对不起,因为某些原因本次数据提取失败！请正确填写信息后，再试一次！");
+    App::CloseNotice(*notice);
+    ASSERT_TRUE(app.WaitIdle());
+    const std::string partial = ReadBytes(output);
+    EXPECT_FALSE(partial.empty());
+    EXPECT_LT(partial.size(), column.size());
+    EXPECT_FALSE(wintest::Exists(script));
+}
+
+TEST_F(PellorinTest, ProcessesNamedMdExeAndExeExeDoNotBlock) {
+    // Copies of cmd.exe under those names, each held running.
+    const std::string md = folder.File("md.exe");
+    const std::string exe = folder.File("exe.exe");
+    for (const std::string& copy : {md, exe}) {
+        ASSERT_TRUE(
+            CopyFileW(L"C:\\windows\\system32\\cmd.exe", win32::Utf8ToWide(copy).c_str(), FALSE));
+    }
+    wintest::HeldInterpreter heldMd(win32::Utf8ToWide(md));
+    wintest::HeldInterpreter heldExe(win32::Utf8ToWide(exe));
+    ASSERT_TRUE(heldMd.Started() && heldExe.Started());
+    win32::Win32System system;
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            const auto names = system.ProcessDescriptions().value_or(std::vector<std::string>{});
+            return std::count(names.begin(), names.end(), "md.exe") == 1 &&
+                   std::count(names.begin(), names.end(), "exe.exe") == 1;
+        },
+        10000))
+        << "the process list does not show md.exe and exe.exe";
+
+    WriteBytes(folder.File("in.csv"), "1,one\r\n2,two\r\n");
+    Fill(folder.File("in.csv"), folder.File("out.txt"), ",", "2");
+    const Notice notice = StartAndGetNotice(30000);
+    EXPECT_EQ(notice.title, "成功");
+    EXPECT_EQ(notice.prompt, "提取完成");
+    App::CloseNotice(notice);
+    ASSERT_TRUE(app.WaitIdle());
+    EXPECT_EQ(ReadBytes(folder.File("out.txt")), "one\r\ntwo\r\n");
+}
+
 // Every top-level window of the process, visible or not, of one class.
 std::vector<HWND> ProcessWindows(DWORD processId, const wchar_t* className) {
     struct Found {
@@ -355,17 +610,33 @@ std::vector<HWND> ProcessWindows(DWORD processId, const wchar_t* className) {
     return found.windows;
 }
 
-TEST_F(PellorinTest, TheMainWindowIsBuiltFromItsLayoutTable) {
-    HDC screen = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
-    auto pixels = [&](int twips) { return MulDiv(twips, dpi, 1440); };
+// The screen's dpi for the programs the test starts (the LogPixels value
+// Windows and Wine read when a program starts).
+class WithScreenDpi {
+  protected:
+    explicit WithScreenDpi(int dpi)
+        : dpi(dpi), logPixels(L"Control Panel\\Desktop", L"LogPixels", static_cast<DWORD>(dpi)) {}
+    const int dpi;
+    wintest::RegistryValueOverride logPixels;
+};
 
+class PellorinAtDpiTest : public ::testing::WithParamInterface<int>,
+                          protected WithScreenDpi,
+                          public PellorinTest {
+  protected:
+    PellorinAtDpiTest() : WithScreenDpi(GetParam()) {}
+    int Pixels(int twips) const { return MulDiv(twips, dpi, 1440); }
+};
+
+// Both windows follow the screen's dpi; whether each caption fits its
+// control at each dpi is checked where the fonts can be read
+// (form_builder_test.cpp), and the screenshots show it.
+TEST_P(PellorinAtDpiTest, BothWindowsAreBuiltFromTheirLayoutTablesAtTheScreensDpi) {
     EXPECT_EQ(wintest::WindowText(app.Form1()), "Morvane");
     RECT client;
     GetClientRect(app.Form1(), &client);
-    EXPECT_EQ(client.right, pixels(7110));
-    EXPECT_EQ(client.bottom, pixels(2340));
+    EXPECT_EQ(client.right, Pixels(7110));
+    EXPECT_EQ(client.bottom, Pixels(2340));
     EXPECT_FALSE(GetWindowLongW(app.Form1(), GWL_STYLE) & WS_THICKFRAME);  // fixed size
 
     int tooltips = 0;
@@ -376,10 +647,10 @@ TEST_F(PellorinTest, TheMainWindowIsBuiltFromItsLayoutTable) {
         RECT rect;
         GetWindowRect(control, &rect);
         MapWindowPoints(nullptr, app.Form1(), reinterpret_cast<POINT*>(&rect), 2);
-        EXPECT_EQ(rect.left, pixels(entry.left)) << static_cast<int>(entry.name);
-        EXPECT_EQ(rect.top, pixels(entry.top)) << static_cast<int>(entry.name);
-        EXPECT_EQ(rect.right - rect.left, pixels(entry.width)) << static_cast<int>(entry.name);
-        EXPECT_EQ(rect.bottom - rect.top, pixels(entry.height)) << static_cast<int>(entry.name);
+        EXPECT_EQ(rect.left, Pixels(entry.left)) << static_cast<int>(entry.name);
+        EXPECT_EQ(rect.top, Pixels(entry.top)) << static_cast<int>(entry.name);
+        EXPECT_EQ(rect.right - rect.left, Pixels(entry.width)) << static_cast<int>(entry.name);
+        EXPECT_EQ(rect.bottom - rect.top, Pixels(entry.height)) << static_cast<int>(entry.name);
         EXPECT_EQ(IsWindowVisible(control) != FALSE, !entry.hidden) << static_cast<int>(entry.name);
         EXPECT_EQ(wintest::WindowText(control), entry.text) << static_cast<int>(entry.name);
         const LONG style = GetWindowLongW(control, GWL_STYLE);
@@ -400,7 +671,41 @@ TEST_F(PellorinTest, TheMainWindowIsBuiltFromItsLayoutTable) {
     }
     EXPECT_EQ(tools, tooltips);
     EXPECT_EQ(tooltips, 5);
+    const std::string suffix = dpi == 96 ? "" : "-" + std::to_string(dpi) + "dpi";
+    if (dpi != 96) SaveScreenshot(app.Form1(), "windows-form1" + suffix + ".png");
+
+    // The example window: borderless, so its client area is the window.
+    app.Click(Command5);
+    HWND form2 = nullptr;
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            return (form2 = wintest::FindProcessWindow(app.ProcessId(), win32::kForm2Class)) !=
+                   nullptr;
+        },
+        5000));
+    RECT outer;
+    GetWindowRect(form2, &outer);
+    EXPECT_EQ(outer.right - outer.left, Pixels(Form2Layout().clientWidth));
+    EXPECT_EQ(outer.bottom - outer.top, Pixels(Form2Layout().clientHeight));
+    for (const ControlSpec& entry : Form2Layout().controls) {
+        HWND control = GetDlgItem(form2, win32::ControlId(entry.name));
+        if (!control) continue;
+        RECT rect;
+        GetWindowRect(control, &rect);
+        MapWindowPoints(nullptr, form2, reinterpret_cast<POINT*>(&rect), 2);
+        EXPECT_EQ(rect.left, Pixels(entry.left)) << entry.text;
+        EXPECT_EQ(rect.right - rect.left, Pixels(entry.width)) << entry.text;
+        EXPECT_EQ(rect.bottom - rect.top, Pixels(entry.height)) << entry.text;
+    }
+    if (dpi != 96) SaveScreenshot(form2, "windows-form2" + suffix + ".png");
+    PostMessageW(GetDlgItem(form2, win32::ControlId(Command1)), BM_CLICK, 0, 0);
+    EXPECT_TRUE(WaitFor([&] { return !IsWindow(form2); }, 5000));
 }
+
+INSTANTIATE_TEST_SUITE_P(Dpi, PellorinAtDpiTest, ::testing::Values(96, 120, 144),
+                         [](const ::testing::TestParamInfo<int>& info) {
+                             return std::to_string(info.param) + "dpi";
+                         });
 
 // Cursor handles belong to each process under Wine, so the program's own
 // pointers are told apart by comparing them with the one it shows at rest.

@@ -5,8 +5,8 @@
 #      tests, the end-to-end tests and the 64-bit Pellorin.exe) and the win32
 #      preset (the release: the 32-bit Pellorin.exe);
 #   2. makes a fresh Wine prefix for the run in build/win64/wineprefix, with
-#      a real folder C:\progra~1 and the Arphic fonts standing in for 宋体
-#      and 楷体_GB2312;
+#      no writable C:\progra~1 (the program must never need one) and the
+#      Arphic fonts standing in for 宋体 and 楷体_GB2312;
 #   3. runs ctest on build/win64 inside one xvfb-run: every test program
 #      starts under wine64 through tests/win32/wine-run.sh, with the locale
 #      zh_CN.UTF-8 (ANSI code page 936); the code-page refusal test runs a
@@ -18,7 +18,8 @@
 #      lines say "i686", its reports and screenshots go to build/win32/.
 #      Where 32-bit Wine does not run (see tools/setup-wine32.sh), one line
 #      says so and why, and this run counts as one "not run";
-#   5. checks the 32-bit Pellorin.exe with objdump.
+#   5. checks the 32-bit Pellorin.exe with objdump, and its embedded
+#      manifest.
 #
 # Counting: every GoogleTest case of every Windows test program (read from
 # its XML report), in each run, plus each objdump check, is one test; a test
@@ -93,7 +94,7 @@ fi
 export MORVANE_LOCPATH=$locpath
 
 # A fresh prefix in $WINEPREFIX (with 32-bit Wine installed, it holds the
-# 32-bit half too), with a real folder C:\progra~1 and the Arphic fonts
+# 32-bit half too), with no writable C:\progra~1 and the Arphic fonts
 # standing in for 宋体 and 楷体_GB2312.
 make_prefix() {
     say "making a fresh Wine prefix in ${WINEPREFIX#"$root"/}"
@@ -105,8 +106,18 @@ make_prefix() {
         return 1
     fi
     LOCPATH=$locpath "$wineserver" -w
-    # Wine's short names are hashed ("PROG~FBU"): give c:\progra~1 a real folder.
-    mkdir -p "$WINEPREFIX/drive_c/progra~1"
+    # What an ordinary user meets on Windows since Vista: the program-files
+    # folder takes no file. Wine hashes short names ("PROG~FBU"), so the old
+    # script folder c:\progra~1 is made here for real, without write
+    # permission; root passes any permission, so for root a plain file stands
+    # there instead (nothing can be made beneath a file). The tests check
+    # that it holds.
+    if [ "$(id -u)" -eq 0 ]; then
+        : >"$WINEPREFIX/drive_c/progra~1"
+    else
+        mkdir -p "$WINEPREFIX/drive_c/progra~1"
+        chmod a-w "$WINEPREFIX/drive_c/progra~1"
+    fi
     # The Arphic fonts in the prefix, standing in for SimSun and KaiTi (and
     # Wine's Marlett for the caption buttons); Wine draws the window frames
     # itself (Xvfb has no window manager); the classic look, not Wine's theme.
@@ -262,6 +273,15 @@ if [ -f "$exe" ]; then
     check "version strings" version_strings
     check "manifest" has_all "$inspect/strings.txt" Microsoft.Windows.Common-Controls 6595b64144ccf1df \
         'version="6.0.0.0"' 'language="*"' 'processorArchitecture="*"'
+    # The embedded manifest: the user's own rights, Vista to 10/11, system dpi.
+    sed -n '/<assembly/,/<\/assembly>/p' "$inspect/strings.txt" >"$inspect/manifest.xml"
+    check "manifest: asInvoker" has_all "$inspect/manifest.xml" \
+        '<requestedExecutionLevel level="asInvoker" uiAccess="false"/>'
+    check "manifest: supportedOS Vista to 10/11" has_all "$inspect/manifest.xml" \
+        '{e2011457-1546-43c5-a5fe-008deee3d3f0}' '{35138b9a-5d96-4fbd-8e2d-a2440225f93a}' \
+        '{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}' '{1f676c76-80e1-4239-95bb-83d0f6d0da78}' \
+        '{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}'
+    check "manifest: system dpi aware" grep -qE '<dpiAware[^>]*>true</dpiAware>' "$inspect/manifest.xml"
     check "only Windows DLLs imported" windows_dlls_only
     say "Pellorin.exe (i686) imports: $(tr '\n' ' ' <"$inspect/dlls.txt")"
 else

@@ -1,11 +1,14 @@
 // The Windows system services under Wine: the script file in the ANSI code
-// page, the code-page refusal, the file query, deleting, the hidden start of
-// the command interpreter, the WMI process list and the single-instance flag.
+// page and its folder, the code-page refusal, the file query, deleting, the
+// start of the command interpreter, the WMI process list and the
+// single-instance flag.
 #include <gtest/gtest.h>
 
 #include <cctype>
 
 #include "platform/win32/windows_inc.h"
+
+#include <shlobj.h>
 
 #include "extraction/extraction_request.h"
 #include "extraction/request_validation.h"
@@ -67,8 +70,28 @@ class Win32ScriptPlatform : public testing::ScriptPlatform {
     Win32System system_;
 };
 
-TEST(ScriptFile, ScriptPathIsTheFixedOne) {
-    EXPECT_EQ(Win32System().ScriptPath(), "c:\\progra~1\\1.bat");
+TEST(ScriptFile, TheScriptFolderIsMadeInTheUsersLocalAppDataAndNeverTakenForAFile) {
+    wchar_t base[MAX_PATH] = {};
+    ASSERT_EQ(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA | CSIDL_FLAG_CREATE, nullptr,
+                               SHGFP_TYPE_CURRENT, base),
+              S_OK);
+    const std::wstring folder = std::wstring(base) + L"\\Morvane";
+    Win32System system;
+    ASSERT_EQ(system.ScriptPath(), win32::WideToUtf8(folder) + "\\1.bat");
+    DeleteFileW((folder + L"\\1.bat").c_str());
+    RemoveDirectoryW(folder.c_str());
+    std::string reason;
+    EXPECT_TRUE(system.WriteNewFile(system.ScriptPath(), "x\r\n", reason)) << reason;
+    EXPECT_EQ(ReadBytes(system.ScriptPath()), "x\r\n");
+
+    // A file where the folder should be: a reason, not a write beside it.
+    EXPECT_TRUE(system.DeleteFile(system.ScriptPath()));
+    ASSERT_TRUE(RemoveDirectoryW(folder.c_str()));
+    WriteBytes(win32::WideToUtf8(folder), "not a folder");
+    reason.clear();
+    EXPECT_FALSE(system.WriteNewFile(system.ScriptPath(), "x\r\n", reason));
+    EXPECT_FALSE(reason.empty());
+    DeleteFileW(folder.c_str());
 }
 
 TEST(CodePage936, NeverABestFitStandIn) {
@@ -293,11 +316,22 @@ TEST(ShellStart, RunsTheScriptHiddenWithWinesCmd) {
     EXPECT_TRUE(system.DeleteFile(system.ScriptPath()));
 }
 
-TEST(ShellStart, AFailedStartGivesTheReason) {
+TEST(ShellStart, TheInterpreterIsComSpecOrElseCmdExeInTheSystemFolder) {
     Win32System system;
+    TempFolder folder;
     std::string reason;
-    EXPECT_FALSE(system.ShellStart("c:\\no-such-folder\\1.bat", reason));
-    EXPECT_FALSE(reason.empty());
+    {
+        wintest::EnvironmentOverride missing(L"ComSpec", L"C:\\no-such-folder\\cmd.exe");
+        EXPECT_FALSE(system.ShellStart(folder.File("1.bat"), reason));
+        EXPECT_FALSE(reason.empty());
+    }
+    // ComSpec empty: the system folder's cmd.exe runs the script.
+    const std::string script = folder.File("a b & (c).bat");
+    WriteBytes(script, "echo done>\"" + folder.File("done.txt") + "\"\r\n");
+    wintest::EnvironmentOverride empty(L"ComSpec", L"");
+    ASSERT_TRUE(system.ShellStart(script, reason)) << reason;
+    EXPECT_TRUE(
+        wintest::WaitFor([&] { return ReadBytes(folder.File("done.txt")) == "done\r\n"; }, 15000));
 }
 
 TEST(FileDialog, TheFilterBecomesTheDialogsPairs) {

@@ -1,10 +1,13 @@
-// Helpers for the Windows tests: temporary folders, whole-file reads and a
-// command interpreter held running until the test lets it go.
+// Helpers for the Windows tests: temporary folders, whole-file reads, a
+// command interpreter held running until the test lets it go, the process
+// tree, and registry values and environment variables changed for a while.
 #pragma once
 
 #include "platform/win32/windows_inc.h"
 
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace morvane::wintest {
 
@@ -27,11 +30,12 @@ std::string ReadBytes(const std::string& path);  // "" when missing
 void WriteBytes(const std::string& path, const std::string& bytes);
 bool Exists(const std::string& path);
 
-// Wine's cmd.exe, started hidden on "set /p" with its input a pipe that this
-// object holds: it runs until Release() (or the destructor) closes the pipe.
+// Wine's cmd.exe (or a copy of it under another name), started hidden on
+// "set /p" with its input a pipe that this object holds: it runs until
+// Release() (or the destructor) closes the pipe.
 class HeldInterpreter {
   public:
-    HeldInterpreter();
+    explicit HeldInterpreter(const std::wstring& program = L"cmd.exe");
     ~HeldInterpreter();
     HeldInterpreter(const HeldInterpreter&) = delete;
     HeldInterpreter& operator=(const HeldInterpreter&) = delete;
@@ -42,6 +46,48 @@ class HeldInterpreter {
   private:
     HANDLE process_ = nullptr;
     HANDLE input_ = nullptr;
+};
+
+// The processes started by `parentId` and, in turn, by those: the ids of
+// the whole tree below it, with their executables' file names.
+struct ProcessEntry {
+    DWORD id = 0;
+    std::wstring name;
+};
+std::vector<ProcessEntry> DescendantProcesses(DWORD parentId);
+
+// The visible top-level windows of the given processes.
+std::vector<HWND> VisibleWindowsOf(const std::vector<ProcessEntry>& processes);
+
+// A registry value of HKEY_CURRENT_USER set for the object's life; the old
+// value (or its absence) comes back afterwards.
+class RegistryValueOverride {
+  public:
+    RegistryValueOverride(const std::wstring& key, const std::wstring& name, DWORD type,
+                          const std::wstring& text);
+    RegistryValueOverride(const std::wstring& key, const std::wstring& name, DWORD number);
+    ~RegistryValueOverride();
+    RegistryValueOverride(const RegistryValueOverride&) = delete;
+    RegistryValueOverride& operator=(const RegistryValueOverride&) = delete;
+
+  private:
+    void Set(DWORD type, const void* data, DWORD size);
+    std::wstring key_, name_;
+    std::optional<std::pair<DWORD, std::vector<BYTE>>> old_;
+};
+
+// An environment variable of this process (and so of the programs it
+// starts) set for the object's life.
+class EnvironmentOverride {
+  public:
+    EnvironmentOverride(const std::wstring& name, const std::wstring& value);
+    ~EnvironmentOverride();
+    EnvironmentOverride(const EnvironmentOverride&) = delete;
+    EnvironmentOverride& operator=(const EnvironmentOverride&) = delete;
+
+  private:
+    std::wstring name_;
+    std::optional<std::wstring> old_;
 };
 
 // Runs `commandLine` hidden and waits for it (at most `timeoutMs`).
