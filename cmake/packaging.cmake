@@ -31,12 +31,12 @@ function(morvane_write_metainfo output screenshotBase)
     <screenshot type=\"default\">
       <caption>The main window</caption>
       <caption xml:lang=\"zh-CN\">主窗口</caption>
-      <image>${base}/docs/images/linux-form1.png</image>
+      <image>${base}/docs/images/linux-main-window.png</image>
     </screenshot>
     <screenshot>
       <caption>The worked example</caption>
       <caption xml:lang=\"zh-CN\">示例窗口</caption>
-      <image>${base}/docs/images/linux-form2.png</image>
+      <image>${base}/docs/images/linux-example-window.png</image>
     </screenshot>
   </screenshots>")
     endif()

@@ -17,14 +17,14 @@ void ExtractionJob::StartAction() {
 }
 
 void ExtractionJob::FillRequest() {
-    request_.sourcePath = controls_.Text(Control::Text1);
-    request_.outputPath = controls_.Text(Control::Text2);
-    request_.delimiter = controls_.Text(Control::Text3);
-    request_.fieldNumber = ParseFieldNumber(controls_.Text(Control::Text4)).value_or(0);
-    request_.tokensClause = controls_.Text(Control::Text5);
-    request_.delimsClause = controls_.Text(Control::Text6);
-    request_.inClause = controls_.Text(Control::Text7);
-    request_.echoClause = controls_.Text(Control::Text8);
+    request_.sourcePath = controls_.Text(Control::SourcePathBox);
+    request_.outputPath = controls_.Text(Control::OutputPathBox);
+    request_.delimiter = controls_.Text(Control::DelimiterBox);
+    request_.fieldNumber = ParseFieldNumber(controls_.Text(Control::FieldNumberBox)).value_or(0);
+    request_.tokensClause = controls_.Text(Control::TokensClauseBox);
+    request_.delimsClause = controls_.Text(Control::DelimsClauseBox);
+    request_.inClause = controls_.Text(Control::InClauseBox);
+    request_.echoClause = controls_.Text(Control::EchoClauseBox);
 }
 
 void ExtractionJob::StartExtraction() {
@@ -54,12 +54,12 @@ void ExtractionJob::StartExtraction() {
     controls_.SetTimerEnabled(true);
     controls_.SetMousePointer(MousePointer::Hourglass);
     for (Control control : kInputControls) controls_.SetEnabled(control, false);
-    controls_.SetVisible(Control::Label7, true);
+    controls_.SetVisible(Control::ProgressLabel, true);
 }
 
 bool ExtractionJob::InterpreterStillRunning() {
     // Any cmd.exe on the machine holds the run open.
-    if (CheckApplicationIsRun(system_, "cmd.exe") == kTrue) return true;
+    if (IsProcessRunning(system_, "cmd.exe")) return true;
     // The process list may not be had (a broken management service); the
     // interpreter we started can still tell whether it is done.
     return system_.StartedInterpreterState() == InterpreterState::Running;
@@ -84,11 +84,11 @@ void ExtractionJob::Complete() {
     // whatever its attributes (a dot-named file is still the one asked for),
     // but only as a regular file at exactly that path.
     const bool endedNormally = system_.StartedInterpreterState() == InterpreterState::EndedNormally;
-    if (!endedNormally || !system_.RegularFileAt(controls_.Text(Control::Text2))) {
+    if (!endedNormally || !system_.RegularFileAt(controls_.Text(Control::OutputPathBox))) {
         controls_.ShowNotice("对不起,因为某些原因本次数据提取失败！请正确填写信息后，再试一次！",
                              "失败");
     } else {
-        controls_.SetCaption(Control::Label7, kDoneCaption);
+        controls_.SetCaption(Control::ProgressLabel, kDoneCaption);
         controls_.ShowNotice("提取完成", "成功");
     }
     ReturnToIdle();
@@ -96,17 +96,19 @@ void ExtractionJob::Complete() {
 
 void ExtractionJob::ReturnToIdle() {
     controls_.SetTimerEnabled(false);
-    controls_.SetCaption(Control::Label7, kProgressCaption);
-    controls_.SetVisible(Control::Label7, false);
+    controls_.SetCaption(Control::ProgressLabel, kProgressCaption);
+    controls_.SetVisible(Control::ProgressLabel, false);
     for (Control control :
-         {Control::Text1, Control::Text2, Control::Text3, Control::Text4, Control::Command1,
-          Control::Command2, Control::Command4, Control::Command3}) {
+         {Control::SourcePathBox, Control::OutputPathBox, Control::DelimiterBox,
+          Control::FieldNumberBox, Control::ChooseSourceButton, Control::ChooseOutputButton,
+          Control::ExitButton, Control::StartButton}) {
         controls_.SetEnabled(control, true);
     }
-    for (Control box : {Control::Text1, Control::Text2, Control::Text3, Control::Text4}) {
+    for (Control box : {Control::SourcePathBox, Control::OutputPathBox, Control::DelimiterBox,
+                        Control::FieldNumberBox}) {
         controls_.SetText(box, "");
     }
-    controls_.SetFocus(Control::Text1);
+    controls_.SetFocus(Control::SourcePathBox);
 }
 
 }  // namespace morvane

@@ -12,15 +12,16 @@ namespace morvane {
 // The controls disabled while an extraction runs, in the order they are
 // disabled. (They are enabled again with Exit before Start.)
 inline constexpr std::array<Control, 8> kInputControls = {
-    Control::Text1,    Control::Text2,    Control::Text3,    Control::Text4,
-    Control::Command1, Control::Command2, Control::Command3, Control::Command4,
+    Control::SourcePathBox,  Control::OutputPathBox,      Control::DelimiterBox,
+    Control::FieldNumberBox, Control::ChooseSourceButton, Control::ChooseOutputButton,
+    Control::StartButton,    Control::ExitButton,
 };
 
 inline constexpr const char* kProgressCaption = "正在提取数据...";
 inline constexpr const char* kDoneCaption = "提取已完成！";
 
 // Owned by the main window for its whole life. Running is exactly the state
-// in which Timer1 is enabled.
+// in which the completion timer is enabled.
 class ExtractionJob {
   public:
     ExtractionJob(Controls& controls, SystemServices& system);
@@ -28,7 +29,7 @@ class ExtractionJob {
     // The click on Start: checks, the interpreter gate, then the run.
     void StartAction();
 
-    // Timer1's tick: finishes the run once no command interpreter is left.
+    // The completion timer's tick: finishes the run once no command interpreter is left.
     // Success needs the interpreter we started to have ended normally and
     // a regular file at the output path.
     void CompletionTick();

@@ -9,16 +9,16 @@ namespace morvane {
 
 // The inputs of one extraction, copied from the main window's boxes when a
 // validated start begins. The four clauses are the script template: they are
-// the texts of the hidden boxes Text5 to Text8, read at every start.
+// the texts of the hidden boxes TokensClauseBox to EchoClauseBox, read at every start.
 struct ExtractionRequest {
-    std::string sourcePath;        // Text1, as typed
-    std::string outputPath;        // Text2, as typed
-    std::string delimiter;         // Text3, one character
-    std::int16_t fieldNumber = 0;  // Text4, counted from 1
-    std::string tokensClause;      // Text5
-    std::string delimsClause;      // Text6
-    std::string inClause;          // Text7
-    std::string echoClause;        // Text8
+    std::string sourcePath;        // SourcePathBox, as typed
+    std::string outputPath;        // OutputPathBox, as typed
+    std::string delimiter;         // DelimiterBox, one character
+    std::int16_t fieldNumber = 0;  // FieldNumberBox, counted from 1
+    std::string tokensClause;      // TokensClauseBox
+    std::string delimsClause;      // DelimsClauseBox
+    std::string inClause;          // InClauseBox
+    std::string echoClause;        // EchoClauseBox
 };
 
 // The template's initial texts, as the hidden boxes hold them at start-up.

@@ -33,18 +33,18 @@ bool HoldsLoopVariableReference(const std::string& text) {
 }  // namespace
 
 bool ScriptCanHoldBoxes(Controls& controls) {
-    for (Control box : {Control::Text1, Control::Text2, Control::Text3}) {
+    for (Control box : {Control::SourcePathBox, Control::OutputPathBox, Control::DelimiterBox}) {
         const std::string text = controls.Text(box);
         if (HoldsControlCharacter(text))
             return Refuse(controls, "路径或分割符号中不能含有换行符等控制字符，请修改后再试！",
                           box);
         if (HoldsDoubleQuote(text)) {
             return Refuse(controls,
-                          box == Control::Text3 ? "分割符号不能是双引号，请换一个分割符号！"
-                                                : "路径中不能含有双引号，请修改后再试！",
+                          box == Control::DelimiterBox ? "分割符号不能是双引号，请换一个分割符号！"
+                                                       : "路径中不能含有双引号，请修改后再试！",
                           box);
         }
-        if (box == Control::Text2 && HoldsLoopVariableReference(text))
+        if (box == Control::OutputPathBox && HoldsLoopVariableReference(text))
             return Refuse(controls, "输出路径中不能含有“%a”或“%~”，请修改后再试！", box);
     }
     return true;
@@ -55,29 +55,29 @@ bool FileMatches(SystemServices& system, const std::string& path) {
 }
 
 bool ValidateRequest(Controls& controls, SystemServices& system) {
-    const std::string source = controls.Text(Control::Text1);
-    const std::string output = controls.Text(Control::Text2);
+    const std::string source = controls.Text(Control::SourcePathBox);
+    const std::string output = controls.Text(Control::OutputPathBox);
 
-    if (source.empty()) return Refuse(controls, "请输入源文件路径！", Control::Text1);
-    if (output.empty()) return Refuse(controls, "请输入输出路径！", Control::Text2);
-    if (controls.Text(Control::Text3).empty())
-        return Refuse(controls, "请输入分割符号！", Control::Text3);
+    if (source.empty()) return Refuse(controls, "请输入源文件路径！", Control::SourcePathBox);
+    if (output.empty()) return Refuse(controls, "请输入输出路径！", Control::OutputPathBox);
+    if (controls.Text(Control::DelimiterBox).empty())
+        return Refuse(controls, "请输入分割符号！", Control::DelimiterBox);
     // Typing lets only digits in, but a paste can bring anything: a text that
     // is not a field number is treated like a missing one.
-    if (!ParseFieldNumber(controls.Text(Control::Text4)))
-        return Refuse(controls, "选择你需要提取的段落编号！", Control::Text4);
+    if (!ParseFieldNumber(controls.Text(Control::FieldNumberBox)))
+        return Refuse(controls, "选择你需要提取的段落编号！", Control::FieldNumberBox);
     if (!ScriptCanHoldBoxes(controls)) return false;
     if (!FileMatches(system, source))
-        return Refuse(controls, "对不起，源文件路径不正确，请重新输入！", Control::Text1);
+        return Refuse(controls, "对不起，源文件路径不正确，请重新输入！", Control::SourcePathBox);
     // Another spelling of the source (a link to it, another letter case on
     // Windows) would have the run append to its own source.
     if (output == source || system.SameFile(source, output))
-        return Refuse(controls, "源文件名和导出文件名不能相同！", Control::Text2);
+        return Refuse(controls, "源文件名和导出文件名不能相同！", Control::OutputPathBox);
     // The run appends to its output, so nothing at all may be there yet: the
     // file query does not see hidden files, and a link or a FIFO would be
     // written through or hang the run.
     if (FileMatches(system, output) || system.SomethingExistsAt(output))
-        return Refuse(controls, "导出文件名已存在，请重新输入！", Control::Text2);
+        return Refuse(controls, "导出文件名已存在，请重新输入！", Control::OutputPathBox);
     return true;
 }
 

@@ -26,32 +26,36 @@
 
 namespace morvane {
 
-// Controls are named as in the window layouts: numbered names by kind. The
-// same names serve both windows; Controls always means the main window.
+// The controls of both windows. The boxes and labels for the four inputs
+// exist in both (the example window shows them filled in); the others belong
+// to one window. Controls always means the main window.
 enum class Control {
-    Text1,
-    Text2,
-    Text3,
-    Text4,
-    Text5,
-    Text6,
-    Text7,
-    Text8,
-    Command1,
-    Command2,
-    Command3,
-    Command4,
-    Command5,
-    Label1,
-    Label2,
-    Label3,
-    Label4,
-    Label5,
-    Label6,
-    Label7,
-    Label8,
-    Label9,
-    Shape1,
+    SourcePathBox,
+    OutputPathBox,
+    DelimiterBox,
+    FieldNumberBox,
+    TokensClauseBox,
+    DelimsClauseBox,
+    InClauseBox,
+    EchoClauseBox,
+    ChooseSourceButton,
+    ChooseOutputButton,
+    StartButton,
+    ExitButton,
+    ExampleButton,
+    SourcePathLabel,
+    OutputPathLabel,
+    DelimiterLabel,
+    FieldNumberLabel,
+    ExampleSourceLabel,
+    ExampleOutputLabel,
+    ProgressLabel,
+    CreditLabel,
+    FormatsNoteLabel,
+    ExampleSourceBox,
+    ExampleOutputBox,
+    ExampleCloseButton,
+    ExampleFrame,
 };
 
 // The platform's pointer codes: 0 is the default arrow, 11 the hourglass.
@@ -82,7 +86,7 @@ class Controls {
     // Pointer shown over the main window.
     virtual void SetMousePointer(MousePointer pointer) = 0;
 
-    // Timer1: while enabled, ticks every interval, the first one a whole
+    // The completion timer: while enabled, ticks every interval, the first one a whole
     // interval after enabling.
     virtual void SetTimerEnabled(bool enabled) = 0;
     virtual bool TimerEnabled() const = 0;

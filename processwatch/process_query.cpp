@@ -22,17 +22,17 @@ bool DescriptionMatches(const std::string& description, const std::string& proce
     return UpperCase(description) == UpperCase(processName);
 }
 
-std::int16_t CheckApplicationIsRun(SystemServices& system, const std::string& processName) {
+bool IsProcessRunning(SystemServices& system, const std::string& exeName) {
     const auto descriptions = system.ProcessDescriptions();
-    if (!descriptions) return kFalse;
+    if (!descriptions) return false;
     for (const std::string& description : *descriptions) {
-        if (DescriptionMatches(description, processName)) return kTrue;
+        if (DescriptionMatches(description, exeName)) return true;
     }
-    return kFalse;
+    return false;
 }
 
 Gate InterpreterGate(Controls& controls, SystemServices& system) {
-    if (CheckApplicationIsRun(system, "cmd.exe") != kTrue) return Gate::Open;
+    if (!IsProcessRunning(system, "cmd.exe")) return Gate::Open;
     controls.ShowNotice("请先打开任务管理器，结束Cmd.exe进程，否则本程序会出现运行错误", "提示");
     return Gate::Blocked;
 }

@@ -6,15 +6,19 @@ namespace morvane::testing {
 
 std::string ControlName(Control control) {
     static const char* const kNames[] = {
-        "Text1",    "Text2",    "Text3",    "Text4",    "Text5",    "Text6",  "Text7",  "Text8",
-        "Command1", "Command2", "Command3", "Command4", "Command5", "Label1", "Label2", "Label3",
-        "Label4",   "Label5",   "Label6",   "Label7",   "Label8",   "Label9", "Shape1",
+        "SourcePathBox",      "OutputPathBox",      "DelimiterBox",       "FieldNumberBox",
+        "TokensClauseBox",    "DelimsClauseBox",    "InClauseBox",        "EchoClauseBox",
+        "ChooseSourceButton", "ChooseOutputButton", "StartButton",        "ExitButton",
+        "ExampleButton",      "SourcePathLabel",    "OutputPathLabel",    "DelimiterLabel",
+        "FieldNumberLabel",   "ExampleSourceLabel", "ExampleOutputLabel", "ProgressLabel",
+        "CreditLabel",        "FormatsNoteLabel",   "ExampleSourceBox",   "ExampleOutputBox",
+        "ExampleCloseButton", "ExampleFrame",
     };
     return kNames[static_cast<int>(control)];
 }
 
 FakeRuntime::FakeRuntime() {
-    for (const ControlSpec& entry : Form1Layout().controls) {
+    for (const ControlSpec& entry : MainWindowLayout().controls) {
         texts[entry.name] = entry.text;
         captions[entry.name] = entry.text;
         enabled[entry.name] = true;

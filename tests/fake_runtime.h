@@ -52,7 +52,7 @@ class FakeRuntime : public Controls, public SystemServices {
     std::map<Control, std::string> captions;
     std::map<Control, bool> enabled;
     std::map<Control, bool> visible;
-    Control focus = Control::Text1;
+    Control focus = Control::SourcePathBox;
     MousePointer pointer = MousePointer::Default;
     bool timer = false;
 

@@ -55,10 +55,10 @@ class PathCaseContract : public ::testing::Test {
         const std::string output = folder + separator + names.output;
 
         FakeRuntime window;
-        window.texts[Control::Text1] = source;
-        window.texts[Control::Text2] = output;
-        window.texts[Control::Text3] = names.delimiter;
-        window.texts[Control::Text4] = "2";
+        window.texts[Control::SourcePathBox] = source;
+        window.texts[Control::OutputPathBox] = output;
+        window.texts[Control::DelimiterBox] = names.delimiter;
+        window.texts[Control::FieldNumberBox] = "2";
         ExtractionJob job(window, system);
         job.StartAction();
         EXPECT_TRUE(window.timer) << (window.notices.empty() ? "" : window.notices[0].prompt);
@@ -81,7 +81,7 @@ class PathCaseContract : public ::testing::Test {
 
 TEST_F(PathCaseContract, EveryAwkwardNameIsReadAndWrittenExactly) {
     // A cmd.exe started elsewhere would hold the first run open: let it end.
-    for (int i = 0; i < 300 && CheckApplicationIsRun(system, "cmd.exe") == kTrue; ++i)
+    for (int i = 0; i < 300 && IsProcessRunning(system, "cmd.exe"); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     for (const PathCase& names : AwkwardPaths()) {
         SCOPED_TRACE(names.folder + " | " + names.source + " | " + names.output);

@@ -65,12 +65,12 @@ fill() {
     xdotool type --delay 30 -- "$3"
     sleep 0.2
 }
-fill 264 23 "$source_file"  # 源文件路径 (Text1)
-fill 264 55 "$output_file"  # 输出路径 (Text2)
-fill 148 81 ","             # 分割符号 (Text3)
-fill 380 81 "2"             # 提取段号 (Text4)
+fill 264 23 "$source_file"  # 源文件路径 (SourcePathBox)
+fill 264 55 "$output_file"  # 输出路径 (OutputPathBox)
+fill 148 81 ","             # 分割符号 (DelimiterBox)
+fill 380 81 "2"             # 提取段号 (FieldNumberBox)
 say "typed: source $source_file, output $output_file, delimiter \",\", field 2"
-click 120 128  # 开始提取 (Command3)
+click 120 128  # 开始提取 (StartButton)
 say "pressed 开始提取; waiting for the verdict (the watch looks every 2 seconds)"
 
 notice=""

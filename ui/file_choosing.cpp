@@ -35,15 +35,17 @@ void ChooseSourceFile(Controls& controls, SystemServices& system) {
     if (InterpreterGate(controls, system) == Gate::Blocked) return;
     const auto choice = controls.ShowFileDialog(FileDialogKind::Open, kFileFilter, 1);
     if (!choice) return;
-    controls.SetText(Control::Text1, choice->fileName);
-    controls.SetText(Control::Text2, ProposedOutputPath(choice->fileName, choice->filterIndex));
+    controls.SetText(Control::SourcePathBox, choice->fileName);
+    controls.SetText(Control::OutputPathBox,
+                     ProposedOutputPath(choice->fileName, choice->filterIndex));
 }
 
 void ChooseOutputFile(Controls& controls, SystemServices& system) {
     if (InterpreterGate(controls, system) == Gate::Blocked) return;
     const auto choice = controls.ShowFileDialog(FileDialogKind::Save, kFileFilter, 1);
     if (!choice) return;
-    controls.SetText(Control::Text2, ChosenOutputPath(choice->fileName, choice->filterIndex));
+    controls.SetText(Control::OutputPathBox,
+                     ChosenOutputPath(choice->fileName, choice->filterIndex));
 }
 
 int FilterIndexForFile(const std::string& path) {
@@ -64,8 +66,8 @@ void TakeSourceFile(Controls& controls, SystemServices& system,
     });
     if (file == paths.end()) return;
     if (InterpreterGate(controls, system) == Gate::Blocked) return;
-    controls.SetText(Control::Text1, *file);
-    controls.SetText(Control::Text2, ProposedOutputPath(*file, FilterIndexForFile(*file)));
+    controls.SetText(Control::SourcePathBox, *file);
+    controls.SetText(Control::OutputPathBox, ProposedOutputPath(*file, FilterIndexForFile(*file)));
 }
 
 }  // namespace morvane

@@ -17,50 +17,50 @@ constexpr FontSpec kSimSun75{FontFace::SimSun, 7.5};
 constexpr FontSpec kKaiTi1425{FontFace::KaiTi, 14.25};
 
 // clang-format off
-constexpr ControlSpec kForm1Controls[] = {
-    {Command3, K::Button,  "开始提取", 1192, 1680, 1215, 495, 16, kNone, kBlack, 0, "", false, true},
-    {Command4, K::Button,  "退出程序", 4792, 1680, 1215, 495, 15, kNone},
-    {Command5, K::Button,  "例",        120, 1800,  375, 375,  4, kNone, kBlack, 0, "不会用，就看看例子吧"},
-    {Text8,    K::TextBox, kEchoClause,   360, 2040, 495, 270, 14, kNone, kBlack, 0, "", true},
-    {Text7,    K::TextBox, kInClause,       0, 1920, 495, 270, 13, kNone, kBlack, 0, "", true},
-    {Text6,    K::TextBox, kDelimsClause,   0, 1680, 615, 270, 12, kNone, kBlack, 0, "", true},
-    {Command2, K::Button,  "...",      6240,  682,  375, 300,  6, kSimSun75, kBlack, 0, "单击选择保存路径"},
-    {Text2,    K::TextBox, "",         1680,  690, 4575, 285,  1, kNone},
-    {Text5,    K::TextBox, kTokensClause,   0, 1320, 615, 270, 11, kNone, kBlack, 0, "", true},
-    {Text4,    K::TextBox, "",         5160, 1080, 1095, 285,  3, kNone, kBlack, 2, "必须是数字"},
-    {Text3,    K::TextBox, "",         1680, 1080, 1095, 285,  2, kNone, kBlack, 1, "注意输入法噢"},
-    {Command1, K::Button,  "...",      6240,  202,  375, 300,  5, kSimSun75, kBlack, 0, "单击选择文件"},
-    {Text1,    K::TextBox, "",         1680,  210, 4575, 285,  0, kNone},
-    {Label7,   K::Label,   "正在提取数据...", 2752, 1800, 1695, 255, 17, kSimSun105, kRed, 0, "", true},
-    {Label4,   K::Label,   "提取段号：", 3960, 1110, 1335, 255, 10, kSimSun105},
-    {Label3,   K::Label,   "分割符号：",  480, 1110, 1335, 255,  9, kSimSun105},
-    {Label2,   K::Label,   "输出路径：",  480,  720, 1335, 255,  8, kSimSun105},
-    {Label1,   K::Label,   "源文件路径：", 480, 240, 1335, 255,  7, kSimSun105},
+constexpr ControlSpec kMainWindowControls[] = {
+    {StartButton,         K::Button,  "开始提取", 1192, 1680, 1215, 495, 16, kNone, kBlack, 0, "", false, true},
+    {ExitButton,          K::Button,  "退出程序", 4792, 1680, 1215, 495, 15, kNone},
+    {ExampleButton,       K::Button,  "例",        120, 1800,  375, 375,  4, kNone, kBlack, 0, "不会用，就看看例子吧"},
+    {EchoClauseBox,       K::TextBox, kEchoClause,   360, 2040, 495, 270, 14, kNone, kBlack, 0, "", true},
+    {InClauseBox,         K::TextBox, kInClause,       0, 1920, 495, 270, 13, kNone, kBlack, 0, "", true},
+    {DelimsClauseBox,     K::TextBox, kDelimsClause,   0, 1680, 615, 270, 12, kNone, kBlack, 0, "", true},
+    {ChooseOutputButton,  K::Button,  "...",      6240,  682,  375, 300,  6, kSimSun75, kBlack, 0, "单击选择保存路径"},
+    {OutputPathBox,       K::TextBox, "",         1680,  690, 4575, 285,  1, kNone},
+    {TokensClauseBox,     K::TextBox, kTokensClause,   0, 1320, 615, 270, 11, kNone, kBlack, 0, "", true},
+    {FieldNumberBox,      K::TextBox, "",         5160, 1080, 1095, 285,  3, kNone, kBlack, 2, "必须是数字"},
+    {DelimiterBox,        K::TextBox, "",         1680, 1080, 1095, 285,  2, kNone, kBlack, 1, "注意输入法噢"},
+    {ChooseSourceButton,  K::Button,  "...",      6240,  202,  375, 300,  5, kSimSun75, kBlack, 0, "单击选择文件"},
+    {SourcePathBox,       K::TextBox, "",         1680,  210, 4575, 285,  0, kNone},
+    {ProgressLabel,       K::Label,   "正在提取数据...", 2752, 1800, 1695, 255, 17, kSimSun105, kRed, 0, "", true},
+    {FieldNumberLabel,    K::Label,   "提取段号：", 3960, 1110, 1335, 255, 10, kSimSun105},
+    {DelimiterLabel,      K::Label,   "分割符号：",  480, 1110, 1335, 255,  9, kSimSun105},
+    {OutputPathLabel,     K::Label,   "输出路径：",  480,  720, 1335, 255,  8, kSimSun105},
+    {SourcePathLabel,     K::Label,   "源文件路径：", 480, 240, 1335, 255,  7, kSimSun105},
 };
 
-constexpr ControlSpec kForm2Controls[] = {
-    {Text6,    K::MultiLineTextBox, "张三\r\n李四\r\n赵钱\r\n孙李\r\n", 600, 1800, 5055, 855, 12, kNone},
-    {Text5,    K::MultiLineTextBox, "01,张三,男\r\n02,李四,男\r\n03,赵钱,男\r\n04,孙李,男\r\n",
+constexpr ControlSpec kExampleWindowControls[] = {
+    {ExampleOutputBox,    K::MultiLineTextBox, "张三\r\n李四\r\n赵钱\r\n孙李\r\n", 600, 1800, 5055, 855, 12, kNone},
+    {ExampleSourceBox,    K::MultiLineTextBox, "01,张三,男\r\n02,李四,男\r\n03,赵钱,男\r\n04,孙李,男\r\n",
                                                               600,  480, 5055, 855,  0, kNone},
-    {Command1, K::Button,  "我知道了",            2400, 4800, 1215, 375,  9, kNone, kBlack, 0, "", false, true},
-    {Text1,    K::TextBox, "C:\\123.txt",          1320, 2880, 4335, 285,  4, kNone},
-    {Text3,    K::TextBox, ",",                    1320, 3750, 1095, 285,  3, kNone},
-    {Text4,    K::TextBox, "2",                    4560, 3750, 1095, 285,  2, kNone, kBlack, 2},
-    {Text2,    K::TextBox, "C:\\321.txt提取.txt",   1320, 3360, 4335, 285,  1, kNone},
-    {Shape1,   K::Shape,   "",                        0,    0, 6285, 5400, -1, kNone},
-    {Label9,   K::Label,   "本程序目前仅支持TXT和CSV两种格式的文件", 120, 4200, 5775, 375, 14, kKaiTi1425, kRed},
-    {Label8,   K::Label,   "Morvane 出品",         5040, 5040, 1215, 255, 13, kNone},
-    {Label6,   K::Label,   "我们面要提取全部的姓名：", 120, 1440, 2655, 255, 11, kSimSun105},
-    {Label5,   K::Label,   "假设123.txt在C盘根目录下,文本内容是：", 120, 120, 3975, 255, 10, kSimSun105},
-    {Label1,   K::Label,   "源文件路径：",          120, 2910, 1335, 255,  8, kSimSun105},
-    {Label2,   K::Label,   "输出路径：",            120, 3390, 1335, 255,  7, kSimSun105},
-    {Label3,   K::Label,   "分割符号：",            120, 3780, 1335, 255,  6, kSimSun105},
-    {Label4,   K::Label,   "提取段号：",           3360, 3780, 1335, 255,  5, kSimSun105},
+    {ExampleCloseButton,  K::Button,  "我知道了",            2400, 4800, 1215, 375,  9, kNone, kBlack, 0, "", false, true},
+    {SourcePathBox,       K::TextBox, "C:\\123.txt",          1320, 2880, 4335, 285,  4, kNone},
+    {DelimiterBox,        K::TextBox, ",",                    1320, 3750, 1095, 285,  3, kNone},
+    {FieldNumberBox,      K::TextBox, "2",                    4560, 3750, 1095, 285,  2, kNone, kBlack, 2},
+    {OutputPathBox,       K::TextBox, "C:\\321.txt提取.txt",   1320, 3360, 4335, 285,  1, kNone},
+    {ExampleFrame,        K::Shape,   "",                        0,    0, 6285, 5400, -1, kNone},
+    {FormatsNoteLabel,    K::Label,   "本程序目前仅支持TXT和CSV两种格式的文件", 120, 4200, 5775, 375, 14, kKaiTi1425, kRed},
+    {CreditLabel,         K::Label,   "Morvane 出品",         5040, 5040, 1215, 255, 13, kNone},
+    {ExampleOutputLabel,  K::Label,   "我们面要提取全部的姓名：", 120, 1440, 2655, 255, 11, kSimSun105},
+    {ExampleSourceLabel,  K::Label,   "假设123.txt在C盘根目录下,文本内容是：", 120, 120, 3975, 255, 10, kSimSun105},
+    {SourcePathLabel,     K::Label,   "源文件路径：",          120, 2910, 1335, 255,  8, kSimSun105},
+    {OutputPathLabel,     K::Label,   "输出路径：",            120, 3390, 1335, 255,  7, kSimSun105},
+    {DelimiterLabel,      K::Label,   "分割符号：",            120, 3780, 1335, 255,  6, kSimSun105},
+    {FieldNumberLabel,    K::Label,   "提取段号：",           3360, 3780, 1335, 255,  5, kSimSun105},
 };
 // clang-format on
 
-constexpr FormSpec kForm1{"Morvane", 7110, 2340, kForm1Controls};
-constexpr FormSpec kForm2{"Form2", 6285, 5400, kForm2Controls};
+constexpr FormSpec kMainWindow{"Morvane", 7110, 2340, kMainWindowControls};
+constexpr FormSpec kExampleWindow{"Form2", 6285, 5400, kExampleWindowControls};
 
 bool TakesFocus(const ControlSpec& entry) {
     const bool focusable =
@@ -70,8 +70,8 @@ bool TakesFocus(const ControlSpec& entry) {
 
 }  // namespace
 
-const FormSpec& Form1Layout() { return kForm1; }
-const FormSpec& Form2Layout() { return kForm2; }
+const FormSpec& MainWindowLayout() { return kMainWindow; }
+const FormSpec& ExampleWindowLayout() { return kExampleWindow; }
 
 const ControlSpec* FindControl(const FormSpec& form, Control name) {
     for (const ControlSpec& entry : form.controls) {

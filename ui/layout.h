@@ -50,8 +50,8 @@ struct FormSpec {
 inline constexpr int kTwipsPerPixel = 15;  // at 96 dots per inch
 inline constexpr int kTimerIntervalMs = 2000;
 
-const FormSpec& Form1Layout();
-const FormSpec& Form2Layout();
+const FormSpec& MainWindowLayout();
+const FormSpec& ExampleWindowLayout();
 
 // The entry of `name` in `form`; nullptr when the form has no such control.
 const ControlSpec* FindControl(const FormSpec& form, Control name);

@@ -33,11 +33,11 @@ class EnterPressesButton : public QObject {
 
 ExampleWindow::ExampleWindow(QWidget& owner)
     : QDialog(&owner, Qt::Dialog | Qt::FramelessWindowHint) {
-    const FormSpec& form = Form2Layout();
+    const FormSpec& form = ExampleWindowLayout();
     setWindowTitle(QString::fromUtf8(form.caption));
     widgets_ = BuildControls(form, *this);
 
-    auto* close = static_cast<QPushButton*>(widgets_.at(Control::Command1));
+    auto* close = static_cast<QPushButton*>(widgets_.at(Control::ExampleCloseButton));
     connect(close, &QPushButton::clicked, this, &QDialog::accept);
     for (const auto& [name, widget] : widgets_) {
         if (qobject_cast<QPlainTextEdit*>(widget) != nullptr)

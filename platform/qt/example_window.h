@@ -1,4 +1,4 @@
-// The example window, Form2: a worked example built from Form2Layout(),
+// The example window: a worked example built from ExampleWindowLayout(),
 // frameless, closed only by its button "我知道了" (or Enter).
 #pragma once
 

@@ -110,7 +110,8 @@ ControlWidgets BuildControls(const FormSpec& form, QWidget& window) {
         widgets[entry.name] = widget;
     }
     // The shape is a backdrop: everything else is drawn over it.
-    if (auto shape = widgets.find(Control::Shape1); shape != widgets.end()) shape->second->lower();
+    if (auto shape = widgets.find(Control::ExampleFrame); shape != widgets.end())
+        shape->second->lower();
 
     QWidget* previous = nullptr;
     for (Control name : TabOrder(form)) {

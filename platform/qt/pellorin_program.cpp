@@ -4,16 +4,16 @@ namespace morvane::qt {
 
 PellorinProgram::PellorinProgram(ProgramSeams seams)
     : controls_(window_, std::move(seams.fileDialog), std::move(seams.endProgram)),
-      form_(controls_, system_) {
-    window_.Connect(form_);
+      handlers_(controls_, system_) {
+    window_.Connect(handlers_);
 }
 
 bool PellorinProgram::Start(const std::vector<std::string>& files) {
-    if (!form_.Form_Load()) return false;
+    if (!handlers_.OnLoad()) return false;
     window_.show();
     // Once shown, the frame around the window is known: centre it as a whole.
     window_.CentreOnScreen();
-    if (!files.empty()) form_.Form_FilesGiven(files);
+    if (!files.empty()) handlers_.OnFilesGiven(files);
     return true;
 }
 

@@ -8,9 +8,9 @@
 
 #include "platform/posix/posix_system.h"
 #include "platform/qt/file_dialog.h"
-#include "platform/qt/form1_window.h"
+#include "platform/qt/main_window.h"
 #include "platform/qt/qt_controls.h"
-#include "ui/form1.h"
+#include "ui/main_window_handlers.h"
 
 namespace morvane::qt {
 
@@ -29,14 +29,14 @@ class PellorinProgram {
     // with the window never shown, when another copy runs.
     bool Start(const std::vector<std::string>& files = {});
 
-    Form1Window& Window() { return window_; }
+    MainWindow& Window() { return window_; }
     QtControls& Controls() { return controls_; }
 
   private:
     posix::PosixSystem system_;
-    Form1Window window_;
+    MainWindow window_;
     QtControls controls_;
-    Form1 form_;
+    MainWindowHandlers handlers_;
 };
 
 }  // namespace morvane::qt

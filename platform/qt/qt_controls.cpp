@@ -17,7 +17,7 @@ void EndProcessAtOnce() {
     std::_Exit(0);
 }
 
-QtControls::QtControls(Form1Window& window, FileDialogFunction fileDialog,
+QtControls::QtControls(MainWindow& window, FileDialogFunction fileDialog,
                        std::function<void()> endProgram)
     : window_(window), fileDialog_(std::move(fileDialog)), endProgram_(std::move(endProgram)) {}
 
@@ -80,12 +80,12 @@ void QtControls::SetMousePointer(MousePointer pointer) {
 
 void QtControls::SetTimerEnabled(bool enabled) {
     if (enabled)
-        window_.Timer1().start();
+        window_.CompletionTimer().start();
     else
-        window_.Timer1().stop();
+        window_.CompletionTimer().stop();
 }
 
-bool QtControls::TimerEnabled() const { return window_.Timer1().isActive(); }
+bool QtControls::TimerEnabled() const { return window_.CompletionTimer().isActive(); }
 
 std::optional<FileChoice> QtControls::ShowFileDialog(FileDialogKind kind, const std::string& filter,
                                                      int filterIndex) {

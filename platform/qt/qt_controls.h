@@ -4,7 +4,7 @@
 #include <functional>
 
 #include "platform/qt/file_dialog.h"
-#include "platform/qt/form1_window.h"
+#include "platform/qt/main_window.h"
 #include "platform/runtime.h"
 
 namespace morvane::qt {
@@ -16,8 +16,7 @@ class ExampleWindow;
 
 class QtControls : public Controls {
   public:
-    QtControls(Form1Window& window, FileDialogFunction fileDialog,
-               std::function<void()> endProgram);
+    QtControls(MainWindow& window, FileDialogFunction fileDialog, std::function<void()> endProgram);
 
     void ShowNotice(const std::string& prompt, const std::string& title) override;
     std::string Text(Control control) const override;
@@ -40,7 +39,7 @@ class QtControls : public Controls {
   private:
     QWidget* Widget(Control control) const;
 
-    Form1Window& window_;
+    MainWindow& window_;
     FileDialogFunction fileDialog_;
     std::function<void()> endProgram_;
     ExampleWindow* example_ = nullptr;

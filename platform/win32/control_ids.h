@@ -7,9 +7,9 @@
 
 namespace morvane::win32 {
 
-inline constexpr const wchar_t* kForm1Class = L"MorvaneForm1";
-inline constexpr const wchar_t* kForm2Class = L"MorvaneForm2";
-inline constexpr const wchar_t* kForm1Caption = L"Morvane";
+inline constexpr const wchar_t* kMainWindowClass = L"MorvaneMainWindow";
+inline constexpr const wchar_t* kExampleWindowClass = L"MorvaneExampleWindow";
+inline constexpr const wchar_t* kMainWindowCaption = L"Morvane";
 
 constexpr int ControlId(Control control) { return 1000 + static_cast<int>(control); }
 

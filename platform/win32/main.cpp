@@ -8,7 +8,7 @@
 #include "platform/win32/command_line.h"
 #include "platform/win32/win32_controls.h"
 #include "platform/win32/win32_system.h"
-#include "ui/form1.h"
+#include "ui/main_window_handlers.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     using namespace morvane;
@@ -19,10 +19,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
 
     win32::Win32System system;
     win32::Win32Controls window(instance);
-    Form1 form(window, system);
-    window.Attach(form);
-    if (!form.Form_Load()) return 0;  // another copy runs: noticed and ended
+    MainWindowHandlers handlers(window, system);
+    window.Attach(handlers);
+    if (!handlers.OnLoad()) return 0;  // another copy runs: noticed and ended
     if (!window.CreateMainWindow()) return 1;
-    form.Form_FilesGiven(win32::CommandLineFiles());
+    handlers.OnFilesGiven(win32::CommandLineFiles());
     return window.Run();
 }

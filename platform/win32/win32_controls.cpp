@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "platform/win32/control_ids.h"
+#include "platform/win32/example_window.h"
 #include "platform/win32/file_dialog.h"
-#include "platform/win32/form2_window.h"
 #include "platform/win32/utf.h"
 #include "resources/windows/resource_ids.h"
 
@@ -17,9 +17,9 @@ namespace morvane::win32 {
 
 namespace {
 
-constexpr UINT_PTR kTimer1 = 1;
+constexpr UINT_PTR kCompletionTimerId = 1;
 constexpr UINT_PTR kText4Filter = 1;
-constexpr DWORD kForm1Style =
+constexpr DWORD kMainWindowStyle =
     WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 
 UniqueIcon LoadAppIcon(HINSTANCE instance, int size) {
@@ -56,11 +56,11 @@ std::vector<std::string> DroppedPaths(HDROP drop) {
 Win32Controls::Win32Controls(HINSTANCE instance) : instance_(instance) {}
 
 Win32Controls::~Win32Controls() {
-    if (form1_) {
-        if (timerEnabled_) KillTimer(form1_.get(), kTimer1);
-        if (HWND text4 = Window(Control::Text4))
-            RemoveWindowSubclass(text4, Text4Proc, kText4Filter);
-        SetWindowLongPtrW(form1_.get(), GWLP_USERDATA, 0);
+    if (mainWindow_) {
+        if (timerEnabled_) KillTimer(mainWindow_.get(), kCompletionTimerId);
+        if (HWND fieldNumberBox = Window(Control::FieldNumberBox))
+            RemoveWindowSubclass(fieldNumberBox, Text4Proc, kText4Filter);
+        SetWindowLongPtrW(mainWindow_.get(), GWLP_USERDATA, 0);
     }
 }
 
@@ -70,20 +70,20 @@ bool Win32Controls::CreateMainWindow() {
 
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = Form1Proc;
+    windowClass.lpfnWndProc = MainWindowProc;
     windowClass.hInstance = instance_;
     windowClass.hIcon = bigIcon_.get();
     windowClass.hIconSm = smallIcon_.get();
     windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    windowClass.lpszClassName = kForm1Class;
-    if (!RegisterClassExW(&windowClass) || !RegisterForm2Class(instance_)) return false;
+    windowClass.lpszClassName = kMainWindowClass;
+    if (!RegisterClassExW(&windowClass) || !RegisterExampleWindowClass(instance_)) return false;
 
-    const FormSpec& layout = Form1Layout();
+    const FormSpec& layout = MainWindowLayout();
     const int dpi = ScreenDpi();
     RECT frame{0, 0, TwipsToPixels(layout.clientWidth, dpi),
                TwipsToPixels(layout.clientHeight, dpi)};
-    AdjustWindowRectEx(&frame, kForm1Style, FALSE, WS_EX_CONTROLPARENT);
+    AdjustWindowRectEx(&frame, kMainWindowStyle, FALSE, WS_EX_CONTROLPARENT);
     const int width = frame.right - frame.left;
     const int height = frame.bottom - frame.top;
     RECT work{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
@@ -92,18 +92,20 @@ bool Win32Controls::CreateMainWindow() {
     const int top = work.top + (work.bottom - work.top - height) / 2;
 
     const std::wstring caption = Utf8ToWide(layout.caption);
-    form1_.reset(CreateWindowExW(WS_EX_CONTROLPARENT, kForm1Class, caption.c_str(), kForm1Style,
-                                 left, top, width, height, nullptr, nullptr, instance_, this));
-    if (!form1_) return false;
-    built_.Build(form1_.get(), layout, dpi);
-    if (HWND text4 = Window(Control::Text4)) {
-        SetWindowSubclass(text4, Text4Proc, kText4Filter, reinterpret_cast<DWORD_PTR>(this));
+    mainWindow_.reset(CreateWindowExW(WS_EX_CONTROLPARENT, kMainWindowClass, caption.c_str(),
+                                      kMainWindowStyle, left, top, width, height, nullptr, nullptr,
+                                      instance_, this));
+    if (!mainWindow_) return false;
+    built_.Build(mainWindow_.get(), layout, dpi);
+    if (HWND fieldNumberBox = Window(Control::FieldNumberBox)) {
+        SetWindowSubclass(fieldNumberBox, Text4Proc, kText4Filter,
+                          reinterpret_cast<DWORD_PTR>(this));
     }
     // The whole window takes files dragged from Explorer; its boxes do not,
     // so a file dropped on one is the window's too.
-    DragAcceptFiles(form1_.get(), TRUE);
-    ShowWindow(form1_.get(), SW_SHOWNORMAL);
-    UpdateWindow(form1_.get());
+    DragAcceptFiles(mainWindow_.get(), TRUE);
+    ShowWindow(mainWindow_.get(), SW_SHOWNORMAL);
+    UpdateWindow(mainWindow_.get());
     if (HWND first = built_.FirstTabStop()) ::SetFocus(first);
     return true;
 }
@@ -112,14 +114,15 @@ int Win32Controls::Run() {
     MSG message;
     BOOL got;
     while ((got = GetMessageW(&message, nullptr, 0, 0)) > 0) {
-        if (form1_ && IsDialogMessageW(form1_.get(), &message)) continue;
+        if (mainWindow_ && IsDialogMessageW(mainWindow_.get(), &message)) continue;
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }
     return got < 0 ? 1 : static_cast<int>(message.wParam);
 }
 
-LRESULT CALLBACK Win32Controls::Form1Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK Win32Controls::MainWindowProc(HWND window, UINT message, WPARAM wParam,
+                                               LPARAM lParam) {
     if (message == WM_NCCREATE) {
         const auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
         SetWindowLongPtrW(window, GWLP_USERDATA,
@@ -134,17 +137,17 @@ LRESULT Win32Controls::Handle(HWND window, UINT message, WPARAM wParam, LPARAM l
     switch (message) {
         case DM_GETDEFID:
             // Enter in any box presses the Start button.
-            return MAKELRESULT(ControlId(Control::Command3), DC_HASDEFID);
+            return MAKELRESULT(ControlId(Control::StartButton), DC_HASDEFID);
         case WM_COMMAND:
             // Clicks, and the dialog manager's Enter (the default button's id).
             if (HIWORD(wParam) == BN_CLICKED) Clicked(LOWORD(wParam));
             return 0;
         case WM_TIMER:
-            if (wParam == kTimer1 && handlers_) handlers_->Timer1_Timer();
+            if (wParam == kCompletionTimerId && handlers_) handlers_->OnCompletionTimer();
             return 0;
         case WM_DROPFILES: {
             const std::vector<std::string> paths = DroppedPaths(reinterpret_cast<HDROP>(wParam));
-            if (handlers_) handlers_->Form_FilesGiven(paths);
+            if (handlers_) handlers_->OnFilesGiven(paths);
             return 0;
         }
         case WM_SETCURSOR:
@@ -191,11 +194,11 @@ LRESULT Win32Controls::Handle(HWND window, UINT message, WPARAM wParam, LPARAM l
 
 void Win32Controls::Clicked(int id) {
     if (!handlers_) return;
-    if (id == ControlId(Control::Command1)) handlers_->Command1_Click();
-    if (id == ControlId(Control::Command2)) handlers_->Command2_Click();
-    if (id == ControlId(Control::Command3)) handlers_->Command3_Click();
-    if (id == ControlId(Control::Command4)) handlers_->Command4_Click();
-    if (id == ControlId(Control::Command5)) handlers_->Command5_Click();
+    if (id == ControlId(Control::ChooseSourceButton)) handlers_->OnChooseSource();
+    if (id == ControlId(Control::ChooseOutputButton)) handlers_->OnChooseOutput();
+    if (id == ControlId(Control::StartButton)) handlers_->OnStart();
+    if (id == ControlId(Control::ExitButton)) handlers_->OnExit();
+    if (id == ControlId(Control::ExampleButton)) handlers_->OnShowExample();
 }
 
 LRESULT CALLBACK Win32Controls::Text4Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
@@ -204,7 +207,7 @@ LRESULT CALLBACK Win32Controls::Text4Proc(HWND window, UINT message, WPARAM wPar
     if (message == WM_CHAR && self && self->handlers_) {
         // The digit filter sees every typed character; 0 discards it.
         int keyAscii = static_cast<int>(wParam);
-        self->handlers_->Text4_KeyPress(keyAscii);
+        self->handlers_->OnFieldNumberKey(keyAscii);
         if (keyAscii == 0) return 0;
         wParam = static_cast<WPARAM>(keyAscii);
     }
@@ -214,7 +217,7 @@ LRESULT CALLBACK Win32Controls::Text4Proc(HWND window, UINT message, WPARAM wPar
 void Win32Controls::ShowNotice(const std::string& prompt, const std::string& title) {
     const std::wstring text = Utf8ToWide(prompt);
     const std::wstring caption = Utf8ToWide(title);
-    MessageBoxW(form1_.get(), text.c_str(), caption.c_str(), MB_OK);
+    MessageBoxW(mainWindow_.get(), text.c_str(), caption.c_str(), MB_OK);
 }
 
 std::string Win32Controls::Text(Control control) const {
@@ -256,17 +259,17 @@ void Win32Controls::SetMousePointer(MousePointer pointer) {
 // waiting for it to move.
 void Win32Controls::ShowPointer() {
     POINT at;
-    if (!form1_ || !GetCursorPos(&at)) return;
-    if (!IsChildOf(form1_.get(), WindowFromPoint(at))) return;
+    if (!mainWindow_ || !GetCursorPos(&at)) return;
+    if (!IsChildOf(mainWindow_.get(), WindowFromPoint(at))) return;
     SetCursor(LoadCursorW(nullptr, pointer_ == MousePointer::Hourglass ? IDC_WAIT : IDC_ARROW));
 }
 
 void Win32Controls::SetTimerEnabled(bool enabled) {
-    if (!form1_) return;
+    if (!mainWindow_) return;
     if (enabled) {
-        SetTimer(form1_.get(), kTimer1, kTimerIntervalMs, nullptr);
+        SetTimer(mainWindow_.get(), kCompletionTimerId, kTimerIntervalMs, nullptr);
     } else {
-        KillTimer(form1_.get(), kTimer1);
+        KillTimer(mainWindow_.get(), kCompletionTimerId);
     }
     timerEnabled_ = enabled;
 }
@@ -274,10 +277,10 @@ void Win32Controls::SetTimerEnabled(bool enabled) {
 std::optional<FileChoice> Win32Controls::ShowFileDialog(FileDialogKind kind,
                                                         const std::string& filter,
                                                         int filterIndex) {
-    return win32::ShowFileDialog(form1_.get(), kind, filter, filterIndex);
+    return win32::ShowFileDialog(mainWindow_.get(), kind, filter, filterIndex);
 }
 
-void Win32Controls::ShowExampleWindow() { ShowForm2Modal(instance_, form1_.get()); }
+void Win32Controls::ShowExampleWindow() { ShowExampleWindowModal(instance_, mainWindow_.get()); }
 
 void Win32Controls::EndProgram() { ExitProcess(0); }
 

@@ -1,13 +1,13 @@
-// The main window on Windows: Form1 built from its layout with Win32
+// The main window on Windows, built from its layout with Win32
 // controls, and the window side of the runtime contract (notices, control
-// state, focus, the pointer, Timer1, the file dialogs, the example window,
-// ending the program). Events are routed to the portable Form1 handlers.
+// state, focus, the pointer, the completion timer, the file dialogs, the example window,
+// ending the program). Events are routed to the portable MainWindowHandlers.
 #pragma once
 
 #include "platform/runtime.h"
 #include "platform/win32/form_builder.h"
 #include "platform/win32/gdi.h"
-#include "ui/form1.h"
+#include "ui/main_window_handlers.h"
 
 namespace morvane::win32 {
 
@@ -19,9 +19,9 @@ class Win32Controls : public Controls {
     Win32Controls& operator=(const Win32Controls&) = delete;
 
     // The handlers the window's events go to.
-    void Attach(Form1& handlers) { handlers_ = &handlers; }
+    void Attach(MainWindowHandlers& handlers) { handlers_ = &handlers; }
 
-    // Creates Form1 from its layout, centred on the screen, and shows it
+    // Creates the main window from its layout, centred on the screen, and shows it
     // with the focus in the first box. False when the window cannot be made.
     bool CreateMainWindow();
 
@@ -45,7 +45,7 @@ class Win32Controls : public Controls {
     void EndProgram() override;
 
   private:
-    static LRESULT CALLBACK Form1Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK Text4Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                                       UINT_PTR id, DWORD_PTR self);
     LRESULT Handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -54,11 +54,11 @@ class Win32Controls : public Controls {
     HWND Window(Control control) const { return built_.Handle(control); }
 
     HINSTANCE instance_;
-    Form1* handlers_ = nullptr;
+    MainWindowHandlers* handlers_ = nullptr;
     UniqueIcon bigIcon_;
     UniqueIcon smallIcon_;
     BuiltForm built_;
-    UniqueWindow form1_;  // destroyed before the fonts of built_
+    UniqueWindow mainWindow_;  // destroyed before the fonts of built_
     HWND savedFocus_ = nullptr;
     MousePointer pointer_ = MousePointer::Default;
     bool timerEnabled_ = false;

@@ -28,14 +28,14 @@ class ExtractionRunTest : public ::testing::Test {
     void SetUp() override {
         // Any cmd.exe on the machine holds a run open (and the gate shut):
         // let one that another program started finish first.
-        for (int i = 0; i < 300 && CheckApplicationIsRun(system, "cmd.exe") == kTrue; ++i)
+        for (int i = 0; i < 300 && IsProcessRunning(system, "cmd.exe"); ++i)
             std::this_thread::sleep_for(std::chrono::milliseconds(100));
         ::setenv("XDG_RUNTIME_DIR", runtimeDir.Path().c_str(), 1);
-        window.texts[Control::Text1] =
+        window.texts[Control::SourcePathBox] =
             files.Write("源.csv", "01,张三,男\r\n02,李四,男\r\n03,赵钱,男\r\n");
-        window.texts[Control::Text2] = files / "结果.txt";
-        window.texts[Control::Text3] = ",";
-        window.texts[Control::Text4] = "2";
+        window.texts[Control::OutputPathBox] = files / "结果.txt";
+        window.texts[Control::DelimiterBox] = ",";
+        window.texts[Control::FieldNumberBox] = "2";
     }
     void TearDown() override { ::unsetenv("XDG_RUNTIME_DIR"); }
 
@@ -60,13 +60,13 @@ class ExtractionRunTest : public ::testing::Test {
 };
 
 TEST_F(ExtractionRunTest, ColumnIsExtractedAndTheRunSucceeds) {
-    const std::string output = window.texts[Control::Text2];
+    const std::string output = window.texts[Control::OutputPathBox];
     RunToCompletion();
     ASSERT_EQ(window.notices.size(), 1u);
     EXPECT_EQ(window.notices[0].prompt, "提取完成");
     EXPECT_EQ(testing::ReadFile(output), "张三\r\n李四\r\n赵钱\r\n");
     EXPECT_FALSE(std::filesystem::exists(system.ScriptPath())) << "script left behind";
-    EXPECT_EQ(window.texts[Control::Text1], "");
+    EXPECT_EQ(window.texts[Control::SourcePathBox], "");
     // The interpreter ended well and has been reaped: no zombie is left.
     EXPECT_EQ(system.StartedInterpreterState(), InterpreterState::EndedNormally);
     EXPECT_EQ(::waitpid(-1, nullptr, WNOHANG), -1);
@@ -74,8 +74,8 @@ TEST_F(ExtractionRunTest, ColumnIsExtractedAndTheRunSucceeds) {
 }
 
 TEST_F(ExtractionRunTest, NoLineWithTheFieldMeansFailureAndTheScriptIsGone) {
-    window.texts[Control::Text4] = "5";
-    const std::string output = window.texts[Control::Text2];
+    window.texts[Control::FieldNumberBox] = "5";
+    const std::string output = window.texts[Control::OutputPathBox];
     RunToCompletion();
     ASSERT_EQ(window.notices.size(), 1u);
     EXPECT_EQ(window.notices[0].title, "失败");
@@ -84,13 +84,13 @@ TEST_F(ExtractionRunTest, NoLineWithTheFieldMeansFailureAndTheScriptIsGone) {
 }
 
 TEST_F(ExtractionRunTest, SomeLinesWithTheFieldAreASuccess) {
-    window.texts[Control::Text1] = files.Write("partial.txt", "a b c\r\nonly\r\nx y\r\n");
-    window.texts[Control::Text3] = " ";
-    window.texts[Control::Text4] = "02";
+    window.texts[Control::SourcePathBox] = files.Write("partial.txt", "a b c\r\nonly\r\nx y\r\n");
+    window.texts[Control::DelimiterBox] = " ";
+    window.texts[Control::FieldNumberBox] = "02";
     // A dot-named output is hidden from the file query, but it is the file
     // asked for.
-    window.texts[Control::Text2] = files / ".结果";
-    const std::string output = window.texts[Control::Text2];
+    window.texts[Control::OutputPathBox] = files / ".结果";
+    const std::string output = window.texts[Control::OutputPathBox];
     RunToCompletion();
     ASSERT_EQ(window.notices.size(), 1u);
     EXPECT_EQ(window.notices[0].title, "成功");
@@ -100,11 +100,11 @@ TEST_F(ExtractionRunTest, SomeLinesWithTheFieldAreASuccess) {
 TEST_F(ExtractionRunTest, AnyUnicodeNameOnLinux) {
     const std::string folder = files / "é ß 한국어 😀";
     std::filesystem::create_directory(folder);
-    window.texts[Control::Text1] = folder + "/données ß 😀.csv";
-    std::ofstream(window.texts[Control::Text1], std::ios::binary)
+    window.texts[Control::SourcePathBox] = folder + "/données ß 😀.csv";
+    std::ofstream(window.texts[Control::SourcePathBox], std::ios::binary)
         << "01,张三,男\r\n02,Ärger,女\r\n";
     const std::string output = folder + "/결과 ñ 🙂.txt";
-    window.texts[Control::Text2] = output;
+    window.texts[Control::OutputPathBox] = output;
     RunToCompletion();
     ASSERT_EQ(window.notices.size(), 1u);
     EXPECT_EQ(window.notices[0].prompt, "提取完成");

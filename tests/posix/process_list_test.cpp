@@ -85,11 +85,11 @@ TEST_F(FakeInterpreterProcess, ARunningInterpreterMakesTheAnswerTrueUntilItEnds)
     PosixSystem system;
     const pid_t pid = Start("30");
     ASSERT_TRUE(EventuallyListed("cmd.exe", true));
-    EXPECT_EQ(CheckApplicationIsRun(system, "cmd.exe"), kTrue);
+    EXPECT_TRUE(IsProcessRunning(system, "cmd.exe"));
     ::kill(pid, SIGKILL);
     ::waitpid(pid, nullptr, 0);
     EXPECT_TRUE(EventuallyListed("cmd.exe", false));
-    EXPECT_EQ(CheckApplicationIsRun(system, "cmd.exe"), kFalse);
+    EXPECT_FALSE(IsProcessRunning(system, "cmd.exe"));
 }
 
 TEST_F(FakeInterpreterProcess, AZombieIsNotCounted) {

@@ -48,9 +48,9 @@ TEST_F(ScriptFileContract, EveryUnicodeCharacterIsWrittenInGb18030) {
               "for /f \"usebackq tokens=2 delims=,\" %%a in (\"/\xA8\xA6/\x81\x30\x89\x38.csv\") "
               "do @echo %%a>>\"/\x83\x36\x84\x33/\x94\x39\xFC\x36.txt\"\r\n");
     FakeRuntime boxes;
-    boxes.texts[Control::Text1] = "/données/ö ñ.csv";
-    boxes.texts[Control::Text2] = "/안녕/😀.txt";
-    boxes.texts[Control::Text3] = "€";
+    boxes.texts[Control::SourcePathBox] = "/données/ö ñ.csv";
+    boxes.texts[Control::OutputPathBox] = "/안녕/😀.txt";
+    boxes.texts[Control::DelimiterBox] = "€";
     EXPECT_EQ(FirstUnencodableBox(boxes, system), std::nullopt);
 }
 

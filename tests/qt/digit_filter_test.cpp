@@ -1,5 +1,5 @@
-// The field-number box passes typed characters through Form1's KeyPress
-// handler: digits and Backspace only.
+// The field-number box passes typed characters through the main window's
+// field-number key handler: digits and Backspace only.
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -57,7 +57,7 @@ TEST(TypedCharacterCode, KeysThatTypeNothingAreNotCharacters) {
 class DigitFilter : public ::testing::Test {
   protected:
     ProgramUnderTest test;
-    QLineEdit& field = static_cast<QLineEdit&>(test.Widget(Control::Text4));
+    QLineEdit& field = static_cast<QLineEdit&>(test.Widget(Control::FieldNumberBox));
 };
 
 TEST_F(DigitFilter, DiscardsEverythingButDigitsAndBackspace) {
@@ -130,10 +130,10 @@ TEST_F(DigitFilter, InputMethodTextIsFilteredToo) {
 }
 
 TEST_F(DigitFilter, OtherBoxesAreNotFiltered) {
-    auto& delimiter = static_cast<QLineEdit&>(test.Widget(Control::Text3));
+    auto& delimiter = static_cast<QLineEdit&>(test.Widget(Control::DelimiterBox));
     QTest::keyClicks(&delimiter, "a");
     EXPECT_EQ(delimiter.text(), "a");
-    auto& source = static_cast<QLineEdit&>(test.Widget(Control::Text1));
+    auto& source = static_cast<QLineEdit&>(test.Widget(Control::SourcePathBox));
     QTest::keyClicks(&source, "/tmp/a-b.txt");
     EXPECT_EQ(source.text(), "/tmp/a-b.txt");
 }

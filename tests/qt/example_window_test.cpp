@@ -27,8 +27,9 @@ Contents Read(qt::ExampleWindow& example) {
     auto block = [&](Control c) {
         return static_cast<QPlainTextEdit*>(example.Widget(c))->toPlainText();
     };
-    return {block(Control::Text5), block(Control::Text6), line(Control::Text1),
-            line(Control::Text2),  line(Control::Text3),  line(Control::Text4)};
+    return {block(Control::ExampleSourceBox), block(Control::ExampleOutputBox),
+            line(Control::SourcePathBox),     line(Control::OutputPathBox),
+            line(Control::DelimiterBox),      line(Control::FieldNumberBox)};
 }
 
 class ExampleFromMainWindow : public ::testing::Test {
@@ -43,7 +44,7 @@ class ExampleFromMainWindow : public ::testing::Test {
             EXPECT_EQ(test.program.Controls().OpenExampleWindow(), example);
             whileOpen(*example);
         };
-        QTest::mouseClick(&test.Widget(Control::Command5), Qt::LeftButton);
+        QTest::mouseClick(&test.Widget(Control::ExampleButton), Qt::LeftButton);
         EXPECT_TRUE(ran);
         EXPECT_EQ(test.program.Controls().OpenExampleWindow(), nullptr);
     }
@@ -56,13 +57,14 @@ TEST_F(ExampleFromMainWindow, ShowsTheSameContentAfterEdits) {
     Contents first, second;
     ShowExample([&](qt::ExampleWindow& example) {
         first = Read(example);
-        QTest::keyClicks(example.Widget(Control::Text1), "changed");
-        static_cast<QPlainTextEdit*>(example.Widget(Control::Text5))->setPlainText("gone");
-        QTest::mouseClick(example.Widget(Control::Command1), Qt::LeftButton);
+        QTest::keyClicks(example.Widget(Control::SourcePathBox), "changed");
+        static_cast<QPlainTextEdit*>(example.Widget(Control::ExampleSourceBox))
+            ->setPlainText("gone");
+        QTest::mouseClick(example.Widget(Control::ExampleCloseButton), Qt::LeftButton);
     });
     ShowExample([&](qt::ExampleWindow& example) {
         second = Read(example);
-        QTest::mouseClick(example.Widget(Control::Command1), Qt::LeftButton);
+        QTest::mouseClick(example.Widget(Control::ExampleCloseButton), Qt::LeftButton);
     });
     EXPECT_EQ(first.source, QString::fromUtf8("01,张三,男\n02,李四,男\n03,赵钱,男\n04,孙李,男\n"));
     EXPECT_EQ(first.output, QString::fromUtf8("张三\n李四\n赵钱\n孙李\n"));
@@ -79,27 +81,27 @@ TEST_F(ExampleFromMainWindow, BlocksInputToTheMainWindow) {
         EXPECT_TRUE(example.isModal());
         // A click on Exit and typing in the source box reach nothing.
         QTest::mouseClick(test.Window().windowHandle(), Qt::LeftButton, {},
-                          test.Widget(Control::Command4).geometry().center());
+                          test.Widget(Control::ExitButton).geometry().center());
         QTest::keyClick(test.Window().windowHandle(), Qt::Key_A);
         QTest::qWait(50);
         EXPECT_EQ(test.endRequests, 0);
-        EXPECT_EQ(test.Text(Control::Text1), "");
-        QTest::mouseClick(example.Widget(Control::Command1), Qt::LeftButton);
+        EXPECT_EQ(test.Text(Control::SourcePathBox), "");
+        QTest::mouseClick(example.Widget(Control::ExampleCloseButton), Qt::LeftButton);
     });
     EXPECT_TRUE(answerer.notices.empty());
 }
 
 TEST_F(ExampleFromMainWindow, EnterClosesItAndEscapeDoesNot) {
     ShowExample([&](qt::ExampleWindow& example) {
-        QTest::keyClick(example.Widget(Control::Text1), Qt::Key_Escape);
+        QTest::keyClick(example.Widget(Control::SourcePathBox), Qt::Key_Escape);
         example.close();
         QTest::qWait(20);
         EXPECT_TRUE(example.isVisible());
-        QTest::keyClick(example.Widget(Control::Text1), Qt::Key_Return);
+        QTest::keyClick(example.Widget(Control::SourcePathBox), Qt::Key_Return);
     });
     ShowExample([&](qt::ExampleWindow& example) {
         // Enter in a multi-line box closes it too.
-        QTest::keyClick(example.Widget(Control::Text5), Qt::Key_Return);
+        QTest::keyClick(example.Widget(Control::ExampleSourceBox), Qt::Key_Return);
     });
     // The Enter stayed in the example window: the main window did not start.
     EXPECT_TRUE(answerer.notices.empty());
@@ -111,7 +113,7 @@ TEST_F(ExampleFromMainWindow, IsFramelessAndCentredOnTheMainWindow) {
         const QPoint offset =
             example.frameGeometry().center() - test.Window().frameGeometry().center();
         EXPECT_LE(offset.manhattanLength(), 2);
-        QTest::mouseClick(example.Widget(Control::Command1), Qt::LeftButton);
+        QTest::mouseClick(example.Widget(Control::ExampleCloseButton), Qt::LeftButton);
     });
 }
 

@@ -86,32 +86,36 @@ class Extraction : public ::testing::Test {
 
     void Fill(const std::string& source, const std::string& output, const QString& delimiter,
               const QString& field) {
-        for (Control box : {Control::Text1, Control::Text2, Control::Text3, Control::Text4})
+        for (Control box : {Control::SourcePathBox, Control::OutputPathBox, Control::DelimiterBox,
+                            Control::FieldNumberBox})
             static_cast<QLineEdit&>(test.Widget(box)).clear();
-        testing::Type(test.Widget(Control::Text1), QString::fromStdString(source));
-        testing::Type(test.Widget(Control::Text2), QString::fromStdString(output));
-        testing::Type(test.Widget(Control::Text3), delimiter);
-        testing::Type(test.Widget(Control::Text4), field);
+        testing::Type(test.Widget(Control::SourcePathBox), QString::fromStdString(source));
+        testing::Type(test.Widget(Control::OutputPathBox), QString::fromStdString(output));
+        testing::Type(test.Widget(Control::DelimiterBox), delimiter);
+        testing::Type(test.Widget(Control::FieldNumberBox), field);
     }
 
     void ExpectIdleAndEmpty() {
-        for (Control box : {Control::Text1, Control::Text2, Control::Text3, Control::Text4}) {
+        for (Control box : {Control::SourcePathBox, Control::OutputPathBox, Control::DelimiterBox,
+                            Control::FieldNumberBox}) {
             EXPECT_EQ(test.Text(box), "");
             EXPECT_TRUE(test.Widget(box).isEnabled());
         }
-        for (Control button : {Control::Command1, Control::Command2, Control::Command3,
-                               Control::Command4, Control::Command5})
+        for (Control button : {Control::ChooseSourceButton, Control::ChooseOutputButton,
+                               Control::StartButton, Control::ExitButton, Control::ExampleButton})
             EXPECT_TRUE(test.Widget(button).isEnabled());
-        EXPECT_EQ(test.Window().focusWidget(), &test.Widget(Control::Text1));
+        EXPECT_EQ(test.Window().focusWidget(), &test.Widget(Control::SourcePathBox));
         EXPECT_EQ(test.Window().cursor().shape(), Qt::ArrowCursor);
-        EXPECT_EQ(test.Widget(Control::Text1).cursor().shape(), Qt::IBeamCursor);
-        EXPECT_FALSE(test.Widget(Control::Label7).isVisible());
-        EXPECT_EQ(Label7(), "正在提取数据...");
-        EXPECT_FALSE(test.Window().Timer1().isActive());
+        EXPECT_EQ(test.Widget(Control::SourcePathBox).cursor().shape(), Qt::IBeamCursor);
+        EXPECT_FALSE(test.Widget(Control::ProgressLabel).isVisible());
+        EXPECT_EQ(ProgressLabel(), "正在提取数据...");
+        EXPECT_FALSE(test.Window().CompletionTimer().isActive());
         EXPECT_FALSE(std::filesystem::exists(posix::PosixSystem().ScriptPath()));
     }
 
-    QString Label7() { return static_cast<QLabel&>(test.Widget(Control::Label7)).text(); }
+    QString ProgressLabel() {
+        return static_cast<QLabel&>(test.Widget(Control::ProgressLabel)).text();
+    }
 
     TempDir dir;
     ProgramUnderTest test;
@@ -125,28 +129,28 @@ TEST_F(Extraction, ExampleExtractionSucceeds) {
     Fill(source, output, ",", "2");
     QString labelDuringNotice;
     answerer.whileNoticeOpen = [&](const NoticeSeen&) {
-        labelDuringNotice = Label7();
-        testing::SaveScreenshot(test.Window(), "linux-form1-done.png");
+        labelDuringNotice = ProgressLabel();
+        testing::SaveScreenshot(test.Window(), "linux-main-window-done.png");
     };
 
-    QTest::keyClick(&test.Widget(Control::Text4), Qt::Key_Return);
+    QTest::keyClick(&test.Widget(Control::FieldNumberBox), Qt::Key_Return);
     // Running: the hourglass, the red label, the inputs disabled, the
     // example button still available.
-    EXPECT_TRUE(test.Window().Timer1().isActive());
+    EXPECT_TRUE(test.Window().CompletionTimer().isActive());
     EXPECT_EQ(test.Window().cursor().shape(), Qt::WaitCursor);
-    EXPECT_EQ(test.Widget(Control::Text1).cursor().shape(), Qt::WaitCursor);
-    EXPECT_TRUE(test.Widget(Control::Label7).isVisible());
-    for (Control control :
-         {Control::Text1, Control::Text2, Control::Text3, Control::Text4, Control::Command1,
-          Control::Command2, Control::Command3, Control::Command4})
+    EXPECT_EQ(test.Widget(Control::SourcePathBox).cursor().shape(), Qt::WaitCursor);
+    EXPECT_TRUE(test.Widget(Control::ProgressLabel).isVisible());
+    for (Control control : {Control::SourcePathBox, Control::OutputPathBox, Control::DelimiterBox,
+                            Control::FieldNumberBox, Control::ChooseSourceButton,
+                            Control::ChooseOutputButton, Control::StartButton, Control::ExitButton})
         EXPECT_FALSE(test.Widget(control).isEnabled());
-    EXPECT_TRUE(test.Widget(Control::Command5).isEnabled());
-    testing::SaveScreenshot(test.Window(), "linux-form1-running.png");
+    EXPECT_TRUE(test.Widget(Control::ExampleButton).isEnabled());
+    testing::SaveScreenshot(test.Window(), "linux-main-window-running.png");
     // Enter while running does not start a second run.
     QTest::keyClick(&test.Window(), Qt::Key_Return);
 
     ASSERT_TRUE(testing::WaitUntil([&] { return !answerer.notices.empty(); }, kRunTimeoutMs));
-    ASSERT_TRUE(testing::WaitUntil([&] { return !test.Window().Timer1().isActive(); }));
+    ASSERT_TRUE(testing::WaitUntil([&] { return !test.Window().CompletionTimer().isActive(); }));
     ASSERT_EQ(answerer.notices.size(), 1u);
     EXPECT_EQ(answerer.notices[0].title, "成功");
     EXPECT_EQ(answerer.notices[0].text, "提取完成");
@@ -161,12 +165,12 @@ TEST_F(Extraction, NoValueMeansFailure) {
     const std::string output = dir / "out.txt";
     Fill(source, output, ",", "3");
     QString labelDuringNotice;
-    answerer.whileNoticeOpen = [&](const NoticeSeen&) { labelDuringNotice = Label7(); };
-    QTest::mouseClick(&test.Widget(Control::Command3), Qt::LeftButton);
-    EXPECT_TRUE(test.Window().Timer1().isActive());
+    answerer.whileNoticeOpen = [&](const NoticeSeen&) { labelDuringNotice = ProgressLabel(); };
+    QTest::mouseClick(&test.Widget(Control::StartButton), Qt::LeftButton);
+    EXPECT_TRUE(test.Window().CompletionTimer().isActive());
 
     ASSERT_TRUE(testing::WaitUntil([&] { return !answerer.notices.empty(); }, kRunTimeoutMs));
-    ASSERT_TRUE(testing::WaitUntil([&] { return !test.Window().Timer1().isActive(); }));
+    ASSERT_TRUE(testing::WaitUntil([&] { return !test.Window().CompletionTimer().isActive(); }));
     ASSERT_EQ(answerer.notices.size(), 1u);
     EXPECT_EQ(answerer.notices[0].title, "失败");
     EXPECT_EQ(answerer.notices[0].text,
@@ -184,19 +188,19 @@ TEST_F(Extraction, ALineFeedInAChosenFolderIsRefusedAndNothingIsWritten) {
     const std::string source = folder + "/f.txt";
     std::ofstream(source, std::ios::binary) << "a,b\r\n";
     test.dialogs.answers = {FileChoice{source, 1}};
-    QTest::mouseClick(&test.Widget(Control::Command1), Qt::LeftButton);
-    ASSERT_EQ(test.Text(Control::Text1), QString::fromStdString(source));
-    testing::Type(test.Widget(Control::Text3), ",");
-    testing::Type(test.Widget(Control::Text4), "2");
+    QTest::mouseClick(&test.Widget(Control::ChooseSourceButton), Qt::LeftButton);
+    ASSERT_EQ(test.Text(Control::SourcePathBox), QString::fromStdString(source));
+    testing::Type(test.Widget(Control::DelimiterBox), ",");
+    testing::Type(test.Widget(Control::FieldNumberBox), "2");
 
-    QTest::mouseClick(&test.Widget(Control::Command3), Qt::LeftButton);
+    QTest::mouseClick(&test.Widget(Control::StartButton), Qt::LeftButton);
     ASSERT_EQ(answerer.notices.size(), 1u);
     EXPECT_EQ(answerer.notices[0].title, "提示！");
     EXPECT_EQ(answerer.notices[0].text, "路径或分割符号中不能含有换行符等控制字符，请修改后再试！");
-    EXPECT_EQ(test.Window().focusWidget(), &test.Widget(Control::Text1));
-    EXPECT_FALSE(test.Window().Timer1().isActive());
+    EXPECT_EQ(test.Window().focusWidget(), &test.Widget(Control::SourcePathBox));
+    EXPECT_FALSE(test.Window().CompletionTimer().isActive());
     EXPECT_FALSE(std::filesystem::exists(posix::PosixSystem().ScriptPath()));
-    EXPECT_EQ(test.Text(Control::Text1), QString::fromStdString(source));
+    EXPECT_EQ(test.Text(Control::SourcePathBox), QString::fromStdString(source));
 }
 
 TEST_F(Extraction, ARunningInterpreterBlocksStartAndTheChoosers) {
@@ -205,17 +209,17 @@ TEST_F(Extraction, ARunningInterpreterBlocksStartAndTheChoosers) {
     ASSERT_TRUE(testing::WaitUntil([] { return ProgramRuns("cmd.exe"); }));
     Fill(source, dir / "out.txt", ",", "2");
 
-    QTest::mouseClick(&test.Widget(Control::Command3), Qt::LeftButton);
-    QTest::mouseClick(&test.Widget(Control::Command1), Qt::LeftButton);
-    QTest::mouseClick(&test.Widget(Control::Command2), Qt::LeftButton);
+    QTest::mouseClick(&test.Widget(Control::StartButton), Qt::LeftButton);
+    QTest::mouseClick(&test.Widget(Control::ChooseSourceButton), Qt::LeftButton);
+    QTest::mouseClick(&test.Widget(Control::ChooseOutputButton), Qt::LeftButton);
     ASSERT_EQ(answerer.notices.size(), 3u);
     for (const auto& notice : answerer.notices) {
         EXPECT_EQ(notice.title, "提示");
         EXPECT_EQ(notice.text, "请先打开任务管理器，结束Cmd.exe进程，否则本程序会出现运行错误");
     }
     EXPECT_TRUE(test.dialogs.calls.empty());
-    EXPECT_FALSE(test.Window().Timer1().isActive());
-    EXPECT_EQ(test.Text(Control::Text1), QString::fromStdString(source));
+    EXPECT_FALSE(test.Window().CompletionTimer().isActive());
+    EXPECT_EQ(test.Text(Control::SourcePathBox), QString::fromStdString(source));
     EXPECT_FALSE(std::filesystem::exists(dir / "out.txt"));
 }
 
@@ -223,13 +227,13 @@ TEST_F(Extraction, ACompletionWaitsForEveryInterpreter) {
     const std::string source = dir.Write("in.txt", "a,b\r\n");
     const std::string output = dir / "out.txt";
     Fill(source, output, ",", "2");
-    QTest::mouseClick(&test.Widget(Control::Command3), Qt::LeftButton);
-    ASSERT_TRUE(test.Window().Timer1().isActive());
+    QTest::mouseClick(&test.Widget(Control::StartButton), Qt::LeftButton);
+    ASSERT_TRUE(test.Window().CompletionTimer().isActive());
     // Another interpreter started while ours runs holds the run open.
     ForeignProcess foreign(dir);
     QTest::qWait(4500);
     EXPECT_TRUE(answerer.notices.empty());
-    EXPECT_TRUE(test.Window().Timer1().isActive());
+    EXPECT_TRUE(test.Window().CompletionTimer().isActive());
     EXPECT_TRUE(std::filesystem::exists(output));
     foreign.Stop();
     ASSERT_TRUE(testing::WaitUntil([&] { return !answerer.notices.empty(); }, kRunTimeoutMs));
@@ -254,12 +258,12 @@ TEST_F(Extraction, NothingAtAllMayBeAtTheOutputPath) {
     for (const auto& [output, notice] : cases) {
         answerer.notices.clear();
         Fill(source, dir / output, ",", "2");
-        QTest::mouseClick(&test.Widget(Control::Command3), Qt::LeftButton);
+        QTest::mouseClick(&test.Widget(Control::StartButton), Qt::LeftButton);
         ASSERT_EQ(answerer.notices.size(), 1u) << output;
         EXPECT_EQ(answerer.notices[0].title, "提示！") << output;
         EXPECT_EQ(answerer.notices[0].text, notice) << output;
-        EXPECT_EQ(test.Window().focusWidget(), &test.Widget(Control::Text2)) << output;
-        EXPECT_FALSE(test.Window().Timer1().isActive()) << output;
+        EXPECT_EQ(test.Window().focusWidget(), &test.Widget(Control::OutputPathBox)) << output;
+        EXPECT_FALSE(test.Window().CompletionTimer().isActive()) << output;
     }
     EXPECT_EQ(testing::ReadFile(source), "a,b\r\n");
     EXPECT_EQ(testing::ReadFile(dir / ".settings"), "hidden\r\n");
@@ -274,8 +278,8 @@ TEST_F(Extraction, AKilledInterpreterIsAFailureThoughItLeftAnOutput) {
     const std::string source = dir.Write("big.txt", lines);
     const std::string output = dir / "out.txt";
     Fill(source, output, ",", "2");
-    QTest::mouseClick(&test.Widget(Control::Command3), Qt::LeftButton);
-    ASSERT_TRUE(test.Window().Timer1().isActive());
+    QTest::mouseClick(&test.Widget(Control::StartButton), Qt::LeftButton);
+    ASSERT_TRUE(test.Window().CompletionTimer().isActive());
     const pid_t interpreter = OurInterpreter();
     ASSERT_GT(interpreter, 0);
     ASSERT_TRUE(testing::WaitUntil([&] {
@@ -299,7 +303,7 @@ TEST_F(Extraction, ProgramsNamedLikePiecesOfCmdExeDoNotBlock) {
     ForeignProcess exe(dir, "exe"), md(dir, "md.exe");
     ASSERT_TRUE(testing::WaitUntil([] { return ProgramRuns("exe") && ProgramRuns("md.exe"); }));
     Fill(source, output, ",", "2");
-    QTest::mouseClick(&test.Widget(Control::Command3), Qt::LeftButton);
+    QTest::mouseClick(&test.Widget(Control::StartButton), Qt::LeftButton);
     ASSERT_TRUE(testing::WaitUntil([&] { return !answerer.notices.empty(); }, kRunTimeoutMs));
     ASSERT_EQ(answerer.notices.size(), 1u);
     EXPECT_EQ(answerer.notices[0].title, "成功");

@@ -27,8 +27,8 @@ using testing::ProgramUnderTest;
 class FileChoosing : public ::testing::Test {
   protected:
     void SetBoxes(const QString& source, const QString& output) {
-        static_cast<QLineEdit&>(test.Widget(Control::Text1)).setText(source);
-        static_cast<QLineEdit&>(test.Widget(Control::Text2)).setText(output);
+        static_cast<QLineEdit&>(test.Widget(Control::SourcePathBox)).setText(source);
+        static_cast<QLineEdit&>(test.Widget(Control::OutputPathBox)).setText(output);
     }
     void Click(Control button) { QTest::mouseClick(&test.Widget(button), Qt::LeftButton); }
 
@@ -39,14 +39,14 @@ class FileChoosing : public ::testing::Test {
 TEST_F(FileChoosing, SourceProposesAnOutputByTheFilterLeftSelected) {
     test.dialogs.answers = {FileChoice{"C:\\123.txt", 1}, FileChoice{"/data/a.csv", 2},
                             FileChoice{"/data/a.csv", 1}};
-    Click(Control::Command1);
-    EXPECT_EQ(test.Text(Control::Text1), "C:\\123.txt");
-    EXPECT_EQ(test.Text(Control::Text2), "C:\\123.txt提取.txt");
-    Click(Control::Command1);
-    EXPECT_EQ(test.Text(Control::Text1), "/data/a.csv");
-    EXPECT_EQ(test.Text(Control::Text2), "/data/a.csv提取.CSV");
-    Click(Control::Command1);
-    EXPECT_EQ(test.Text(Control::Text2), "/data/a.csv提取.txt");
+    Click(Control::ChooseSourceButton);
+    EXPECT_EQ(test.Text(Control::SourcePathBox), "C:\\123.txt");
+    EXPECT_EQ(test.Text(Control::OutputPathBox), "C:\\123.txt提取.txt");
+    Click(Control::ChooseSourceButton);
+    EXPECT_EQ(test.Text(Control::SourcePathBox), "/data/a.csv");
+    EXPECT_EQ(test.Text(Control::OutputPathBox), "/data/a.csv提取.CSV");
+    Click(Control::ChooseSourceButton);
+    EXPECT_EQ(test.Text(Control::OutputPathBox), "/data/a.csv提取.txt");
 
     ASSERT_EQ(test.dialogs.calls.size(), 3u);
     for (const auto& call : test.dialogs.calls) {
@@ -60,11 +60,11 @@ TEST_F(FileChoosing, SourceProposesAnOutputByTheFilterLeftSelected) {
 TEST_F(FileChoosing, OutputAppendsTheExtensionOfTheFilterLeftSelected) {
     SetBoxes("/keep/source.txt", "");
     test.dialogs.answers = {FileChoice{"/data/result", 2}, FileChoice{"/data/out.txt", 1}};
-    Click(Control::Command2);
-    EXPECT_EQ(test.Text(Control::Text2), "/data/result.CSV");
-    Click(Control::Command2);
-    EXPECT_EQ(test.Text(Control::Text2), "/data/out.txt.txt");
-    EXPECT_EQ(test.Text(Control::Text1), "/keep/source.txt");
+    Click(Control::ChooseOutputButton);
+    EXPECT_EQ(test.Text(Control::OutputPathBox), "/data/result.CSV");
+    Click(Control::ChooseOutputButton);
+    EXPECT_EQ(test.Text(Control::OutputPathBox), "/data/out.txt.txt");
+    EXPECT_EQ(test.Text(Control::SourcePathBox), "/keep/source.txt");
     ASSERT_EQ(test.dialogs.calls.size(), 2u);
     EXPECT_EQ(test.dialogs.calls[0].kind, FileDialogKind::Save);
     EXPECT_EQ(test.dialogs.calls[0].filterIndex, 1);
@@ -73,10 +73,10 @@ TEST_F(FileChoosing, OutputAppendsTheExtensionOfTheFilterLeftSelected) {
 TEST_F(FileChoosing, CancelLeavesBothBoxesUntouched) {
     SetBoxes("/a/source.txt", "/a/typed output");
     test.dialogs.answers = {std::nullopt, std::nullopt};
-    Click(Control::Command1);
-    Click(Control::Command2);
-    EXPECT_EQ(test.Text(Control::Text1), "/a/source.txt");
-    EXPECT_EQ(test.Text(Control::Text2), "/a/typed output");
+    Click(Control::ChooseSourceButton);
+    Click(Control::ChooseOutputButton);
+    EXPECT_EQ(test.Text(Control::SourcePathBox), "/a/source.txt");
+    EXPECT_EQ(test.Text(Control::OutputPathBox), "/a/typed output");
     EXPECT_EQ(test.dialogs.calls.size(), 2u);
 }
 
@@ -115,16 +115,16 @@ TEST_F(FileChoosing, ADroppedLocalFileFillsBothBoxesWhereverItLands) {
     dir.Write("数据 1.CSV", "a,b\r\n");
     dir.Write("b.txt", "a,b\r\n");
     const QString csv = QString::fromStdString(dir / "数据 1.CSV");
-    ASSERT_TRUE(DragAndDrop(test, {QUrl::fromLocalFile(csv)}, Control::Text1));
-    EXPECT_EQ(test.Text(Control::Text1), csv);
-    EXPECT_EQ(test.Text(Control::Text2), csv + QString::fromUtf8("提取.CSV"));
+    ASSERT_TRUE(DragAndDrop(test, {QUrl::fromLocalFile(csv)}, Control::SourcePathBox));
+    EXPECT_EQ(test.Text(Control::SourcePathBox), csv);
+    EXPECT_EQ(test.Text(Control::OutputPathBox), csv + QString::fromUtf8("提取.CSV"));
     // Several at once over a button: the first regular file, past a folder.
     const QString text = QString::fromStdString(dir / "b.txt");
     ASSERT_TRUE(DragAndDrop(
         test, {QUrl::fromLocalFile(QString::fromStdString(dir.Path())), QUrl::fromLocalFile(text)},
-        Control::Command3));
-    EXPECT_EQ(test.Text(Control::Text1), text);
-    EXPECT_EQ(test.Text(Control::Text2), text + QString::fromUtf8("提取.txt"));
+        Control::StartButton));
+    EXPECT_EQ(test.Text(Control::SourcePathBox), text);
+    EXPECT_EQ(test.Text(Control::OutputPathBox), text + QString::fromUtf8("提取.txt"));
     EXPECT_TRUE(answerer.notices.empty());
     EXPECT_TRUE(test.dialogs.calls.empty());
 }
@@ -133,18 +133,18 @@ TEST_F(FileChoosing, DropsOfNoLocalFileOrOfAFolderOrDuringARunChangeNothing) {
     testing::TempDir dir;
     dir.Write("a.csv", "a,b\r\n");
     SetBoxes("/typed/source", "/typed/output");
-    EXPECT_FALSE(DragAndDrop(test, {QUrl("https://example.com/a.csv")}, Control::Text1));
-    EXPECT_FALSE(DragAndDrop(test, {}, Control::Text2));
+    EXPECT_FALSE(DragAndDrop(test, {QUrl("https://example.com/a.csv")}, Control::SourcePathBox));
+    EXPECT_FALSE(DragAndDrop(test, {}, Control::OutputPathBox));
     // A folder is a local file to the pointer, and then passed over.
     EXPECT_TRUE(DragAndDrop(test, {QUrl::fromLocalFile(QString::fromStdString(dir.Path()))},
-                            Control::Text1));
+                            Control::SourcePathBox));
     // While a run is going on the window refuses even a file.
-    test.Window().Timer1().start();
+    test.Window().CompletionTimer().start();
     EXPECT_FALSE(DragAndDrop(test, {QUrl::fromLocalFile(QString::fromStdString(dir / "a.csv"))},
-                             Control::Text1));
-    test.Window().Timer1().stop();
-    EXPECT_EQ(test.Text(Control::Text1), "/typed/source");
-    EXPECT_EQ(test.Text(Control::Text2), "/typed/output");
+                             Control::SourcePathBox));
+    test.Window().CompletionTimer().stop();
+    EXPECT_EQ(test.Text(Control::SourcePathBox), "/typed/source");
+    EXPECT_EQ(test.Text(Control::OutputPathBox), "/typed/output");
     EXPECT_TRUE(answerer.notices.empty());
 }
 

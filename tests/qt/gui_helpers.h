@@ -77,7 +77,7 @@ class ProgramUnderTest {
     int endRequests = 0;
     qt::PellorinProgram program;
 
-    qt::Form1Window& Window() { return program.Window(); }
+    qt::MainWindow& Window() { return program.Window(); }
     QWidget& Widget(Control name) { return *program.Window().Widget(name); }
     QString Text(Control name);
 

@@ -31,8 +31,8 @@ class ShowReporter : public QObject {
         if (event->type() == QEvent::Show) {
             // The boxes as they are once the event loop has run the start.
             QTimer::singleShot(0, qApp, [this] {
-                std::printf("shown\t%s\t%s\n", Box(Control::Text1).c_str(),
-                            Box(Control::Text2).c_str());
+                std::printf("shown\t%s\t%s\n", Box(Control::SourcePathBox).c_str(),
+                            Box(Control::OutputPathBox).c_str());
                 std::fflush(stdout);
                 if (quitWhenShown_) QCoreApplication::quit();
             });

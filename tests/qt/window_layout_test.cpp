@@ -123,38 +123,40 @@ std::vector<Control> TabWalk(QWidget& window, const std::function<QWidget*(Contr
 
 TEST(MainWindow, MatchesItsLayoutTable) {
     ProgramUnderTest test;
-    qt::Form1Window& window = test.Window();
+    qt::MainWindow& window = test.Window();
     EXPECT_EQ(window.windowTitle(), "Morvane");
     EXPECT_EQ(window.size(), QSize(474, 156));
     EXPECT_EQ(window.minimumSize(), QSize(474, 156));
     EXPECT_EQ(window.maximumSize(), QSize(474, 156));
     EXPECT_FALSE(window.windowFlags() & Qt::WindowMaximizeButtonHint);
-    ExpectMatchesLayout(Form1Layout(), [&](Control name) { return window.Widget(name); });
-    EXPECT_FALSE(window.Timer1().isActive());
-    EXPECT_EQ(window.Timer1().interval(), 2000);
+    ExpectMatchesLayout(MainWindowLayout(), [&](Control name) { return window.Widget(name); });
+    EXPECT_FALSE(window.CompletionTimer().isActive());
+    EXPECT_EQ(window.CompletionTimer().interval(), 2000);
 
     const QPoint screenCentre = window.screen()->availableGeometry().center();
     EXPECT_LE((window.frameGeometry().center() - screenCentre).manhattanLength(), 2);
-    testing::SaveScreenshot(window, "linux-form1.png");
+    testing::SaveScreenshot(window, "linux-main-window.png");
 }
 
 TEST(MainWindow, HiddenTemplateBoxesHoldTheScriptFragments) {
     ProgramUnderTest test;
-    EXPECT_EQ(test.Text(Control::Text5).toStdString(), kTokensClause);
-    EXPECT_EQ(test.Text(Control::Text6).toStdString(), kDelimsClause);
-    EXPECT_EQ(test.Text(Control::Text7).toStdString(), kInClause);
-    EXPECT_EQ(test.Text(Control::Text8).toStdString(), kEchoClause);
-    for (Control box : {Control::Text5, Control::Text6, Control::Text7, Control::Text8})
+    EXPECT_EQ(test.Text(Control::TokensClauseBox).toStdString(), kTokensClause);
+    EXPECT_EQ(test.Text(Control::DelimsClauseBox).toStdString(), kDelimsClause);
+    EXPECT_EQ(test.Text(Control::InClauseBox).toStdString(), kInClause);
+    EXPECT_EQ(test.Text(Control::EchoClauseBox).toStdString(), kEchoClause);
+    for (Control box : {Control::TokensClauseBox, Control::DelimsClauseBox, Control::InClauseBox,
+                        Control::EchoClauseBox})
         EXPECT_FALSE(test.Widget(box).isVisible());
 }
 
 TEST(MainWindow, TabVisitsTheControlsInTabIndexOrder) {
     ProgramUnderTest test;
-    const auto order = TabOrder(Form1Layout());
+    const auto order = TabOrder(MainWindowLayout());
     ASSERT_EQ(order,
-              (std::vector<Control>{Control::Text1, Control::Text2, Control::Text3, Control::Text4,
-                                    Control::Command5, Control::Command1, Control::Command2,
-                                    Control::Command4, Control::Command3}));
+              (std::vector<Control>{
+                  Control::SourcePathBox, Control::OutputPathBox, Control::DelimiterBox,
+                  Control::FieldNumberBox, Control::ExampleButton, Control::ChooseSourceButton,
+                  Control::ChooseOutputButton, Control::ExitButton, Control::StartButton}));
     auto visited = TabWalk(
         test.Window(), [&](Control c) { return test.Window().Widget(c); }, order);
     auto expected = order;
@@ -164,13 +166,13 @@ TEST(MainWindow, TabVisitsTheControlsInTabIndexOrder) {
 
 TEST(MainWindow, FocusStartsInTheSourceBox) {
     ProgramUnderTest test;
-    EXPECT_EQ(QApplication::focusWidget(), &test.Widget(Control::Text1));
+    EXPECT_EQ(QApplication::focusWidget(), &test.Widget(Control::SourcePathBox));
 }
 
 TEST(MainWindow, MaximumLengthsHoldForTypingAndPasting) {
     ProgramUnderTest test;
-    auto& delimiter = static_cast<QLineEdit&>(test.Widget(Control::Text3));
-    auto& field = static_cast<QLineEdit&>(test.Widget(Control::Text4));
+    auto& delimiter = static_cast<QLineEdit&>(test.Widget(Control::DelimiterBox));
+    auto& field = static_cast<QLineEdit&>(test.Widget(Control::FieldNumberBox));
 
     QTest::keyClicks(&delimiter, ",;|");
     EXPECT_EQ(delimiter.text(), ",");
@@ -202,29 +204,30 @@ TEST(ExampleWindow, MatchesItsLayoutTable) {
     EXPECT_EQ(example.size(), QSize(419, 360));
     EXPECT_TRUE(example.windowFlags() & Qt::FramelessWindowHint);
     EXPECT_TRUE(example.windowFlags() & Qt::Dialog);
-    ExpectMatchesLayout(Form2Layout(), [&](Control name) { return example.Widget(name); });
+    ExpectMatchesLayout(ExampleWindowLayout(), [&](Control name) { return example.Widget(name); });
 
     const QRect owner = test.Window().frameGeometry();
     EXPECT_LE((example.frameGeometry().center() - owner.center()).manhattanLength(), 2);
 
     // The shape frames the whole client area, under every other control.
-    auto* shape = qobject_cast<QFrame*>(example.Widget(Control::Shape1));
+    auto* shape = qobject_cast<QFrame*>(example.Widget(Control::ExampleFrame));
     ASSERT_NE(shape, nullptr);
     EXPECT_EQ(shape->geometry(), example.rect());
     EXPECT_EQ(shape->frameShape(), QFrame::Box);
-    for (Control other : {Control::Text5, Control::Label9, Control::Command1}) {
+    for (Control other :
+         {Control::ExampleSourceBox, Control::FormatsNoteLabel, Control::ExampleCloseButton}) {
         EXPECT_LT(example.children().indexOf(shape),
                   example.children().indexOf(example.Widget(other)));
     }
 
     auto visited = TabWalk(
-        example, [&](Control c) { return example.Widget(c); }, TabOrder(Form2Layout()));
-    auto expected = TabOrder(Form2Layout());
+        example, [&](Control c) { return example.Widget(c); }, TabOrder(ExampleWindowLayout()));
+    auto expected = TabOrder(ExampleWindowLayout());
     expected.push_back(expected.front());
     EXPECT_EQ(visited, expected);
 
-    example.Widget(Control::Text5)->setFocus();
-    testing::SaveScreenshot(example, "linux-form2.png");
+    example.Widget(Control::ExampleSourceBox)->setFocus();
+    testing::SaveScreenshot(example, "linux-example-window.png");
 }
 
 }  // namespace

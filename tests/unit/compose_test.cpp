@@ -85,16 +85,16 @@ TEST(WriteScriptFile, ReportsTheSystemsReason) {
 TEST(FirstUnencodableBox, NamesTheFirstBoxInSourceOutputDelimiterOrder) {
     testing::FakeRuntime runtime;
     runtime.unencodable = {"☃"};
-    runtime.texts[Control::Text1] = "a.txt";
-    runtime.texts[Control::Text2] = "b☃.txt";
-    runtime.texts[Control::Text3] = "☃";
-    EXPECT_EQ(FirstUnencodableBox(runtime, runtime), Control::Text2);
-    runtime.texts[Control::Text1] = "☃.txt";
-    EXPECT_EQ(FirstUnencodableBox(runtime, runtime), Control::Text1);
-    runtime.texts[Control::Text1] = "a.txt";
-    runtime.texts[Control::Text2] = "b.txt";
-    EXPECT_EQ(FirstUnencodableBox(runtime, runtime), Control::Text3);
-    runtime.texts[Control::Text3] = ",";
+    runtime.texts[Control::SourcePathBox] = "a.txt";
+    runtime.texts[Control::OutputPathBox] = "b☃.txt";
+    runtime.texts[Control::DelimiterBox] = "☃";
+    EXPECT_EQ(FirstUnencodableBox(runtime, runtime), Control::OutputPathBox);
+    runtime.texts[Control::SourcePathBox] = "☃.txt";
+    EXPECT_EQ(FirstUnencodableBox(runtime, runtime), Control::SourcePathBox);
+    runtime.texts[Control::SourcePathBox] = "a.txt";
+    runtime.texts[Control::OutputPathBox] = "b.txt";
+    EXPECT_EQ(FirstUnencodableBox(runtime, runtime), Control::DelimiterBox);
+    runtime.texts[Control::DelimiterBox] = ",";
     EXPECT_FALSE(FirstUnencodableBox(runtime, runtime).has_value());
 }
 

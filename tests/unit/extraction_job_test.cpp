@@ -16,10 +16,10 @@ class ExtractionJobTest : public ::testing::Test {
   protected:
     void SetUp() override {
         runtime.existingFiles = {"C:\\123.txt"};
-        runtime.texts[Control::Text1] = "C:\\123.txt";
-        runtime.texts[Control::Text2] = "C:\\out.txt";
-        runtime.texts[Control::Text3] = ",";
-        runtime.texts[Control::Text4] = "2";
+        runtime.texts[Control::SourcePathBox] = "C:\\123.txt";
+        runtime.texts[Control::OutputPathBox] = "C:\\out.txt";
+        runtime.texts[Control::DelimiterBox] = ",";
+        runtime.texts[Control::FieldNumberBox] = "2";
     }
 
     void Start() {
@@ -32,12 +32,12 @@ class ExtractionJobTest : public ::testing::Test {
     void ExpectIdleWithTexts(bool emptied) {
         EXPECT_FALSE(runtime.timer);
         EXPECT_EQ(runtime.pointer, MousePointer::Default);
-        EXPECT_FALSE(runtime.visible[Control::Label7]);
-        EXPECT_EQ(runtime.captions[Control::Label7], "正在提取数据...");
+        EXPECT_FALSE(runtime.visible[Control::ProgressLabel]);
+        EXPECT_EQ(runtime.captions[Control::ProgressLabel], "正在提取数据...");
         for (Control control : kInputControls) EXPECT_TRUE(runtime.enabled[control]);
-        EXPECT_EQ(runtime.texts[Control::Text1].empty(), emptied);
-        EXPECT_EQ(runtime.texts[Control::Text5], "for /f \"usebackq tokens=");
-        EXPECT_EQ(runtime.texts[Control::Text8], ") do @echo %%a>>");
+        EXPECT_EQ(runtime.texts[Control::SourcePathBox].empty(), emptied);
+        EXPECT_EQ(runtime.texts[Control::TokensClauseBox], "for /f \"usebackq tokens=");
+        EXPECT_EQ(runtime.texts[Control::EchoClauseBox], ") do @echo %%a>>");
     }
 
     FakeRuntime runtime;
@@ -53,25 +53,25 @@ TEST_F(ExtractionJobTest, StartWritesLaunchesAndTurnsBusyInOrder) {
                                          "launch c:\\progra~1\\1.bat",
                                          "timer on",
                                          "pointer 11",
-                                         "disable Text1",
-                                         "disable Text2",
-                                         "disable Text3",
-                                         "disable Text4",
-                                         "disable Command1",
-                                         "disable Command2",
-                                         "disable Command3",
-                                         "disable Command4",
-                                         "show Label7"};
+                                         "disable SourcePathBox",
+                                         "disable OutputPathBox",
+                                         "disable DelimiterBox",
+                                         "disable FieldNumberBox",
+                                         "disable ChooseSourceButton",
+                                         "disable ChooseOutputButton",
+                                         "disable StartButton",
+                                         "disable ExitButton",
+                                         "show ProgressLabel"};
     std::vector<std::string> tail(runtime.log.end() - static_cast<long>(expected.size()),
                                   runtime.log.end());
     EXPECT_EQ(tail, expected);
-    EXPECT_TRUE(runtime.enabled[Control::Command5]);
+    EXPECT_TRUE(runtime.enabled[Control::ExampleButton]);
     EXPECT_TRUE(runtime.notices.empty());
     EXPECT_EQ(job.Request().fieldNumber, 2);
 }
 
 TEST_F(ExtractionJobTest, ValidationFailureStaysIdle) {
-    runtime.texts[Control::Text3] = "";
+    runtime.texts[Control::DelimiterBox] = "";
     job.StartAction();
     ASSERT_EQ(runtime.notices.size(), 1u);
     EXPECT_EQ(runtime.notices[0].prompt, "请输入分割符号！");
@@ -106,8 +106,8 @@ TEST_F(ExtractionJobTest, SuccessShowsTheDoneCaptionOnlyWhileTheNoticeIsOpen) {
     std::string captionDuringNotice;
     bool visibleDuringNotice = false;
     runtime.whileNoticeOpen = [&](const std::string&) {
-        captionDuringNotice = runtime.captions[Control::Label7];
-        visibleDuringNotice = runtime.visible[Control::Label7];
+        captionDuringNotice = runtime.captions[Control::ProgressLabel];
+        visibleDuringNotice = runtime.visible[Control::ProgressLabel];
     };
     job.CompletionTick();
     ASSERT_EQ(runtime.notices.size(), 1u);
@@ -117,7 +117,7 @@ TEST_F(ExtractionJobTest, SuccessShowsTheDoneCaptionOnlyWhileTheNoticeIsOpen) {
     EXPECT_TRUE(visibleDuringNotice);
     EXPECT_EQ(runtime.writtenFiles.count(kScript), 0u) << "script not deleted";
     ExpectIdleWithTexts(true);
-    EXPECT_EQ(runtime.focus, Control::Text1);
+    EXPECT_EQ(runtime.focus, Control::SourcePathBox);
 }
 
 TEST_F(ExtractionJobTest, CompletionStepsComeInTheirOrder) {
@@ -130,31 +130,31 @@ TEST_F(ExtractionJobTest, CompletionStepsComeInTheirOrder) {
                                                      "delete c:\\progra~1\\1.bat",
                                                      "interpreter-state",
                                                      "regular C:\\out.txt",
-                                                     "caption Label7=提取已完成！",
+                                                     "caption ProgressLabel=提取已完成！",
                                                      "notice 成功 提取完成",
                                                      "timer off",
-                                                     "caption Label7=正在提取数据...",
-                                                     "hide Label7",
-                                                     "enable Text1",
-                                                     "enable Text2",
-                                                     "enable Text3",
-                                                     "enable Text4",
-                                                     "enable Command1",
-                                                     "enable Command2",
-                                                     "enable Command4",
-                                                     "enable Command3",
-                                                     "text Text1=",
-                                                     "text Text2=",
-                                                     "text Text3=",
-                                                     "text Text4=",
-                                                     "focus Text1"}));
+                                                     "caption ProgressLabel=正在提取数据...",
+                                                     "hide ProgressLabel",
+                                                     "enable SourcePathBox",
+                                                     "enable OutputPathBox",
+                                                     "enable DelimiterBox",
+                                                     "enable FieldNumberBox",
+                                                     "enable ChooseSourceButton",
+                                                     "enable ChooseOutputButton",
+                                                     "enable ExitButton",
+                                                     "enable StartButton",
+                                                     "text SourcePathBox=",
+                                                     "text OutputPathBox=",
+                                                     "text DelimiterBox=",
+                                                     "text FieldNumberBox=",
+                                                     "focus SourcePathBox"}));
 }
 
 TEST_F(ExtractionJobTest, FailureKeepsTheProgressCaptionWhileTheNoticeIsOpen) {
     Start();
     std::string captionDuringNotice;
     runtime.whileNoticeOpen = [&](const std::string&) {
-        captionDuringNotice = runtime.captions[Control::Label7];
+        captionDuringNotice = runtime.captions[Control::ProgressLabel];
     };
     job.CompletionTick();
     ASSERT_EQ(runtime.notices.size(), 1u);
@@ -224,7 +224,7 @@ TEST_F(ExtractionJobTest, AnInterpreterThatDidNotEndNormallyFailsEvenWithAnOutpu
 }
 
 TEST_F(ExtractionJobTest, TheVerdictTakesARegularFileAtTheLiteralPathWhateverItsAttributes) {
-    runtime.texts[Control::Text2] = "/home/u/.out";
+    runtime.texts[Control::OutputPathBox] = "/home/u/.out";
     Start();
     // Hidden from the file query (a dot name, a hidden attribute), still the
     // output asked for.
@@ -234,10 +234,10 @@ TEST_F(ExtractionJobTest, TheVerdictTakesARegularFileAtTheLiteralPathWhateverIts
     EXPECT_EQ(runtime.notices[0].prompt, "提取完成");
 
     runtime.notices.clear();
-    runtime.texts[Control::Text1] = "C:\\123.txt";
-    runtime.texts[Control::Text2] = "C:\\out*.txt";
-    runtime.texts[Control::Text3] = ",";
-    runtime.texts[Control::Text4] = "2";
+    runtime.texts[Control::SourcePathBox] = "C:\\123.txt";
+    runtime.texts[Control::OutputPathBox] = "C:\\out*.txt";
+    runtime.texts[Control::DelimiterBox] = ",";
+    runtime.texts[Control::FieldNumberBox] = "2";
     Start();
     // A pattern matching some other file, or a folder at the path, is no
     // output.
@@ -259,14 +259,14 @@ TEST_F(ExtractionJobTest, AScriptAlreadyGoneDoesNotChangeTheVerdict) {
 
 TEST_F(ExtractionJobTest, UnencodableCharactersAreRefusedBeforeWriting) {
     runtime.unencodable = {"☃"};
-    runtime.texts[Control::Text2] = "C:\\☃.txt";
-    runtime.texts[Control::Text3] = "☃";
+    runtime.texts[Control::OutputPathBox] = "C:\\☃.txt";
+    runtime.texts[Control::DelimiterBox] = "☃";
     job.StartAction();
     ASSERT_EQ(runtime.notices.size(), 1u);
     EXPECT_EQ(runtime.notices[0].prompt,
               "路径或分割符号中含有无法写入脚本文件的字符，请修改后再试！");
     EXPECT_EQ(runtime.notices[0].title, "提示！");
-    EXPECT_EQ(runtime.focus, Control::Text2);
+    EXPECT_EQ(runtime.focus, Control::OutputPathBox);
     EXPECT_TRUE(runtime.LogStartingWith("write").empty());
     ExpectIdleWithTexts(false);
 }
@@ -292,7 +292,7 @@ TEST_F(ExtractionJobTest, ALaunchThatFailsDeletesTheScriptAndStaysIdle) {
 }
 
 TEST_F(ExtractionJobTest, ChangedTemplateBoxesAreReadAtEveryStart) {
-    runtime.texts[Control::Text6] = ",3* delims=";
+    runtime.texts[Control::DelimsClauseBox] = ",3* delims=";
     job.StartAction();
     EXPECT_EQ(runtime.writtenFiles.at(kScript),
               "for /f \"usebackq tokens=2,3* delims=,\" %%a in (\"C:\\123.txt\") do @echo "

@@ -15,20 +15,21 @@ std::vector<std::string> Names(const std::vector<Control>& controls) {
 }
 
 TEST(Layout, MainWindowTabOrder) {
-    EXPECT_EQ(Names(TabOrder(Form1Layout())),
-              (std::vector<std::string>{"Text1", "Text2", "Text3", "Text4", "Command5", "Command1",
-                                        "Command2", "Command4", "Command3"}));
+    EXPECT_EQ(Names(TabOrder(MainWindowLayout())),
+              (std::vector<std::string>{"SourcePathBox", "OutputPathBox", "DelimiterBox",
+                                        "FieldNumberBox", "ExampleButton", "ChooseSourceButton",
+                                        "ChooseOutputButton", "ExitButton", "StartButton"}));
 }
 
 TEST(Layout, ClientAreasInPixels) {
-    EXPECT_EQ(Form1Layout().clientWidth / kTwipsPerPixel, 474);
-    EXPECT_EQ(Form1Layout().clientHeight / kTwipsPerPixel, 156);
-    EXPECT_EQ(Form2Layout().clientWidth / kTwipsPerPixel, 419);
-    EXPECT_EQ(Form2Layout().clientHeight / kTwipsPerPixel, 360);
+    EXPECT_EQ(MainWindowLayout().clientWidth / kTwipsPerPixel, 474);
+    EXPECT_EQ(MainWindowLayout().clientHeight / kTwipsPerPixel, 156);
+    EXPECT_EQ(ExampleWindowLayout().clientWidth / kTwipsPerPixel, 419);
+    EXPECT_EQ(ExampleWindowLayout().clientHeight / kTwipsPerPixel, 360);
 }
 
 TEST(Layout, EveryControlFitsInsideItsWindow) {
-    for (const FormSpec* form : {&Form1Layout(), &Form2Layout()}) {
+    for (const FormSpec* form : {&MainWindowLayout(), &ExampleWindowLayout()}) {
         for (const ControlSpec& entry : form->controls) {
             if (entry.hidden) continue;
             EXPECT_LE(entry.left + entry.width, form->clientWidth) << ControlName(entry.name);
@@ -38,19 +39,19 @@ TEST(Layout, EveryControlFitsInsideItsWindow) {
 }
 
 TEST(Layout, ExactlyOneDefaultButtonPerWindow) {
-    for (const FormSpec* form : {&Form1Layout(), &Form2Layout()}) {
+    for (const FormSpec* form : {&MainWindowLayout(), &ExampleWindowLayout()}) {
         int defaults = 0;
         for (const ControlSpec& entry : form->controls) defaults += entry.isDefault ? 1 : 0;
         EXPECT_EQ(defaults, 1);
     }
-    EXPECT_TRUE(FindControl(Form1Layout(), Control::Command3)->isDefault);
-    EXPECT_TRUE(FindControl(Form2Layout(), Control::Command1)->isDefault);
+    EXPECT_TRUE(FindControl(MainWindowLayout(), Control::StartButton)->isDefault);
+    EXPECT_TRUE(FindControl(ExampleWindowLayout(), Control::ExampleCloseButton)->isDefault);
 }
 
 TEST(Layout, TheExampleMatchesTheMainWindowsTemplate) {
     // The example's output is the second comma-separated field of its source.
-    const std::string source = FindControl(Form2Layout(), Control::Text5)->text;
-    const std::string output = FindControl(Form2Layout(), Control::Text6)->text;
+    const std::string source = FindControl(ExampleWindowLayout(), Control::ExampleSourceBox)->text;
+    const std::string output = FindControl(ExampleWindowLayout(), Control::ExampleOutputBox)->text;
     std::string expected;
     std::size_t start = 0;
     while (start < source.size()) {

@@ -19,19 +19,19 @@ TEST(DescriptionMatches, OnlyTheWholeNameInAnyLetterCase) {
         EXPECT_FALSE(DescriptionMatches(other, "cmd.exe")) << '"' << other << '"';
 }
 
-TEST(CheckApplicationIsRun, AnswersSixteenBitTruthValues) {
+TEST(IsProcessRunning, AnswersWhetherAProcessMatches) {
     FakeRuntime runtime;
     runtime.processes = {"init", "bash"};
-    EXPECT_EQ(CheckApplicationIsRun(runtime, "cmd.exe"), 0);
+    EXPECT_FALSE(IsProcessRunning(runtime, "cmd.exe"));
     runtime.processes.push_back("CMD.EXE");
-    EXPECT_EQ(CheckApplicationIsRun(runtime, "cmd.exe"), -1);
+    EXPECT_TRUE(IsProcessRunning(runtime, "cmd.exe"));
 }
 
-TEST(CheckApplicationIsRun, AFailingListAnswersFalse) {
+TEST(IsProcessRunning, AFailingListAnswersFalse) {
     FakeRuntime runtime;
     runtime.processes = {"cmd.exe"};
     runtime.processListFails = true;
-    EXPECT_EQ(CheckApplicationIsRun(runtime, "cmd.exe"), kFalse);
+    EXPECT_FALSE(IsProcessRunning(runtime, "cmd.exe"));
 }
 
 TEST(InterpreterGate, OpensSilentlyWhenNoInterpreterRuns) {

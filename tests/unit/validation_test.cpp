@@ -12,10 +12,10 @@ class ValidationTest : public ::testing::Test {
   protected:
     void Fill(const std::string& source, const std::string& output, const std::string& delimiter,
               const std::string& field) {
-        runtime.texts[Control::Text1] = source;
-        runtime.texts[Control::Text2] = output;
-        runtime.texts[Control::Text3] = delimiter;
-        runtime.texts[Control::Text4] = field;
+        runtime.texts[Control::SourcePathBox] = source;
+        runtime.texts[Control::OutputPathBox] = output;
+        runtime.texts[Control::DelimiterBox] = delimiter;
+        runtime.texts[Control::FieldNumberBox] = field;
     }
     // Validates and answers the only notice's prompt ("" when none), checking
     // its title and the focus move that follows it.
@@ -38,17 +38,17 @@ class ValidationTest : public ::testing::Test {
 
 TEST_F(ValidationTest, AllEmptyShowsOnlyTheFirstNotice) {
     Fill("", "", "", "");
-    EXPECT_EQ(OnlyNotice(Control::Text1), "请输入源文件路径！");
+    EXPECT_EQ(OnlyNotice(Control::SourcePathBox), "请输入源文件路径！");
 }
 
 TEST_F(ValidationTest, EmptyBoxesAreReportedInOrder) {
     Fill("a.txt", "", "", "");
-    EXPECT_EQ(OnlyNotice(Control::Text2), "请输入输出路径！");
+    EXPECT_EQ(OnlyNotice(Control::OutputPathBox), "请输入输出路径！");
 }
 
 TEST_F(ValidationTest, DelimiterCheckComesBeforeTheSourceCheck) {
     Fill("missing.txt", "out.txt", "", "2");
-    EXPECT_EQ(OnlyNotice(Control::Text3), "请输入分割符号！");
+    EXPECT_EQ(OnlyNotice(Control::DelimiterBox), "请输入分割符号！");
 }
 
 TEST_F(ValidationTest, MissingOrPastedFieldNumber) {
@@ -57,19 +57,19 @@ TEST_F(ValidationTest, MissingOrPastedFieldNumber) {
         runtime.notices.clear();
         runtime.log.clear();
         Fill("a.txt", "out.txt", ",", field);
-        EXPECT_EQ(OnlyNotice(Control::Text4), "选择你需要提取的段落编号！") << field;
+        EXPECT_EQ(OnlyNotice(Control::FieldNumberBox), "选择你需要提取的段落编号！") << field;
     }
 }
 
 TEST_F(ValidationTest, SpacesAreNotEmpty) {
     Fill(" ", " ", " ", "2");
-    EXPECT_EQ(OnlyNotice(Control::Text1), "对不起，源文件路径不正确，请重新输入！");
+    EXPECT_EQ(OnlyNotice(Control::SourcePathBox), "对不起，源文件路径不正确，请重新输入！");
 }
 
 TEST_F(ValidationTest, OutputEqualToAnExistingSourceIsCheckSix) {
     runtime.existingFiles = {"a.txt"};
     Fill("a.txt", "a.txt", ",", "2");
-    EXPECT_EQ(OnlyNotice(Control::Text2), "源文件名和导出文件名不能相同！");
+    EXPECT_EQ(OnlyNotice(Control::OutputPathBox), "源文件名和导出文件名不能相同！");
 }
 
 TEST_F(ValidationTest, AnotherSpellingOfTheSourceIsCheckSix) {
@@ -77,13 +77,13 @@ TEST_F(ValidationTest, AnotherSpellingOfTheSourceIsCheckSix) {
     runtime.somethingAt = {"./link-to-a"};
     runtime.sameFilePairs = {{"a.txt", "./link-to-a"}};
     Fill("a.txt", "./link-to-a", ",", "2");
-    EXPECT_EQ(OnlyNotice(Control::Text2), "源文件名和导出文件名不能相同！");
+    EXPECT_EQ(OnlyNotice(Control::OutputPathBox), "源文件名和导出文件名不能相同！");
 }
 
 TEST_F(ValidationTest, ExistingOutputIsRefused) {
     runtime.existingFiles = {"a.txt", "A.TXT"};
     Fill("a.txt", "A.TXT", ",", "2");
-    EXPECT_EQ(OnlyNotice(Control::Text2), "导出文件名已存在，请重新输入！");
+    EXPECT_EQ(OnlyNotice(Control::OutputPathBox), "导出文件名已存在，请重新输入！");
 }
 
 TEST_F(ValidationTest, WhatTheScriptLineCannotCarryIsRefusedBeforeTheFileChecks) {
@@ -94,17 +94,20 @@ TEST_F(ValidationTest, WhatTheScriptLineCannotCarryIsRefusedBeforeTheFileChecks)
         std::string prompt;
         Control focus;
     } cases[] = {
-        {"/x\necho pwned>>~/.bashrc\n/f.txt", "out.txt", ",", control, Control::Text1},
-        {"a.txt", "o\rut.txt", ",", control, Control::Text2},
-        {"a.txt", "out.txt", "\t", control, Control::Text3},
-        {std::string("a\0b.txt", 7), "out.txt", ",", control, Control::Text1},
-        {"a.txt", "o\x7Fut.txt", ",", control, Control::Text2},
-        {"a\x1B.txt", "o\"ut.txt", ",", control, Control::Text1},
-        {"a\".txt", "out.txt", ",", quoteInPath, Control::Text1},
-        {"a.txt", "out\".txt", "\"", quoteInPath, Control::Text2},
-        {"a.txt", "out.txt", "\"", "分割符号不能是双引号，请换一个分割符号！", Control::Text3},
-        {"a.txt", "50%a.txt", ",", "输出路径中不能含有“%a”或“%~”，请修改后再试！", Control::Text2},
-        {"a.txt", "x%~nxa", ",", "输出路径中不能含有“%a”或“%~”，请修改后再试！", Control::Text2},
+        {"/x\necho pwned>>~/.bashrc\n/f.txt", "out.txt", ",", control, Control::SourcePathBox},
+        {"a.txt", "o\rut.txt", ",", control, Control::OutputPathBox},
+        {"a.txt", "out.txt", "\t", control, Control::DelimiterBox},
+        {std::string("a\0b.txt", 7), "out.txt", ",", control, Control::SourcePathBox},
+        {"a.txt", "o\x7Fut.txt", ",", control, Control::OutputPathBox},
+        {"a\x1B.txt", "o\"ut.txt", ",", control, Control::SourcePathBox},
+        {"a\".txt", "out.txt", ",", quoteInPath, Control::SourcePathBox},
+        {"a.txt", "out\".txt", "\"", quoteInPath, Control::OutputPathBox},
+        {"a.txt", "out.txt", "\"", "分割符号不能是双引号，请换一个分割符号！",
+         Control::DelimiterBox},
+        {"a.txt", "50%a.txt", ",", "输出路径中不能含有“%a”或“%~”，请修改后再试！",
+         Control::OutputPathBox},
+        {"a.txt", "x%~nxa", ",", "输出路径中不能含有“%a”或“%~”，请修改后再试！",
+         Control::OutputPathBox},
     };
     for (const auto& c : cases) {
         runtime.notices.clear();
@@ -118,7 +121,7 @@ TEST_F(ValidationTest, WhatTheScriptLineCannotCarryIsRefusedBeforeTheFileChecks)
     runtime.notices.clear();
     runtime.existingFiles = {"%a%.txt"};
     Fill("%a%.txt", "%A% 100%.txt", ";", "2");
-    EXPECT_EQ(OnlyNotice(Control::Text1), "");
+    EXPECT_EQ(OnlyNotice(Control::SourcePathBox), "");
 }
 
 TEST_F(ValidationTest, AnythingAtTheOutputPathIsRefusedThoughTheQueryMissesIt) {
@@ -129,14 +132,14 @@ TEST_F(ValidationTest, AnythingAtTheOutputPathIsRefusedThoughTheQueryMissesIt) {
         runtime.notices.clear();
         runtime.log.clear();
         Fill("a.txt", output, ",", "2");
-        EXPECT_EQ(OnlyNotice(Control::Text2), "导出文件名已存在，请重新输入！") << output;
+        EXPECT_EQ(OnlyNotice(Control::OutputPathBox), "导出文件名已存在，请重新输入！") << output;
     }
 }
 
 TEST_F(ValidationTest, PassesSilentlyAndChangesNoBox) {
     runtime.existingFiles = {"a.txt"};
     Fill("a.txt", "out.txt", ",", "07");
-    EXPECT_EQ(OnlyNotice(Control::Text1), "");
+    EXPECT_EQ(OnlyNotice(Control::SourcePathBox), "");
     EXPECT_TRUE(runtime.LogStartingWith("text").empty());
     EXPECT_TRUE(runtime.LogStartingWith("focus").empty());
 }

@@ -76,10 +76,14 @@ App::App(DWORD windowTimeoutMs, const std::wstring& arguments) {
     CloseHandle(info.hThread);
     process_ = info.hProcess;
     processId_ = info.dwProcessId;
-    WaitFor([&] { return (form1_ = FindProcessWindow(processId_, win32::kForm1Class)) != nullptr; },
-            windowTimeoutMs);
-    if (form1_) {
-        threadId_ = GetWindowThreadProcessId(form1_, nullptr);
+    WaitFor(
+        [&] {
+            return (mainWindow_ = FindProcessWindow(processId_, win32::kMainWindowClass)) !=
+                   nullptr;
+        },
+        windowTimeoutMs);
+    if (mainWindow_) {
+        threadId_ = GetWindowThreadProcessId(mainWindow_, nullptr);
         WaitForInputIdle(process_, 5000 * WaitScale());
     }
 }
@@ -104,7 +108,7 @@ bool App::WaitForExit(DWORD timeoutMs) {
     return process_ && WaitForSingleObject(process_, timeoutMs * WaitScale()) == WAIT_OBJECT_0;
 }
 
-HWND App::Window(Control control) const { return GetDlgItem(form1_, ControlId(control)); }
+HWND App::Window(Control control) const { return GetDlgItem(mainWindow_, ControlId(control)); }
 
 std::string App::Text(Control control) const { return WindowText(Window(control)); }
 
@@ -136,9 +140,9 @@ std::optional<Control> App::Focus() const {
     GUITHREADINFO info{};
     info.cbSize = sizeof info;
     if (!GetGUIThreadInfo(threadId_, &info) || !info.hwndFocus) return std::nullopt;
-    if (GetParent(info.hwndFocus) != form1_) return std::nullopt;
-    const int id = GetDlgCtrlID(info.hwndFocus) - ControlId(Control::Text1);
-    if (id < 0 || id > static_cast<int>(Control::Shape1)) return std::nullopt;
+    if (GetParent(info.hwndFocus) != mainWindow_) return std::nullopt;
+    const int id = GetDlgCtrlID(info.hwndFocus) - ControlId(Control::SourcePathBox);
+    if (id < 0 || id > static_cast<int>(Control::ExampleFrame)) return std::nullopt;
     return static_cast<Control>(id);
 }
 
@@ -163,7 +167,9 @@ bool App::NoticeOpen() const { return FindProcessWindow(processId_, L"#32770") !
 
 bool App::WaitIdle(DWORD timeoutMs) const {
     return WaitFor(
-        [&] { return !NoticeOpen() && IsWindowEnabled(form1_) && Enabled(Control::Command3); },
+        [&] {
+            return !NoticeOpen() && IsWindowEnabled(mainWindow_) && Enabled(Control::StartButton);
+        },
         timeoutMs);
 }
 

@@ -1,5 +1,5 @@
 // Drives a running Pellorin.exe from outside, through window messages only,
-// as a person at the keyboard and mouse would: find Form1 by its caption,
+// as a person at the keyboard and mouse would: find the main window by its caption,
 // set and read texts, type, click, find each notice and press its OK.
 // Every timeout is stretched by WaitScale() (win_test_support.h).
 #pragma once
@@ -33,8 +33,8 @@ class App {
     App(const App&) = delete;
     App& operator=(const App&) = delete;
 
-    bool Started() const { return form1_ != nullptr; }
-    HWND Form1() const { return form1_; }
+    bool Started() const { return mainWindow_ != nullptr; }
+    HWND MainWindow() const { return mainWindow_; }
     DWORD ProcessId() const { return processId_; }
     // 32 for a 32-bit program on 64-bit Windows (WoW64), otherwise 64.
     int Bits() const;
@@ -54,7 +54,7 @@ class App {
     bool Enabled(Control control) const;
     bool Visible(Control control) const;
     // The control that has the keyboard focus in the program, if one of
-    // Form1's.
+    // the main window's.
     std::optional<Control> Focus() const;
 
     // The next notice of the program (waits at most `timeoutMs`).
@@ -63,14 +63,14 @@ class App {
     static void CloseNotice(const Notice& notice);
     // Whether any notice of the program is open now.
     bool NoticeOpen() const;
-    // Waits for an enabled Form1 with no notice open.
+    // Waits for an enabled main window with no notice open.
     bool WaitIdle(DWORD timeoutMs = 10000) const;
 
   private:
     HANDLE process_ = nullptr;
     DWORD processId_ = 0;
     DWORD threadId_ = 0;
-    HWND form1_ = nullptr;
+    HWND mainWindow_ = nullptr;
 };
 
 // Any visible top-level window of `processId` with this class; nullptr when

@@ -45,7 +45,7 @@ void ExpectCaptionShowsWhole(HWND control, const ControlSpec& entry, int dpi) {
 
 TEST(BuiltForm, EveryCaptionShowsWholeAtEachDpi) {
     for (int dpi : {96, 120, 144}) {
-        for (const FormSpec* layout : {&Form1Layout(), &Form2Layout()}) {
+        for (const FormSpec* layout : {&MainWindowLayout(), &ExampleWindowLayout()}) {
             win32::UniqueWindow parent(CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 800, 600,
                                                        nullptr, nullptr, nullptr, nullptr));
             ASSERT_NE(parent, nullptr);

@@ -25,7 +25,7 @@ using wintest::WaitFor;
 
 bool InterpreterRuns() {
     win32::Win32System system;
-    return CheckApplicationIsRun(system, "cmd.exe") == kTrue;
+    return IsProcessRunning(system, "cmd.exe");
 }
 
 // A drop as Explorer hands it over: a DROPFILES header, then the wide paths,
@@ -56,7 +56,7 @@ bool DeliverDrop(const App& app, const std::vector<std::string>& paths) {
         VirtualAllocEx(process, nullptr, block.size(), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
     const bool written =
         remote && WriteProcessMemory(process, remote, block.data(), block.size(), nullptr);
-    if (written) SendMessageW(app.Form1(), WM_DROPFILES, reinterpret_cast<WPARAM>(remote), 0);
+    if (written) SendMessageW(app.MainWindow(), WM_DROPFILES, reinterpret_cast<WPARAM>(remote), 0);
     if (remote) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
     CloseHandle(process);
     return written;
@@ -79,21 +79,21 @@ class OpeningAFile : public ::testing::Test {
 TEST_F(OpeningAFile, AFileOnTheCommandLineFillsTheBoxesOnceTheWindowShows) {
     App app(20000, L"\"" + win32::Utf8ToWide(csv) + L"\"");
     ASSERT_TRUE(app.Started());
-    EXPECT_TRUE(WaitFor([&] { return app.Text(Control::Text1) == csv; }, 5000))
-        << app.Text(Control::Text1);
-    EXPECT_EQ(app.Text(Control::Text2), csv + "提取.CSV");
+    EXPECT_TRUE(WaitFor([&] { return app.Text(Control::SourcePathBox) == csv; }, 5000))
+        << app.Text(Control::SourcePathBox);
+    EXPECT_EQ(app.Text(Control::OutputPathBox), csv + "提取.CSV");
     EXPECT_FALSE(app.NoticeOpen());
 }
 
 TEST_F(OpeningAFile, AFileDroppedOnTheWindowFillsTheBoxes) {
     App app;
     ASSERT_TRUE(app.Started());
-    app.SetText(Control::Text1, "typed");
+    app.SetText(Control::SourcePathBox, "typed");
     // Several at once: the first regular file, past a folder.
     ASSERT_TRUE(DeliverDrop(app, {folder.Path(), text, csv}));
-    EXPECT_TRUE(WaitFor([&] { return app.Text(Control::Text1) == text; }, 5000))
-        << app.Text(Control::Text1);
-    EXPECT_EQ(app.Text(Control::Text2), text + "提取.txt");
+    EXPECT_TRUE(WaitFor([&] { return app.Text(Control::SourcePathBox) == text; }, 5000))
+        << app.Text(Control::SourcePathBox);
+    EXPECT_EQ(app.Text(Control::OutputPathBox), text + "提取.txt");
     EXPECT_FALSE(app.NoticeOpen());
     EXPECT_TRUE(app.Running());
 }

@@ -108,7 +108,7 @@ std::optional<wintest::ProcessEntry> StartedInterpreter(const App& app) {
 
 bool InterpreterRuns() {
     win32::Win32System system;
-    return CheckApplicationIsRun(system, "cmd.exe") == kTrue;
+    return IsProcessRunning(system, "cmd.exe");
 }
 
 void SaveScreenshot(HWND window, const std::string& name) {
@@ -135,15 +135,15 @@ class PellorinTest : public ::testing::Test {
 
     void Fill(const std::string& source, const std::string& output, const std::string& delimiter,
               const std::string& field) {
-        app.SetText(Text1, source);
-        app.SetText(Text2, output);
-        app.SetText(Text3, delimiter);
-        app.SetText(Text4, field);
+        app.SetText(SourcePathBox, source);
+        app.SetText(OutputPathBox, output);
+        app.SetText(DelimiterBox, delimiter);
+        app.SetText(FieldNumberBox, field);
     }
 
     // Presses Start and answers the notice that follows.
     Notice StartAndGetNotice(DWORD timeoutMs = 10000) {
-        app.Click(Command3);
+        app.Click(StartButton);
         std::optional<Notice> notice = app.WaitForNotice(timeoutMs);
         EXPECT_TRUE(notice.has_value()) << "no notice";
         return notice.value_or(Notice{});
@@ -151,22 +151,24 @@ class PellorinTest : public ::testing::Test {
 
     void ExpectIdleAndEmpty() {
         ASSERT_TRUE(app.WaitIdle());
-        EXPECT_TRUE(WaitFor([&] { return app.Focus() == Text1; }, 3000));
-        for (Control box : {Text1, Text2, Text3, Text4}) EXPECT_EQ(app.Text(box), "");
+        EXPECT_TRUE(WaitFor([&] { return app.Focus() == SourcePathBox; }, 3000));
+        for (Control box : {SourcePathBox, OutputPathBox, DelimiterBox, FieldNumberBox})
+            EXPECT_EQ(app.Text(box), "");
         for (Control control :
-             {Text1, Text2, Text3, Text4, Command1, Command2, Command3, Command4, Command5})
+             {SourcePathBox, OutputPathBox, DelimiterBox, FieldNumberBox, ChooseSourceButton,
+              ChooseOutputButton, StartButton, ExitButton, ExampleButton})
             EXPECT_TRUE(app.Enabled(control));
-        EXPECT_FALSE(app.Visible(Label7));
-        EXPECT_EQ(app.Text(Label7), "正在提取数据...");
+        EXPECT_FALSE(app.Visible(ProgressLabel));
+        EXPECT_EQ(app.Text(ProgressLabel), "正在提取数据...");
         // The hidden template boxes keep their texts.
-        EXPECT_EQ(app.Text(Text5), "for /f \"usebackq tokens=");
-        EXPECT_EQ(app.Text(Text6), " delims=");
+        EXPECT_EQ(app.Text(TokensClauseBox), "for /f \"usebackq tokens=");
+        EXPECT_EQ(app.Text(DelimsClauseBox), " delims=");
     }
 
     // Presses Start and waits until the run has begun.
     void StartRun() {
-        app.Click(Command3);
-        ASSERT_TRUE(WaitFor([&] { return !app.Enabled(Command3); }, 10000))
+        app.Click(StartButton);
+        ASSERT_TRUE(WaitFor([&] { return !app.Enabled(StartButton); }, 10000))
             << "the run did not start: " << app.WaitForNotice(0).value_or(Notice{}).prompt;
     }
 
@@ -179,14 +181,14 @@ TEST_F(PellorinTest, AWholeExtractionSucceedsAndResetsTheWindow) {
     WriteBytes(folder.File("源.csv"), "01,zhang,m\r\n02,li,f\r\n03,zhao,m\r\n");
     const std::string output = folder.File("结果.txt");
     Fill(folder.File("源.csv"), output, ",", "2");
-    SaveScreenshot(app.Form1(), "windows-form1.png");
+    SaveScreenshot(app.MainWindow(), "windows-main-window.png");
 
     const Notice notice = StartAndGetNotice(15000);
     EXPECT_EQ(notice.title, "成功");
     EXPECT_EQ(notice.prompt, "提取完成");
     // While the success notice is open the label reads the done caption.
-    EXPECT_EQ(app.Text(Label7), "提取已完成！");
-    EXPECT_TRUE(app.Visible(Label7));
+    EXPECT_EQ(app.Text(ProgressLabel), "提取已完成！");
+    EXPECT_TRUE(app.Visible(ProgressLabel));
     App::CloseNotice(notice);
 
     ExpectIdleAndEmpty();
@@ -198,8 +200,9 @@ TEST_F(PellorinTest, WhileAnotherInterpreterRunsTheRunStaysOpen) {
     WriteBytes(folder.File("a.csv"), "1;x;y\r\n2;x2;y2\r\n");
     const std::string output = folder.File("提取.txt");
     Fill(folder.File("a.csv"), output, ";", "03");
-    app.Click(Command3);
-    ASSERT_TRUE(WaitFor([&] { return !app.Enabled(Command3); }, 5000)) << "the run did not start";
+    app.Click(StartButton);
+    ASSERT_TRUE(WaitFor([&] { return !app.Enabled(StartButton); }, 5000))
+        << "the run did not start";
     // Before the first tick (2 s after the start), another cmd.exe.
     wintest::HeldInterpreter held;
     ASSERT_TRUE(held.Started());
@@ -209,13 +212,14 @@ TEST_F(PellorinTest, WhileAnotherInterpreterRunsTheRunStaysOpen) {
                                      *win32::EncodeForCodePage(output, 936) + "\"\r\n");
     Sleep(4500);  // two ticks: both find the interpreter
     EXPECT_FALSE(app.NoticeOpen());
-    for (Control control : {Text1, Text2, Text3, Text4, Command1, Command2, Command3, Command4})
+    for (Control control : {SourcePathBox, OutputPathBox, DelimiterBox, FieldNumberBox,
+                            ChooseSourceButton, ChooseOutputButton, StartButton, ExitButton})
         EXPECT_FALSE(app.Enabled(control)) << static_cast<int>(control);
-    EXPECT_TRUE(app.Enabled(Command5));
-    EXPECT_TRUE(app.Visible(Label7));
-    EXPECT_EQ(app.Text(Label7), "正在提取数据...");
+    EXPECT_TRUE(app.Enabled(ExampleButton));
+    EXPECT_TRUE(app.Visible(ProgressLabel));
+    EXPECT_EQ(app.Text(ProgressLabel), "正在提取数据...");
     EXPECT_TRUE(wintest::Exists(script));
-    SaveScreenshot(app.Form1(), "windows-form1-running.png");
+    SaveScreenshot(app.MainWindow(), "windows-main-window-running.png");
 
     held.Release();
     std::optional<Notice> notice = app.WaitForNotice(10000);
@@ -234,7 +238,7 @@ TEST_F(PellorinTest, NoLineWithTheFieldIsAFailure) {
     const Notice notice = StartAndGetNotice(15000);
     EXPECT_EQ(notice.title, "失败");
     EXPECT_EQ(notice.prompt, "对不起,因为某些原因本次数据提取失败！请正确填写信息后，再试一次！");
-    EXPECT_EQ(app.Text(Label7), "正在提取数据...");
+    EXPECT_EQ(app.Text(ProgressLabel), "正在提取数据...");
     App::CloseNotice(notice);
     ExpectIdleAndEmpty();
     EXPECT_FALSE(wintest::Exists(output));
@@ -262,18 +266,19 @@ TEST_F(PellorinTest, TheSevenChecksInOrderWithTheirFocusMoves) {
     WriteBytes(hidden, "kept\r\n");
     ASSERT_TRUE(SetFileAttributesW(win32::Utf8ToWide(hidden).c_str(), FILE_ATTRIBUTE_HIDDEN));
     const std::vector<Step> steps = {
-        {"", "", "", "", "请输入源文件路径！", Text1},
-        {in.c_str(), "", "", "", "请输入输出路径！", Text2},
-        {in.c_str(), free.c_str(), "", "", "请输入分割符号！", Text3},
-        {in.c_str(), free.c_str(), ",", "", "选择你需要提取的段落编号！", Text4},
-        {missing.c_str(), free.c_str(), ",", "2", "对不起，源文件路径不正确，请重新输入！", Text1},
-        {in.c_str(), in.c_str(), ",", "2", "源文件名和导出文件名不能相同！", Text2},
-        {in.c_str(), taken.c_str(), ",", "2", "导出文件名已存在，请重新输入！", Text2},
-        {in.c_str(), hidden.c_str(), ",", "2", "导出文件名已存在，请重新输入！", Text2},
+        {"", "", "", "", "请输入源文件路径！", SourcePathBox},
+        {in.c_str(), "", "", "", "请输入输出路径！", OutputPathBox},
+        {in.c_str(), free.c_str(), "", "", "请输入分割符号！", DelimiterBox},
+        {in.c_str(), free.c_str(), ",", "", "选择你需要提取的段落编号！", FieldNumberBox},
+        {missing.c_str(), free.c_str(), ",", "2", "对不起，源文件路径不正确，请重新输入！",
+         SourcePathBox},
+        {in.c_str(), in.c_str(), ",", "2", "源文件名和导出文件名不能相同！", OutputPathBox},
+        {in.c_str(), taken.c_str(), ",", "2", "导出文件名已存在，请重新输入！", OutputPathBox},
+        {in.c_str(), hidden.c_str(), ",", "2", "导出文件名已存在，请重新输入！", OutputPathBox},
     };
     for (const Step& step : steps) {
         Fill(step.source, step.output, step.delimiter, step.field);
-        app.SetText(Text4, step.field);
+        app.SetText(FieldNumberBox, step.field);
         const Notice notice = StartAndGetNotice();
         EXPECT_EQ(notice.title, "提示！");
         EXPECT_EQ(notice.prompt, step.prompt);
@@ -281,8 +286,8 @@ TEST_F(PellorinTest, TheSevenChecksInOrderWithTheirFocusMoves) {
         ASSERT_TRUE(app.WaitIdle()) << step.prompt;
         EXPECT_TRUE(WaitFor([&] { return app.Focus() == step.focus; }, 3000)) << step.prompt;
         // Nothing changed, nothing started.
-        EXPECT_EQ(app.Text(Text1), step.source);
-        EXPECT_EQ(app.Text(Text3), step.delimiter);
+        EXPECT_EQ(app.Text(SourcePathBox), step.source);
+        EXPECT_EQ(app.Text(DelimiterBox), step.delimiter);
         EXPECT_FALSE(wintest::Exists(script));
     }
     EXPECT_EQ(ReadBytes(hidden), "kept\r\n");
@@ -296,15 +301,16 @@ TEST_F(PellorinTest, TheSevenChecksInOrderWithTheirFocusMoves) {
 }
 
 TEST_F(PellorinTest, EnterInAnyBoxPressesStartAndTabFollowsTheTabOrder) {
-    ASSERT_TRUE(WaitFor([&] { return app.Focus() == Text1; }, 3000));
-    const std::vector<Control> order = {Text2,    Text3,    Text4,    Command5, Command1,
-                                        Command2, Command4, Command3, Text1};
+    ASSERT_TRUE(WaitFor([&] { return app.Focus() == SourcePathBox; }, 3000));
+    const std::vector<Control> order = {OutputPathBox, DelimiterBox,       FieldNumberBox,
+                                        ExampleButton, ChooseSourceButton, ChooseOutputButton,
+                                        ExitButton,    StartButton,        SourcePathBox};
     for (Control next : order) {
         app.PressKey(VK_TAB);
         EXPECT_TRUE(WaitFor([&] { return app.Focus() == next; }, 3000)) << static_cast<int>(next);
     }
     app.PressKey(VK_TAB);
-    ASSERT_TRUE(WaitFor([&] { return app.Focus() == Text2; }, 3000));
+    ASSERT_TRUE(WaitFor([&] { return app.Focus() == OutputPathBox; }, 3000));
     app.PressKey(VK_RETURN);
     std::optional<Notice> notice = app.WaitForNotice();
     ASSERT_TRUE(notice.has_value());
@@ -317,7 +323,7 @@ TEST_F(PellorinTest, TheGateRefusesWhileACmdExeRuns) {
     wintest::HeldInterpreter held;
     ASSERT_TRUE(held.Started());
     ASSERT_TRUE(WaitFor(InterpreterRuns, 5000));
-    for (Control button : {Command1, Command2, Command3}) {
+    for (Control button : {ChooseSourceButton, ChooseOutputButton, StartButton}) {
         Fill(folder.File("in.csv"), folder.File("out.txt"), ",", "2");
         app.Click(button);
         std::optional<Notice> notice = app.WaitForNotice();
@@ -329,18 +335,18 @@ TEST_F(PellorinTest, TheGateRefusesWhileACmdExeRuns) {
         Sleep(300);
         EXPECT_FALSE(app.NoticeOpen());  // and no file dialog
         EXPECT_FALSE(wintest::Exists(script));
-        EXPECT_EQ(app.Text(Text1), folder.File("in.csv"));
+        EXPECT_EQ(app.Text(SourcePathBox), folder.File("in.csv"));
     }
 }
 
 TEST_F(PellorinTest, TheFieldBoxTakesOnlyDigitsAndTheDelimiterBoxOneCharacter) {
-    for (wchar_t c : {L'a', L'-', L'.', L' ', L'中', L'1'}) app.Type(Text4, c);
-    EXPECT_EQ(app.Text(Text4), "1");
-    app.Type(Text4, L'\b');
-    EXPECT_EQ(app.Text(Text4), "");
-    for (wchar_t c : {L'0', L'7', L'9'}) app.Type(Text4, c);
-    EXPECT_EQ(app.Text(Text4), "07");  // at most two characters
-    app.Type(Text4, L'\b');
+    for (wchar_t c : {L'a', L'-', L'.', L' ', L'中', L'1'}) app.Type(FieldNumberBox, c);
+    EXPECT_EQ(app.Text(FieldNumberBox), "1");
+    app.Type(FieldNumberBox, L'\b');
+    EXPECT_EQ(app.Text(FieldNumberBox), "");
+    for (wchar_t c : {L'0', L'7', L'9'}) app.Type(FieldNumberBox, c);
+    EXPECT_EQ(app.Text(FieldNumberBox), "07");  // at most two characters
+    app.Type(FieldNumberBox, L'\b');
 
     // Ctrl+V arrives as character 22: discarded like any other.
     ASSERT_TRUE(OpenClipboard(nullptr));
@@ -351,14 +357,14 @@ TEST_F(PellorinTest, TheFieldBoxTakesOnlyDigitsAndTheDelimiterBoxOneCharacter) {
     GlobalUnlock(memory);
     SetClipboardData(CF_UNICODETEXT, memory);
     CloseClipboard();
-    app.Type(Text4, 22);
-    EXPECT_EQ(app.Text(Text4), "0");
+    app.Type(FieldNumberBox, 22);
+    EXPECT_EQ(app.Text(FieldNumberBox), "0");
     // The context menu's Paste is not filtered; the length limit holds.
-    SendMessageW(app.Window(Text4), WM_PASTE, 0, 0);
-    EXPECT_EQ(app.Text(Text4), "0x");
+    SendMessageW(app.Window(FieldNumberBox), WM_PASTE, 0, 0);
+    EXPECT_EQ(app.Text(FieldNumberBox), "0x");
 
-    for (wchar_t c : {L'，', L';'}) app.Type(Text3, c);
-    EXPECT_EQ(app.Text(Text3), "，");
+    for (wchar_t c : {L'，', L';'}) app.Type(DelimiterBox, c);
+    EXPECT_EQ(app.Text(DelimiterBox), "，");
 }
 
 TEST_F(PellorinTest, ASecondCopyShowsOnlyItsNoticeAndEnds) {
@@ -368,55 +374,60 @@ TEST_F(PellorinTest, ASecondCopyShowsOnlyItsNoticeAndEnds) {
     ASSERT_TRUE(notice.has_value());
     EXPECT_EQ(notice->title, "提示");
     EXPECT_EQ(notice->prompt, "一次只能运行一个程序,否则可能造成程序出错!");
-    EXPECT_EQ(wintest::FindProcessWindow(second.ProcessId(), win32::kForm1Class), nullptr);
+    EXPECT_EQ(wintest::FindProcessWindow(second.ProcessId(), win32::kMainWindowClass), nullptr);
     App::CloseNotice(*notice);
     EXPECT_TRUE(second.WaitForExit(5000));
     EXPECT_TRUE(app.Running());
-    EXPECT_TRUE(IsWindowVisible(app.Form1()));
+    EXPECT_TRUE(IsWindowVisible(app.MainWindow()));
 }
 
 TEST_F(PellorinTest, TheExampleWindowIsModalAndFreshOnEveryShow) {
     HWND first = nullptr;
     for (int show = 0; show < 2; ++show) {
-        app.Click(Command5);
-        HWND form2 = nullptr;
+        app.Click(ExampleButton);
+        HWND exampleWindow = nullptr;
         ASSERT_TRUE(WaitFor(
             [&] {
-                return (form2 = wintest::FindProcessWindow(app.ProcessId(), win32::kForm2Class)) !=
-                       nullptr;
+                return (exampleWindow = wintest::FindProcessWindow(
+                            app.ProcessId(), win32::kExampleWindowClass)) != nullptr;
             },
             5000));
-        EXPECT_FALSE(IsWindowEnabled(app.Form1()));  // the main window takes no input
-        HWND text1 = GetDlgItem(form2, win32::ControlId(Text1));
-        EXPECT_EQ(wintest::WindowText(text1), "C:\\123.txt");
-        EXPECT_EQ(wintest::WindowText(GetDlgItem(form2, win32::ControlId(Text2))),
+        EXPECT_FALSE(IsWindowEnabled(app.MainWindow()));  // the main window takes no input
+        HWND sourcePathBox = GetDlgItem(exampleWindow, win32::ControlId(SourcePathBox));
+        EXPECT_EQ(wintest::WindowText(sourcePathBox), "C:\\123.txt");
+        EXPECT_EQ(wintest::WindowText(GetDlgItem(exampleWindow, win32::ControlId(OutputPathBox))),
                   "C:\\321.txt提取.txt");
-        EXPECT_EQ(wintest::WindowText(GetDlgItem(form2, win32::ControlId(Text3))), ",");
-        EXPECT_EQ(wintest::WindowText(GetDlgItem(form2, win32::ControlId(Text4))), "2");
-        EXPECT_EQ(wintest::WindowText(GetDlgItem(form2, win32::ControlId(Text6))),
-                  "张三\r\n李四\r\n赵钱\r\n孙李\r\n");
-        EXPECT_EQ(wintest::WindowText(GetDlgItem(form2, win32::ControlId(Label9))),
-                  "本程序目前仅支持TXT和CSV两种格式的文件");
+        EXPECT_EQ(wintest::WindowText(GetDlgItem(exampleWindow, win32::ControlId(DelimiterBox))),
+                  ",");
+        EXPECT_EQ(wintest::WindowText(GetDlgItem(exampleWindow, win32::ControlId(FieldNumberBox))),
+                  "2");
+        EXPECT_EQ(
+            wintest::WindowText(GetDlgItem(exampleWindow, win32::ControlId(ExampleOutputBox))),
+            "张三\r\n李四\r\n赵钱\r\n孙李\r\n");
+        EXPECT_EQ(
+            wintest::WindowText(GetDlgItem(exampleWindow, win32::ControlId(FormatsNoteLabel))),
+            "本程序目前仅支持TXT和CSV两种格式的文件");
         RECT outer, inner;
-        GetWindowRect(app.Form1(), &outer);
-        GetWindowRect(form2, &inner);
+        GetWindowRect(app.MainWindow(), &outer);
+        GetWindowRect(exampleWindow, &inner);
         EXPECT_NEAR((inner.left + inner.right) / 2, (outer.left + outer.right) / 2, 2);
         EXPECT_EQ(inner.right - inner.left, 419);
         EXPECT_EQ(inner.bottom - inner.top, 360);
         if (show == 0) {
-            first = form2;
-            SaveScreenshot(form2, "windows-form2.png");
+            first = exampleWindow;
+            SaveScreenshot(exampleWindow, "windows-example-window.png");
             const std::wstring typed = L"changed";
-            SendMessageW(text1, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(typed.c_str()));
-            PostMessageW(GetDlgItem(form2, win32::ControlId(Command1)), BM_CLICK, 0, 0);
+            SendMessageW(sourcePathBox, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(typed.c_str()));
+            PostMessageW(GetDlgItem(exampleWindow, win32::ControlId(ExampleCloseButton)), BM_CLICK,
+                         0, 0);
         } else {
-            EXPECT_NE(form2, first);
+            EXPECT_NE(exampleWindow, first);
             // Enter presses "我知道了" too.
-            SetForegroundWindow(form2);
+            SetForegroundWindow(exampleWindow);
             app.PressKey(VK_RETURN);
         }
-        EXPECT_TRUE(WaitFor([&] { return !IsWindow(form2); }, 5000));
-        EXPECT_TRUE(WaitFor([&] { return IsWindowEnabled(app.Form1()) != FALSE; }, 3000));
+        EXPECT_TRUE(WaitFor([&] { return !IsWindow(exampleWindow); }, 5000));
+        EXPECT_TRUE(WaitFor([&] { return IsWindowEnabled(app.MainWindow()) != FALSE; }, 3000));
     }
 }
 
@@ -458,8 +469,14 @@ TEST_F(PellorinInUnusualUserFolderTest, TheScriptIsWrittenRunAndDeletedInTheUser
 
     // While the interpreter runs: the script is the program's one line in
     // code page 936 and CR LF, in the user's folder.
-    ExtractionRequest request{
-        source, output, ",", 2, app.Text(Text5), app.Text(Text6), app.Text(Text7), app.Text(Text8)};
+    ExtractionRequest request{source,
+                              output,
+                              ",",
+                              2,
+                              app.Text(TokensClauseBox),
+                              app.Text(DelimsClauseBox),
+                              app.Text(InClauseBox),
+                              app.Text(EchoClauseBox)};
     EXPECT_EQ(ReadBytes(script),
               *win32::EncodeForCodePage(ComposeScriptLine(request), 936) + "\r\n");
     // No window of the interpreter, nor of a console host made for it, shows.
@@ -632,21 +649,21 @@ class PellorinAtDpiTest : public ::testing::WithParamInterface<int>,
 // control at each dpi is checked where the fonts can be read
 // (form_builder_test.cpp), and the screenshots show it.
 TEST_P(PellorinAtDpiTest, BothWindowsAreBuiltFromTheirLayoutTablesAtTheScreensDpi) {
-    EXPECT_EQ(wintest::WindowText(app.Form1()), "Morvane");
+    EXPECT_EQ(wintest::WindowText(app.MainWindow()), "Morvane");
     RECT client;
-    GetClientRect(app.Form1(), &client);
+    GetClientRect(app.MainWindow(), &client);
     EXPECT_EQ(client.right, Pixels(7110));
     EXPECT_EQ(client.bottom, Pixels(2340));
-    EXPECT_FALSE(GetWindowLongW(app.Form1(), GWL_STYLE) & WS_THICKFRAME);  // fixed size
+    EXPECT_FALSE(GetWindowLongW(app.MainWindow(), GWL_STYLE) & WS_THICKFRAME);  // fixed size
 
     int tooltips = 0;
-    for (const ControlSpec& entry : Form1Layout().controls) {
+    for (const ControlSpec& entry : MainWindowLayout().controls) {
         if (entry.kind == ControlKind::Timer || entry.kind == ControlKind::FileDialog) continue;
         HWND control = app.Window(entry.name);
         ASSERT_NE(control, nullptr) << static_cast<int>(entry.name);
         RECT rect;
         GetWindowRect(control, &rect);
-        MapWindowPoints(nullptr, app.Form1(), reinterpret_cast<POINT*>(&rect), 2);
+        MapWindowPoints(nullptr, app.MainWindow(), reinterpret_cast<POINT*>(&rect), 2);
         EXPECT_EQ(rect.left, Pixels(entry.left)) << static_cast<int>(entry.name);
         EXPECT_EQ(rect.top, Pixels(entry.top)) << static_cast<int>(entry.name);
         EXPECT_EQ(rect.right - rect.left, Pixels(entry.width)) << static_cast<int>(entry.name);
@@ -666,40 +683,40 @@ TEST_P(PellorinAtDpiTest, BothWindowsAreBuiltFromTheirLayoutTablesAtTheScreensDp
     // One tooltip window holding a tool for each control that has a tooltip.
     int tools = 0;
     for (HWND tip : ProcessWindows(app.ProcessId(), L"tooltips_class32")) {
-        if (GetWindow(tip, GW_OWNER) == app.Form1())
+        if (GetWindow(tip, GW_OWNER) == app.MainWindow())
             tools += static_cast<int>(SendMessageW(tip, TTM_GETTOOLCOUNT, 0, 0));
     }
     EXPECT_EQ(tools, tooltips);
     EXPECT_EQ(tooltips, 5);
     const std::string suffix = dpi == 96 ? "" : "-" + std::to_string(dpi) + "dpi";
-    if (dpi != 96) SaveScreenshot(app.Form1(), "windows-form1" + suffix + ".png");
+    if (dpi != 96) SaveScreenshot(app.MainWindow(), "windows-main-window" + suffix + ".png");
 
     // The example window: borderless, so its client area is the window.
-    app.Click(Command5);
-    HWND form2 = nullptr;
+    app.Click(ExampleButton);
+    HWND exampleWindow = nullptr;
     ASSERT_TRUE(WaitFor(
         [&] {
-            return (form2 = wintest::FindProcessWindow(app.ProcessId(), win32::kForm2Class)) !=
-                   nullptr;
+            return (exampleWindow = wintest::FindProcessWindow(
+                        app.ProcessId(), win32::kExampleWindowClass)) != nullptr;
         },
         5000));
     RECT outer;
-    GetWindowRect(form2, &outer);
-    EXPECT_EQ(outer.right - outer.left, Pixels(Form2Layout().clientWidth));
-    EXPECT_EQ(outer.bottom - outer.top, Pixels(Form2Layout().clientHeight));
-    for (const ControlSpec& entry : Form2Layout().controls) {
-        HWND control = GetDlgItem(form2, win32::ControlId(entry.name));
+    GetWindowRect(exampleWindow, &outer);
+    EXPECT_EQ(outer.right - outer.left, Pixels(ExampleWindowLayout().clientWidth));
+    EXPECT_EQ(outer.bottom - outer.top, Pixels(ExampleWindowLayout().clientHeight));
+    for (const ControlSpec& entry : ExampleWindowLayout().controls) {
+        HWND control = GetDlgItem(exampleWindow, win32::ControlId(entry.name));
         if (!control) continue;
         RECT rect;
         GetWindowRect(control, &rect);
-        MapWindowPoints(nullptr, form2, reinterpret_cast<POINT*>(&rect), 2);
+        MapWindowPoints(nullptr, exampleWindow, reinterpret_cast<POINT*>(&rect), 2);
         EXPECT_EQ(rect.left, Pixels(entry.left)) << entry.text;
         EXPECT_EQ(rect.right - rect.left, Pixels(entry.width)) << entry.text;
         EXPECT_EQ(rect.bottom - rect.top, Pixels(entry.height)) << entry.text;
     }
-    if (dpi != 96) SaveScreenshot(form2, "windows-form2" + suffix + ".png");
-    PostMessageW(GetDlgItem(form2, win32::ControlId(Command1)), BM_CLICK, 0, 0);
-    EXPECT_TRUE(WaitFor([&] { return !IsWindow(form2); }, 5000));
+    if (dpi != 96) SaveScreenshot(exampleWindow, "windows-example-window" + suffix + ".png");
+    PostMessageW(GetDlgItem(exampleWindow, win32::ControlId(ExampleCloseButton)), BM_CLICK, 0, 0);
+    EXPECT_TRUE(WaitFor([&] { return !IsWindow(exampleWindow); }, 5000));
 }
 
 INSTANTIATE_TEST_SUITE_P(Dpi, PellorinAtDpiTest, ::testing::Values(96, 120, 144),
@@ -713,7 +730,7 @@ TEST_F(PellorinTest, ThePointerChangesOverTheWindowWhileRunningAndComesBack) {
     WriteBytes(folder.File("a.csv"), "1,2\r\n");
     Fill(folder.File("a.csv"), folder.File("o.txt"), ",", "2");
     RECT rect;
-    GetWindowRect(app.Window(Label7), &rect);
+    GetWindowRect(app.Window(ProgressLabel), &rect);
     auto pointerOverLabel7 = [&] {
         // A move each time, so that the window is asked for its pointer.
         static int jiggle = 0;
@@ -727,8 +744,8 @@ TEST_F(PellorinTest, ThePointerChangesOverTheWindowWhileRunningAndComesBack) {
     HCURSOR atRest = nullptr;
     ASSERT_TRUE(WaitFor([&] { return (atRest = pointerOverLabel7()) != nullptr; }, 3000));
     EXPECT_EQ(pointerOverLabel7(), atRest);
-    app.Click(Command3);
-    ASSERT_TRUE(WaitFor([&] { return !app.Enabled(Command3); }, 5000));
+    app.Click(StartButton);
+    ASSERT_TRUE(WaitFor([&] { return !app.Enabled(StartButton); }, 5000));
     wintest::HeldInterpreter held;  // keeps the run open
     HCURSOR busy = nullptr;
     EXPECT_TRUE(WaitFor([&] { return (busy = pointerOverLabel7()) != atRest; }, 3000));
@@ -779,36 +796,37 @@ TEST_F(PellorinTest, TheFileDialogsFillTheBoxesAndACancelLeavesThem) {
     WriteBytes(source, "a,b\r\n");
 
     // Open, CSV entry: the source and the proposed output.
-    app.Click(Command1);
+    app.Click(ChooseSourceButton);
     HWND dialog = WaitForFileDialog(app);
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(SendMessageW(GetDlgItem(dialog, kFileTypeList), CB_GETCOUNT, 0, 0), 2);
     Choose(dialog, source, 1);
-    EXPECT_TRUE(WaitFor([&] { return app.Text(Text1) == source; }, 5000)) << app.Text(Text1);
-    EXPECT_EQ(app.Text(Text2), source + "提取.CSV");
+    EXPECT_TRUE(WaitFor([&] { return app.Text(SourcePathBox) == source; }, 5000))
+        << app.Text(SourcePathBox);
+    EXPECT_EQ(app.Text(OutputPathBox), source + "提取.CSV");
 
     // Open, text entry: the other suffix.
-    app.Click(Command1);
+    app.Click(ChooseSourceButton);
     ASSERT_NE(dialog = WaitForFileDialog(app), nullptr);
     Choose(dialog, source, 0);
-    EXPECT_TRUE(WaitFor([&] { return app.Text(Text2) == source + "提取.txt"; }, 5000))
-        << app.Text(Text2);
+    EXPECT_TRUE(WaitFor([&] { return app.Text(OutputPathBox) == source + "提取.txt"; }, 5000))
+        << app.Text(OutputPathBox);
 
     // Cancelled: both boxes stay as they were.
-    app.Click(Command1);
+    app.Click(ChooseSourceButton);
     ASSERT_NE(dialog = WaitForFileDialog(app), nullptr);
     SendMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
     ASSERT_TRUE(app.WaitIdle());
-    EXPECT_EQ(app.Text(Text1), source);
-    EXPECT_EQ(app.Text(Text2), source + "提取.txt");
+    EXPECT_EQ(app.Text(SourcePathBox), source);
+    EXPECT_EQ(app.Text(OutputPathBox), source + "提取.txt");
 
     // Save as "result" under the CSV entry: the output box alone.
-    app.Click(Command2);
+    app.Click(ChooseOutputButton);
     ASSERT_NE(dialog = WaitForFileDialog(app), nullptr);
     Choose(dialog, folder.File("result"), 1);
-    EXPECT_TRUE(WaitFor([&] { return app.Text(Text2) == folder.File("result.CSV"); }, 5000))
-        << app.Text(Text2);
-    EXPECT_EQ(app.Text(Text1), source);
+    EXPECT_TRUE(WaitFor([&] { return app.Text(OutputPathBox) == folder.File("result.CSV"); }, 5000))
+        << app.Text(OutputPathBox);
+    EXPECT_EQ(app.Text(SourcePathBox), source);
 }
 
 }  // namespace

@@ -115,13 +115,13 @@ TEST(Acp1252, AChinesePathIsRefusedAndNamesItsBox) {
     ASSERT_EQ(GetACP(), 1252u) << "run this test with a Western locale (LC_ALL=C.UTF-8)";
     Win32System system;
     FakeRuntime boxes;
-    boxes.texts[Control::Text1] = "C:\\data\\caf\xC3\xA9.csv";  // é is in 1252
-    boxes.texts[Control::Text2] = "C:\\321.txt提取.txt";
-    boxes.texts[Control::Text3] = ",";
-    EXPECT_EQ(FirstUnencodableBox(boxes, system), Control::Text2);
+    boxes.texts[Control::SourcePathBox] = "C:\\data\\caf\xC3\xA9.csv";  // é is in 1252
+    boxes.texts[Control::OutputPathBox] = "C:\\321.txt提取.txt";
+    boxes.texts[Control::DelimiterBox] = ",";
+    EXPECT_EQ(FirstUnencodableBox(boxes, system), Control::OutputPathBox);
     EXPECT_EQ(system.EncodeForScript("caf\xC3\xA9"), "caf\xE9");
-    boxes.texts[Control::Text1] = "C:\\数据.csv";
-    EXPECT_EQ(FirstUnencodableBox(boxes, system), Control::Text1);
+    boxes.texts[Control::SourcePathBox] = "C:\\数据.csv";
+    EXPECT_EQ(FirstUnencodableBox(boxes, system), Control::SourcePathBox);
     std::string reason;
     EXPECT_FALSE(WriteScriptFile(system, "echo 提取", reason));
 }
@@ -202,10 +202,10 @@ TEST_F(FileServicesTest, WriteNewFileReportsTheSystemsReason) {
 class WindowsValidationTest : public ::testing::Test {
   protected:
     void Fill(const std::string& source, const std::string& output) {
-        runtime.texts[Control::Text1] = source;
-        runtime.texts[Control::Text2] = output;
-        runtime.texts[Control::Text3] = ",";
-        runtime.texts[Control::Text4] = "2";
+        runtime.texts[Control::SourcePathBox] = source;
+        runtime.texts[Control::OutputPathBox] = output;
+        runtime.texts[Control::DelimiterBox] = ",";
+        runtime.texts[Control::FieldNumberBox] = "2";
     }
     std::string OnlyPrompt() {
         if (ValidateRequest(runtime, system)) return "";
@@ -223,7 +223,7 @@ TEST_F(WindowsValidationTest, OutputDifferingOnlyInLetterCaseIsTheSource) {
     WriteBytes(folder.File("source.csv"), "a,b\r\n");
     Fill(folder.File("source.csv"), folder.File("SOURCE.CSV"));
     EXPECT_EQ(OnlyPrompt(), "源文件名和导出文件名不能相同！");
-    EXPECT_EQ(runtime.focus, Control::Text2);
+    EXPECT_EQ(runtime.focus, Control::OutputPathBox);
 }
 
 TEST_F(WindowsValidationTest, OutputEqualToTheSourceIsCheckSix) {
@@ -241,13 +241,11 @@ TEST_F(WindowsValidationTest, AWildcardSourcePassesAndAHiddenOneFails) {
     SetFileAttributesW(win32::Utf8ToWide(hidden).c_str(), FILE_ATTRIBUTE_HIDDEN);
     Fill(hidden, folder.File("out.txt"));
     EXPECT_EQ(OnlyPrompt(), "对不起，源文件路径不正确，请重新输入！");
-    EXPECT_EQ(runtime.focus, Control::Text1);
+    EXPECT_EQ(runtime.focus, Control::SourcePathBox);
 }
 
 // WMI and Wine's cmd.exe.
-bool InterpreterRuns(Win32System& system) {
-    return CheckApplicationIsRun(system, "cmd.exe") == kTrue;
-}
+bool InterpreterRuns(Win32System& system) { return IsProcessRunning(system, "cmd.exe"); }
 
 TEST(ProcessWatch, TheListHoldsThisProgram) {
     Win32System system;
@@ -267,12 +265,12 @@ TEST(ProcessWatch, TheListHoldsThisProgram) {
 TEST(ProcessWatch, TrueWhileWinesCmdRunsAndFalseAfter) {
     Win32System system;
     ASSERT_FALSE(InterpreterRuns(system)) << "a cmd.exe was already running";
-    EXPECT_EQ(CheckApplicationIsRun(system, "cmd.exe"), kFalse);
+    EXPECT_FALSE(IsProcessRunning(system, "cmd.exe"));
     {
         wintest::HeldInterpreter held;
         ASSERT_TRUE(held.Started());
         EXPECT_TRUE(wintest::WaitFor([&] { return InterpreterRuns(system); }, 5000));
-        EXPECT_EQ(CheckApplicationIsRun(system, "CMD.EXE"), kTrue);
+        EXPECT_TRUE(IsProcessRunning(system, "CMD.EXE"));
         held.Release();
     }
     EXPECT_TRUE(wintest::WaitFor([&] { return !InterpreterRuns(system); }, 5000));

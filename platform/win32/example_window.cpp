@@ -1,4 +1,4 @@
-#include "platform/win32/form2_window.h"
+#include "platform/win32/example_window.h"
 
 #include "platform/win32/control_ids.h"
 #include "platform/win32/form_builder.h"
@@ -8,20 +8,20 @@ namespace morvane::win32 {
 namespace {
 
 // What one shown example window keeps.
-struct Form2State {
+struct ExampleWindowState {
     HWND owner = nullptr;
     BuiltForm built;
 };
 
-void Close(HWND window, Form2State& state) {
+void Close(HWND window, ExampleWindowState& state) {
     // The owner is enabled before the window goes, so that the activation
     // returns to it.
     EnableWindow(state.owner, TRUE);
     DestroyWindow(window);
 }
 
-LRESULT CALLBACK Form2Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* state = reinterpret_cast<Form2State*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+LRESULT CALLBACK ExampleWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* state = reinterpret_cast<ExampleWindowState*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     switch (message) {
         case WM_NCCREATE: {
             const auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
@@ -30,9 +30,9 @@ LRESULT CALLBACK Form2Proc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
             break;
         }
         case DM_GETDEFID:
-            return MAKELRESULT(ControlId(Control::Command1), DC_HASDEFID);
+            return MAKELRESULT(ControlId(Control::ExampleCloseButton), DC_HASDEFID);
         case WM_COMMAND:
-            if (state && LOWORD(wParam) == ControlId(Control::Command1) &&
+            if (state && LOWORD(wParam) == ControlId(Control::ExampleCloseButton) &&
                 HIWORD(wParam) == BN_CLICKED) {
                 Close(window, *state);
                 return 0;
@@ -49,7 +49,7 @@ LRESULT CALLBACK Form2Proc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
             break;
         }
         case WM_PAINT: {
-            // Shape1: a one-pixel frame along the edge of the client area.
+            // ExampleFrame: a one-pixel frame along the edge of the client area.
             PAINTSTRUCT paint;
             HDC dc = BeginPaint(window, &paint);
             RECT client;
@@ -71,19 +71,19 @@ LRESULT CALLBACK Form2Proc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 
 }  // namespace
 
-bool RegisterForm2Class(HINSTANCE instance) {
+bool RegisterExampleWindowClass(HINSTANCE instance) {
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = Form2Proc;
+    windowClass.lpfnWndProc = ExampleWindowProc;
     windowClass.hInstance = instance;
     windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    windowClass.lpszClassName = kForm2Class;
+    windowClass.lpszClassName = kExampleWindowClass;
     return RegisterClassExW(&windowClass) != 0;
 }
 
-void ShowForm2Modal(HINSTANCE instance, HWND owner) {
-    const FormSpec& layout = Form2Layout();
+void ShowExampleWindowModal(HINSTANCE instance, HWND owner) {
+    const FormSpec& layout = ExampleWindowLayout();
     const int dpi = ScreenDpi();
     const int width = TwipsToPixels(layout.clientWidth, dpi);
     const int height = TwipsToPixels(layout.clientHeight, dpi);
@@ -95,11 +95,11 @@ void ShowForm2Modal(HINSTANCE instance, HWND owner) {
     const int left = ownerRect.left + (ownerRect.right - ownerRect.left - width) / 2;
     const int top = ownerRect.top + (ownerRect.bottom - ownerRect.top - height) / 2;
 
-    Form2State state;
+    ExampleWindowState state;
     state.owner = owner;
-    HWND window =
-        CreateWindowExW(WS_EX_CONTROLPARENT, kForm2Class, L"Form2", WS_POPUP | WS_CLIPCHILDREN,
-                        left, top, width, height, owner, nullptr, instance, &state);
+    HWND window = CreateWindowExW(WS_EX_CONTROLPARENT, kExampleWindowClass, L"Form2",
+                                  WS_POPUP | WS_CLIPCHILDREN, left, top, width, height, owner,
+                                  nullptr, instance, &state);
     if (!window) return;
     state.built.Build(window, layout, dpi);
 

@@ -7,11 +7,11 @@
 namespace morvane::win32 {
 
 // Registers the window class; call once before the first show.
-bool RegisterForm2Class(HINSTANCE instance);
+bool RegisterExampleWindowClass(HINSTANCE instance);
 
 // Creates the window centred on `owner`, disables the owner, runs the
 // window's own message loop until the window is closed, and enables the
 // owner again. A WM_QUIT met on the way is passed on to the outer loop.
-void ShowForm2Modal(HINSTANCE instance, HWND owner);
+void ShowExampleWindowModal(HINSTANCE instance, HWND owner);
 
 }  // namespace morvane::win32

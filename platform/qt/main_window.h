@@ -1,5 +1,5 @@
-// The main window, Form1, as Qt widgets built from Form1Layout(), with its
-// completion timer. Events are routed to the Form1 handlers by Connect().
+// The main window as Qt widgets built from MainWindowLayout(), with its
+// completion timer. Events are routed to the portable MainWindowHandlers by Connect().
 #pragma once
 
 #include <QCursor>
@@ -12,21 +12,21 @@
 #include <vector>
 
 #include "platform/qt/form_builder.h"
-#include "ui/form1.h"
+#include "ui/main_window_handlers.h"
 
 namespace morvane::qt {
 
-class Form1Window : public QWidget {
+class MainWindow : public QWidget {
     Q_OBJECT
 
   public:
-    Form1Window();
+    MainWindow();
 
-    // The widget of a control of Form1Layout(); nullptr for the timer and
+    // The widget of a control of MainWindowLayout(); nullptr for the timer and
     // the file-dialog control.
     QWidget* Widget(Control name) const;
 
-    QTimer& Timer1() { return timer1_; }
+    QTimer& CompletionTimer() { return completionTimer_; }
 
     // The hourglass over the window and all its controls, or back to each
     // control's own pointer.
@@ -36,8 +36,8 @@ class Form1Window : public QWidget {
     void CentreOnScreen();
 
     // Clicks, timer ticks, the field box's typed characters and dropped
-    // files go to `form`.
-    void Connect(Form1& form);
+    // files go to `handlers`.
+    void Connect(MainWindowHandlers& handlers);
 
   protected:
     // The whole window is the drop target for local files; anything else
@@ -62,7 +62,7 @@ class Form1Window : public QWidget {
     bool TakesDrop(const QMimeData* data) const;
 
     ControlWidgets widgets_;
-    QTimer timer1_;
+    QTimer completionTimer_;
     std::function<void(const std::vector<std::string>&)> filesDropped_;
     std::vector<SavedPointer> savedPointers_;
 };

@@ -1,5 +1,5 @@
 // The main window's event handlers. The front ends (platform/qt,
-// platform/win32) build the window from Form1Layout() and route each event
+// platform/win32) build the window from MainWindowLayout() and route each event
 // here; nothing in this file knows a toolkit.
 #pragma once
 
@@ -11,29 +11,30 @@
 
 namespace morvane {
 
-class Form1 {
+class MainWindowHandlers {
   public:
-    Form1(Controls& controls, SystemServices& system);
+    MainWindowHandlers(Controls& controls, SystemServices& system);
 
     // The single-instance guard. Answers false when another copy runs: the
     // notice has been shown and the program has been ended, so the window
     // must not be shown.
-    bool Form_Load();
+    bool OnLoad();
 
-    void Command1_Click();  // choose the source file
-    void Command2_Click();  // choose the output file
-    void Command3_Click();  // Start
-    void Command4_Click();  // Exit
-    void Command5_Click();  // the example window
+    // The buttons.
+    void OnChooseSource();
+    void OnChooseOutput();
+    void OnStart();
+    void OnExit();
+    void OnShowExample();
 
     // The digit filter of the field-number box: `keyAscii` is the typed
     // character's code; it is set to 0 to discard the keystroke.
-    void Text4_KeyPress(int& keyAscii);
+    void OnFieldNumberKey(int& keyAscii);
 
-    void Timer1_Timer();
+    void OnCompletionTimer();
 
     // Files dropped on the window or named on the command line.
-    void Form_FilesGiven(const std::vector<std::string>& paths);
+    void OnFilesGiven(const std::vector<std::string>& paths);
 
   private:
     Controls& controls_;

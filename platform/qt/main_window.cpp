@@ -1,4 +1,4 @@
-#include "platform/qt/form1_window.h"
+#include "platform/qt/main_window.h"
 
 #include <QAbstractButton>
 #include <QDragEnterEvent>
@@ -15,8 +15,8 @@
 
 namespace morvane::qt {
 
-Form1Window::Form1Window() {
-    const FormSpec& form = Form1Layout();
+MainWindow::MainWindow() {
+    const FormSpec& form = MainWindowLayout();
     setWindowTitle(QString::fromUtf8(form.caption));
     setWindowIcon(AppIcon());
     // A fixed single border: no maximise button, no resizing.
@@ -26,17 +26,17 @@ Form1Window::Form1Window() {
     // A file dropped on a box is the window's, not text for the box.
     for (QWidget* child : findChildren<QWidget*>()) child->setAcceptDrops(false);
     setAcceptDrops(true);
-    timer1_.setInterval(kTimerIntervalMs);
-    widgets_.at(Control::Text1)->setFocus();
+    completionTimer_.setInterval(kTimerIntervalMs);
+    widgets_.at(Control::SourcePathBox)->setFocus();
     CentreOnScreen();
 }
 
-QWidget* Form1Window::Widget(Control name) const {
+QWidget* MainWindow::Widget(Control name) const {
     const auto found = widgets_.find(name);
     return found == widgets_.end() ? nullptr : found->second;
 }
 
-void Form1Window::SetBusyPointer(bool busy) {
+void MainWindow::SetBusyPointer(bool busy) {
     if (busy) {
         if (!savedPointers_.empty()) return;
         savedPointers_.push_back({this, testAttribute(Qt::WA_SetCursor), cursor()});
@@ -56,7 +56,7 @@ void Form1Window::SetBusyPointer(bool busy) {
     savedPointers_.clear();
 }
 
-void Form1Window::CentreOnScreen() {
+void MainWindow::CentreOnScreen() {
     const QScreen* screen =
         this->screen() != nullptr ? this->screen() : QGuiApplication::primaryScreen();
     if (screen == nullptr) return;
@@ -65,43 +65,46 @@ void Form1Window::CentreOnScreen() {
     move(area.topLeft());
 }
 
-void Form1Window::Connect(Form1& form) {
+void MainWindow::Connect(MainWindowHandlers& handlers) {
     const auto onClick = [this](Control name, auto handler) {
         auto* button = static_cast<QAbstractButton*>(widgets_.at(name));
         connect(button, &QAbstractButton::clicked, this, handler);
     };
-    onClick(Control::Command1, [&form] { form.Command1_Click(); });
-    onClick(Control::Command2, [&form] { form.Command2_Click(); });
-    onClick(Control::Command3, [&form] { form.Command3_Click(); });
-    onClick(Control::Command4, [&form] { form.Command4_Click(); });
-    onClick(Control::Command5, [&form] { form.Command5_Click(); });
-    connect(&timer1_, &QTimer::timeout, this, [&form] { form.Timer1_Timer(); });
-    new TypedCharacterFilter(*widgets_.at(Control::Text4),
-                             [&form](int& keyAscii) { form.Text4_KeyPress(keyAscii); });
-    filesDropped_ = [&form](const std::vector<std::string>& paths) { form.Form_FilesGiven(paths); };
+    onClick(Control::ChooseSourceButton, [&handlers] { handlers.OnChooseSource(); });
+    onClick(Control::ChooseOutputButton, [&handlers] { handlers.OnChooseOutput(); });
+    onClick(Control::StartButton, [&handlers] { handlers.OnStart(); });
+    onClick(Control::ExitButton, [&handlers] { handlers.OnExit(); });
+    onClick(Control::ExampleButton, [&handlers] { handlers.OnShowExample(); });
+    connect(&completionTimer_, &QTimer::timeout, this,
+            [&handlers] { handlers.OnCompletionTimer(); });
+    new TypedCharacterFilter(*widgets_.at(Control::FieldNumberBox),
+                             [&handlers](int& keyAscii) { handlers.OnFieldNumberKey(keyAscii); });
+    filesDropped_ = [&handlers](const std::vector<std::string>& paths) {
+        handlers.OnFilesGiven(paths);
+    };
 }
 
-bool Form1Window::TakesDrop(const QMimeData* data) const {
-    if (timer1_.isActive() || data == nullptr || !data->hasUrls()) return false;
+bool MainWindow::TakesDrop(const QMimeData* data) const {
+    if (completionTimer_.isActive() || data == nullptr || !data->hasUrls()) return false;
     const QList<QUrl> urls = data->urls();
     return std::any_of(urls.begin(), urls.end(), [](const QUrl& url) { return url.isLocalFile(); });
 }
 
-void Form1Window::dragEnterEvent(QDragEnterEvent* event) {
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
     if (TakesDrop(event->mimeData()))
         event->acceptProposedAction();
     else
         event->ignore();
 }
 
-void Form1Window::dragMoveEvent(QDragMoveEvent* event) {
+void MainWindow::dragMoveEvent(QDragMoveEvent* event) {
     if (TakesDrop(event->mimeData()))
         event->acceptProposedAction();
     else
         event->ignore();
 }
 
-void Form1Window::dropEvent(QDropEvent* event) {
+void MainWindow::dropEvent(QDropEvent* event) {
     if (!TakesDrop(event->mimeData())) {
         event->ignore();
         return;
@@ -117,13 +120,13 @@ void Form1Window::dropEvent(QDropEvent* event) {
     });
 }
 
-void Form1Window::keyPressEvent(QKeyEvent* event) {
+void MainWindow::keyPressEvent(QKeyEvent* event) {
     const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
     if (!enter || (event->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) {
         QWidget::keyPressEvent(event);
         return;
     }
-    auto* start = static_cast<QAbstractButton*>(widgets_.at(Control::Command3));
+    auto* start = static_cast<QAbstractButton*>(widgets_.at(Control::StartButton));
     if (start->isEnabled() && start->isVisible()) start->click();
     event->accept();
 }

@@ -1,0 +1,35 @@
+#include "ui/main_window_handlers.h"
+
+#include "ui/file_choosing.h"
+
+namespace morvane {
+
+MainWindowHandlers::MainWindowHandlers(Controls& controls, SystemServices& system)
+    : controls_(controls), system_(system), job_(controls, system) {}
+
+bool MainWindowHandlers::OnLoad() {
+    if (!system_.PreviousInstance()) return true;
+    controls_.ShowNotice("一次只能运行一个程序,否则可能造成程序出错!", "提示");
+    controls_.EndProgram();
+    return false;
+}
+
+void MainWindowHandlers::OnChooseSource() { ChooseSourceFile(controls_, system_); }
+void MainWindowHandlers::OnChooseOutput() { ChooseOutputFile(controls_, system_); }
+void MainWindowHandlers::OnStart() { job_.StartAction(); }
+void MainWindowHandlers::OnExit() { controls_.EndProgram(); }
+void MainWindowHandlers::OnShowExample() { controls_.ShowExampleWindow(); }
+void MainWindowHandlers::OnCompletionTimer() { job_.CompletionTick(); }
+void MainWindowHandlers::OnFilesGiven(const std::vector<std::string>& paths) {
+    TakeSourceFile(controls_, system_, paths);
+}
+
+bool KeyPassesDigitFilter(int keyAscii) {
+    return keyAscii == 8 || (keyAscii >= '0' && keyAscii <= '9');
+}
+
+void MainWindowHandlers::OnFieldNumberKey(int& keyAscii) {
+    if (!KeyPassesDigitFilter(keyAscii)) keyAscii = 0;
+}
+
+}  // namespace morvane
