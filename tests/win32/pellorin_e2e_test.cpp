@@ -519,30 +519,47 @@ class PellorinWithoutProcessListTest : protected WithoutProcessList, public Pell
 TEST_F(PellorinWithoutProcessListTest, TheRunWaitsForItsOwnInterpreterAndGetsTheWholeColumn) {
     const std::string source = folder.File("slow.csv");
     const std::string output = folder.File("out.txt");
-    const std::string column = WriteSlowSource(source);
-    // The program sees no process list: another cmd.exe does not close the
-    // gate.
-    wintest::HeldInterpreter other;
-    ASSERT_TRUE(other.Started());
-    Fill(source, output, ",", "2");
-    StartRun();
-    other.Release();
+    // The interpreter must outlive the first tick. The measured size falls
+    // short when the machine was less busy while measuring than now (as under
+    // an emulator sharing two cores with other builds); a try that ended too
+    // soon is answered and repeated with a source three times as long.
+    int lines = SlowSourceLines();
+    for (int attempt = 1;; ++attempt, lines *= 3) {
+        const std::string column = WriteSource(source, lines);
+        // The program sees no process list: another cmd.exe does not close
+        // the gate.
+        wintest::HeldInterpreter other;
+        ASSERT_TRUE(other.Started());
+        Fill(source, output, ",", "2");
+        StartRun();
+        other.Release();
 
-    const std::optional<wintest::ProcessEntry> interpreter = StartedInterpreter(app);
-    ASSERT_TRUE(interpreter.has_value());
-    Sleep(3000);  // past the first tick
-    ASSERT_FALSE(wintest::DescendantProcesses(app.ProcessId()).empty())
-        << "the source was not slow enough to keep the interpreter past the first tick";
-    ASSERT_FALSE(app.NoticeOpen())
-        << "the run ended at the first tick: " << app.WaitForNotice(0).value_or(Notice{}).prompt;
+        const std::optional<wintest::ProcessEntry> interpreter = StartedInterpreter(app);
+        ASSERT_TRUE(interpreter.has_value());
+        Sleep(3000);  // past the first tick
+        const bool outlivedFirstTick = !wintest::DescendantProcesses(app.ProcessId()).empty();
+        if (!outlivedFirstTick && attempt < 3) {
+            std::optional<Notice> early = app.WaitForNotice(kSlowRunTimeoutMs);
+            ASSERT_TRUE(early.has_value());
+            App::CloseNotice(*early);
+            ASSERT_TRUE(app.WaitIdle());
+            ASSERT_TRUE(DeleteFileW(win32::Utf8ToWide(output).c_str()));
+            continue;
+        }
+        ASSERT_TRUE(outlivedFirstTick)
+            << "the source was not slow enough to keep the interpreter past the first tick";
+        ASSERT_FALSE(app.NoticeOpen()) << "the run ended at the first tick: "
+                                       << app.WaitForNotice(0).value_or(Notice{}).prompt;
 
-    std::optional<Notice> notice = app.WaitForNotice(kSlowRunTimeoutMs);
-    ASSERT_TRUE(notice.has_value());
-    EXPECT_EQ(notice->title, "成功");
-    EXPECT_EQ(ReadBytes(output), column);
-    App::CloseNotice(*notice);
-    ASSERT_TRUE(app.WaitIdle());
-    EXPECT_FALSE(wintest::Exists(script));
+        std::optional<Notice> notice = app.WaitForNotice(kSlowRunTimeoutMs);
+        ASSERT_TRUE(notice.has_value());
+        EXPECT_EQ(notice->title, "成功");
+        EXPECT_EQ(ReadBytes(output), column);
+        App::CloseNotice(*notice);
+        ASSERT_TRUE(app.WaitIdle());
+        EXPECT_FALSE(wintest::Exists(script));
+        return;
+    }
 }
 
 TEST_F(PellorinTest, AnInterpreterEndedFromOutsideMidRunIsAFailure) {
