@@ -80,6 +80,23 @@ const ControlSpec* FindControl(const FormSpec& form, Control name) {
     return nullptr;
 }
 
+FontSpec ResolvedFont(const FontSpec& font) {
+    return font.face == FontFace::Default ? kDefaultFont : font;
+}
+
+const char* FaceName(FontFace face) { return face == FontFace::KaiTi ? kKaiTiFace : kSimSunFace; }
+
+std::optional<Control> DefaultButton(const FormSpec& form) {
+    for (const ControlSpec& entry : form.controls) {
+        if (entry.kind == K::Button && entry.isDefault) return entry.name;
+    }
+    return std::nullopt;
+}
+
+ScreenPoint CentredOn(const ScreenArea& area, int width, int height) {
+    return {area.left + (area.width - width) / 2, area.top + (area.height - height) / 2};
+}
+
 std::vector<Control> TabOrder(const FormSpec& form) {
     std::vector<const ControlSpec*> focusable;
     for (const ControlSpec& entry : form.controls) {

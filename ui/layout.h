@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -23,6 +24,16 @@ struct FontSpec {
 
 inline constexpr const char* kSimSunFace = "宋体";
 inline constexpr const char* kKaiTiFace = "楷体_GB2312";
+
+// The font of every control that names none (text boxes, most buttons):
+// "宋体" at 9 points, what a Simplified Chinese Windows gives dialog text.
+inline constexpr FontSpec kDefaultFont{FontFace::SimSun, 9};
+
+// The font a control is drawn in: its own, or kDefaultFont.
+FontSpec ResolvedFont(const FontSpec& font);
+
+// The face name of a resolved font: kSimSunFace or kKaiTiFace.
+const char* FaceName(FontFace face);
 
 inline constexpr std::uint32_t kBlack = 0x000000;
 inline constexpr std::uint32_t kRed = 0xFF0000;  // 0xRRGGBB
@@ -56,8 +67,24 @@ const FormSpec& ExampleWindowLayout();
 // The entry of `name` in `form`; nullptr when the form has no such control.
 const ControlSpec* FindControl(const FormSpec& form, Control name);
 
+// The button Enter presses in `form`, wherever the focus is (except on
+// another button): the form's default button. Nothing when it has none.
+std::optional<Control> DefaultButton(const FormSpec& form);
+
 // Controls that take the focus (text boxes and buttons, not hidden), in tab
 // order.
 std::vector<Control> TabOrder(const FormSpec& form);
+
+// A rectangle on the screen, in pixels.
+struct ScreenArea {
+    int left, top, width, height;
+};
+
+// The top-left corner of a window `width` by `height` pixels centred on
+// `area` (the screen's free area, or the window it belongs to).
+struct ScreenPoint {
+    int x, y;
+};
+ScreenPoint CentredOn(const ScreenArea& area, int width, int height);
 
 }  // namespace morvane

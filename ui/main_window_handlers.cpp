@@ -14,6 +14,23 @@ bool MainWindowHandlers::OnLoad() {
     return false;
 }
 
+void MainWindowHandlers::OnClicked(Control button) {
+    switch (button) {
+        case Control::ChooseSourceButton:
+            return OnChooseSource();
+        case Control::ChooseOutputButton:
+            return OnChooseOutput();
+        case Control::StartButton:
+            return OnStart();
+        case Control::ExitButton:
+            return OnExit();
+        case Control::ExampleButton:
+            return OnShowExample();
+        default:
+            return;
+    }
+}
+
 void MainWindowHandlers::OnChooseSource() { ChooseSourceFile(controls_, system_); }
 void MainWindowHandlers::OnChooseOutput() { ChooseOutputFile(controls_, system_); }
 void MainWindowHandlers::OnStart() { job_.StartAction(); }

@@ -20,6 +20,11 @@ class MainWindowHandlers {
     // must not be shown.
     bool OnLoad();
 
+    // A click on one of the window's buttons (or Enter, which presses the
+    // default one): routed to the handler of that button. Anything else is
+    // not a button of this window and is ignored.
+    void OnClicked(Control button);
+
     // The buttons.
     void OnChooseSource();
     void OnChooseOutput();
