@@ -1,8 +1,8 @@
 #include "extraction/extraction_job.h"
 
+#include "extraction/interpreter_gate.h"
 #include "extraction/request_validation.h"
 #include "extraction/script_file.h"
-#include "processwatch/process_query.h"
 
 namespace morvane {
 

@@ -1,6 +1,6 @@
 // The contract between the portable program and the platform it runs on.
 //
-// The portable code (extraction/, processwatch/, ui/) talks to the platform
+// The portable code (extraction/, ui/) talks to the platform
 // only through these two interfaces:
 //
 //   Controls        the main window as the event handlers see it: control

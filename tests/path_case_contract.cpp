@@ -10,7 +10,7 @@
 #include <thread>
 
 #include "extraction/extraction_job.h"
-#include "processwatch/process_query.h"
+#include "extraction/interpreter_gate.h"
 #include "tests/fake_runtime.h"
 #include "tests/script_file_contract.h"
 

@@ -4,7 +4,7 @@
 #include <cctype>
 #include <string_view>
 
-#include "processwatch/process_query.h"
+#include "extraction/interpreter_gate.h"
 
 namespace morvane {
 

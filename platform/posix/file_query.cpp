@@ -14,6 +14,8 @@ bool IsRegularFile(const std::string& path) {
     return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
+bool HasNul(const std::string& path) { return path.find('\0') != std::string::npos; }
+
 // Length of the UTF-8 character that starts at `text[i]`.
 std::size_t CharLength(const std::string& text, std::size_t i) {
     std::size_t n = 1;
@@ -49,7 +51,7 @@ bool WildcardMatch(const std::string& pattern, const std::string& name) {
 }
 
 std::string FindFirstFile(const std::string& path) {
-    if (path.empty() || path.find('\0') != std::string::npos) return "";
+    if (path.empty() || HasNul(path)) return "";
     const auto slash = path.rfind('/');
     const std::string folder = slash == std::string::npos ? "./" : path.substr(0, slash + 1);
     const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
@@ -66,6 +68,26 @@ std::string FindFirstFile(const std::string& path) {
         if (IsRegularFile(folder + candidate)) return candidate;
     }
     return "";
+}
+
+bool SomethingExistsAt(const std::string& path) {
+    if (path.empty() || HasNul(path)) return false;
+    struct stat info {};
+    return ::lstat(path.c_str(), &info) == 0;
+}
+
+bool RegularFileAt(const std::string& path) {
+    if (path.empty() || HasNul(path)) return false;
+    struct stat info {};
+    return ::lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+bool SameFile(const std::string& first, const std::string& second) {
+    if (first.empty() || second.empty() || HasNul(first) || HasNul(second)) return false;
+    struct stat a {
+    }, b{};
+    return ::stat(first.c_str(), &a) == 0 && ::stat(second.c_str(), &b) == 0 &&
+           a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
 }  // namespace morvane::posix

@@ -1,4 +1,6 @@
-// The existence test behind the input checks and the verdict.
+// Questions about what is at a path: the pattern search behind the input
+// checks, and the literal questions the checks ask so that hidden names,
+// links and special files cannot fool them.
 #pragma once
 
 #include <string>
@@ -14,5 +16,17 @@ std::string FindFirstFile(const std::string& path);
 // "*" stands for any run of characters, "?" for one character; everything
 // else, brackets and backslashes included, stands for itself.
 bool WildcardMatch(const std::string& pattern, const std::string& name);
+
+// True when anything at all is at `path` (lstat: links are not followed, so
+// a dangling link counts). A path we may not look into answers false: the
+// program could not write there either.
+bool SomethingExistsAt(const std::string& path);
+
+// True when a regular file is at `path`; a link is not followed.
+bool RegularFileAt(const std::string& path);
+
+// True when both paths lead (links followed) to the same existing file:
+// same device and inode.
+bool SameFile(const std::string& first, const std::string& second);
 
 }  // namespace morvane::posix

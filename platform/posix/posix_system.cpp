@@ -8,7 +8,6 @@
 
 #include "common/posix/iconv_converter.h"
 #include "common/posix/unique_handle.h"
-#include "platform/posix/file_identity.h"
 #include "platform/posix/file_query.h"
 #include "platform/posix/private_dir.h"
 #include "platform/posix/process_list.h"

@@ -1,7 +1,7 @@
 // The system services on Linux.
 #pragma once
 
-#include "platform/posix/instance_lock.h"
+#include "platform/posix/private_dir.h"
 #include "platform/posix/spawn.h"
 #include "platform/runtime.h"
 

@@ -1,11 +1,13 @@
-// The per-user folder that holds the script file, and whose own descriptor
-// carries the single-instance lock.
+// The per-user folder that holds the script file, and the single-instance
+// lock on it.
 #pragma once
 
 #include <sys/stat.h>
 
 #include <optional>
 #include <string>
+
+#include "common/posix/unique_handle.h"
 
 namespace morvane::posix {
 
@@ -28,5 +30,22 @@ std::optional<std::string> EnsurePrivateDirectory(std::string& reason);
 // The folder EnsurePrivateDirectory answers, or the usual path when it
 // cannot make one (writing there then fails with the system's reason).
 std::string PrivateDirectoryPath();
+
+// The single-instance guard: a lock on the usual private folder itself. A
+// file inside could be removed or replaced while the program runs, and the
+// next copy would lock the new one; the folder cannot be swapped while it
+// is ours. The system drops the lock when its holder ends, however it ends,
+// so a crashed copy never blocks the next one.
+class InstanceLock {
+  public:
+    // True when another process holds the lock. The first call that finds it
+    // free takes it and keeps it for the life of this object.
+    bool HeldElsewhere();
+
+  private:
+    UniqueFd fd_;
+    bool checked_ = false;
+    bool elsewhere_ = false;
+};
 
 }  // namespace morvane::posix

@@ -12,8 +12,8 @@
 #include <thread>
 
 #include "extraction/extraction_job.h"
+#include "extraction/interpreter_gate.h"
 #include "platform/posix/posix_system.h"
-#include "processwatch/process_query.h"
 #include "tests/fake_runtime.h"
 #include "tests/posix/temp_dir.h"
 

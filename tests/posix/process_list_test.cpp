@@ -8,9 +8,9 @@
 #include <filesystem>
 #include <thread>
 
+#include "extraction/interpreter_gate.h"
 #include "platform/posix/posix_system.h"
 #include "platform/posix/process_list.h"
-#include "processwatch/process_query.h"
 #include "tests/posix/temp_dir.h"
 
 namespace morvane::posix {

@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "extraction/interpreter_gate.h"
 #include "platform/win32/utf.h"
 #include "platform/win32/win32_system.h"
-#include "processwatch/process_query.h"
 #include "tests/win32/app_driver.h"
 #include "tests/win32/win_test_support.h"
 

@@ -18,10 +18,10 @@
 #include <shlobj.h>
 
 #include "extraction/extraction_request.h"
+#include "extraction/interpreter_gate.h"
 #include "platform/win32/control_ids.h"
 #include "platform/win32/utf.h"
 #include "platform/win32/win32_system.h"
-#include "processwatch/process_query.h"
 #include "tests/win32/app_driver.h"
 #include "tests/win32/screenshot.h"
 #include "tests/win32/win_test_support.h"

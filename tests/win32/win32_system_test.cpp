@@ -11,12 +11,12 @@
 #include <shlobj.h>
 
 #include "extraction/extraction_request.h"
+#include "extraction/interpreter_gate.h"
 #include "extraction/request_validation.h"
 #include "extraction/script_file.h"
 #include "platform/win32/file_dialog.h"
 #include "platform/win32/utf.h"
 #include "platform/win32/win32_system.h"
-#include "processwatch/process_query.h"
 #include "tests/fake_runtime.h"
 #include "tests/script_file_contract.h"
 #include "tests/win32/win_test_support.h"

@@ -1,4 +1,4 @@
-#include "processwatch/process_query.h"
+#include "extraction/interpreter_gate.h"
 
 #include <algorithm>
 

@@ -1,4 +1,5 @@
-// "Is a process with this description running?" and the gate built on it.
+// "Is a process with this description running?", and the gate built on it
+// that refuses the Start and file-choosing actions while a cmd.exe runs.
 #pragma once
 
 #include <string>

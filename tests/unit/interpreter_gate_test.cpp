@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "processwatch/process_query.h"
+#include "extraction/interpreter_gate.h"
 #include "tests/fake_runtime.h"
 
 namespace morvane {
