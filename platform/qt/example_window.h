@@ -14,7 +14,7 @@ class ExampleWindow : public QDialog {
   public:
     explicit ExampleWindow(QWidget& owner);
 
-    QWidget* Widget(Control name) const;
+    QWidget* Widget(Control name) const { return widgets_.Find(name); }
 
     // Centres the window over `owner`.
     void PlaceOver(const QWidget& owner);
@@ -23,7 +23,7 @@ class ExampleWindow : public QDialog {
     void reject() override;
 
   private:
-    ControlWidgets widgets_;
+    ControlTable<QWidget*> widgets_;
 };
 
 }  // namespace morvane::qt

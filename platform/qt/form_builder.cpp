@@ -1,12 +1,11 @@
 #include "platform/qt/form_builder.h"
 
 #include <QFrame>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-
-#include "platform/qt/fonts.h"
 
 namespace morvane::qt {
 
@@ -86,7 +85,39 @@ QWidget* MakeWidget(const ControlSpec& entry, QWidget& window) {
     return nullptr;
 }
 
+// Watches a window and its multi-line boxes: Enter with no modifier (the
+// keypad's Enter included) presses the button.
+class EnterPressesButton : public QObject {
+  public:
+    explicit EnterPressesButton(QAbstractButton& button) : QObject(&button), button_(button) {}
+
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() != QEvent::KeyPress) return false;
+        const auto& key = static_cast<const QKeyEvent&>(*event);
+        const bool enter = key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter;
+        if (!enter || (key.modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) return false;
+        if (button_.isEnabled() && button_.isVisible()) button_.click();
+        return true;
+    }
+
+  private:
+    QAbstractButton& button_;
+};
+
 }  // namespace
+
+void InstallFontSubstitutions() {
+    QFont::insertSubstitution(QString::fromUtf8(kSimSunFace), QStringLiteral("AR PL UMing CN"));
+    QFont::insertSubstitution(QString::fromUtf8(kKaiTiFace), QStringLiteral("AR PL UKai CN"));
+}
+
+QFont FontFor(const FontSpec& font) {
+    const FontSpec resolved = ResolvedFont(font);
+    QFont result(QString::fromUtf8(FaceName(resolved.face)));
+    result.setPointSizeF(resolved.points);
+    result.setWeight(QFont::Normal);
+    return result;
+}
 
 int ToPixels(int twips) { return (twips + kTwipsPerPixel / 2) / kTwipsPerPixel; }
 
@@ -95,11 +126,11 @@ QRect PixelRect(const ControlSpec& entry) {
                  ToPixels(entry.height));
 }
 
-ControlWidgets BuildControls(const FormSpec& form, QWidget& window) {
+ControlTable<QWidget*> BuildControls(const FormSpec& form, QWidget& window) {
     window.setFixedSize(ToPixels(form.clientWidth), ToPixels(form.clientHeight));
-    window.setFont(DefaultWindowFont());
+    window.setFont(FontFor(kDefaultFont));
 
-    ControlWidgets widgets;
+    ControlTable<QWidget*> widgets;
     for (const ControlSpec& entry : form.controls) {
         QWidget* widget = MakeWidget(entry, window);
         if (widget == nullptr) continue;
@@ -107,19 +138,31 @@ ControlWidgets BuildControls(const FormSpec& form, QWidget& window) {
         if (entry.font.face != FontFace::Default) widget->setFont(FontFor(entry.font));
         if (entry.tooltip[0] != '\0') widget->setToolTip(QString::fromUtf8(entry.tooltip));
         if (entry.hidden) widget->hide();
-        widgets[entry.name] = widget;
+        widgets.Add(entry.name, widget);
     }
     // The shape is a backdrop: everything else is drawn over it.
-    if (auto shape = widgets.find(Control::ExampleFrame); shape != widgets.end())
-        shape->second->lower();
+    if (QWidget* shape = widgets.Find(Control::ExampleFrame)) shape->lower();
 
     QWidget* previous = nullptr;
     for (Control name : TabOrder(form)) {
-        QWidget* widget = widgets.at(name);
+        QWidget* widget = widgets.Find(name);
         if (previous != nullptr) QWidget::setTabOrder(previous, widget);
         previous = widget;
     }
     return widgets;
+}
+
+void EnterPressesDefaultButton(const FormSpec& form, QWidget& window,
+                               const ControlTable<QWidget*>& widgets) {
+    const auto name = DefaultButton(form);
+    if (!name) return;
+    auto* button = qobject_cast<QAbstractButton*>(widgets.Find(*name));
+    if (button == nullptr) return;
+    auto* filter = new EnterPressesButton(*button);
+    window.installEventFilter(filter);
+    for (const auto& [control, widget] : widgets) {
+        if (qobject_cast<QPlainTextEdit*>(widget) != nullptr) widget->installEventFilter(filter);
+    }
 }
 
 }  // namespace morvane::qt

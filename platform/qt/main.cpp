@@ -1,4 +1,4 @@
 // pellorin: pulls one field of every line of a text file into a new file.
-#include "platform/qt/run_pellorin.h"
+#include "platform/qt/pellorin_program.h"
 
 int main(int argc, char* argv[]) { return morvane::qt::RunPellorin(argc, argv); }

@@ -1,19 +1,25 @@
 #include "platform/qt/main_window.h"
 
 #include <QAbstractButton>
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QGuiApplication>
-#include <QKeyEvent>
-#include <QMimeData>
 #include <QScreen>
 #include <QUrl>
 #include <algorithm>
 
-#include "platform/qt/app_icon.h"
 #include "platform/qt/typed_character_filter.h"
 
 namespace morvane::qt {
+
+QIcon AppIcon() {
+    QIcon icon;
+    const QDir folder(QStringLiteral(":/icons"));
+    for (const QString& name : folder.entryList({QStringLiteral("pellorin-*.png")}, QDir::Files))
+        icon.addFile(folder.filePath(name));
+    return icon;
+}
 
 MainWindow::MainWindow() {
     const FormSpec& form = MainWindowLayout();
@@ -23,17 +29,13 @@ MainWindow::MainWindow() {
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     widgets_ = BuildControls(form, *this);
+    EnterPressesDefaultButton(form, *this, widgets_);
     // A file dropped on a box is the window's, not text for the box.
     for (QWidget* child : findChildren<QWidget*>()) child->setAcceptDrops(false);
     setAcceptDrops(true);
     completionTimer_.setInterval(kTimerIntervalMs);
-    widgets_.at(Control::SourcePathBox)->setFocus();
+    Widget(Control::SourcePathBox)->setFocus();
     CentreOnScreen();
-}
-
-QWidget* MainWindow::Widget(Control name) const {
-    const auto found = widgets_.find(name);
-    return found == widgets_.end() ? nullptr : found->second;
 }
 
 void MainWindow::SetBusyPointer(bool busy) {
@@ -60,28 +62,24 @@ void MainWindow::CentreOnScreen() {
     const QScreen* screen =
         this->screen() != nullptr ? this->screen() : QGuiApplication::primaryScreen();
     if (screen == nullptr) return;
-    QRect area(QPoint(0, 0), frameGeometry().size());
-    area.moveCenter(screen->availableGeometry().center());
-    move(area.topLeft());
+    const QRect free = screen->availableGeometry();
+    const ScreenPoint corner = CentredOn({free.x(), free.y(), free.width(), free.height()},
+                                         frameGeometry().width(), frameGeometry().height());
+    move(corner.x, corner.y);
 }
 
 void MainWindow::Connect(MainWindowHandlers& handlers) {
-    const auto onClick = [this](Control name, auto handler) {
-        auto* button = static_cast<QAbstractButton*>(widgets_.at(name));
-        connect(button, &QAbstractButton::clicked, this, handler);
-    };
-    onClick(Control::ChooseSourceButton, [&handlers] { handlers.OnChooseSource(); });
-    onClick(Control::ChooseOutputButton, [&handlers] { handlers.OnChooseOutput(); });
-    onClick(Control::StartButton, [&handlers] { handlers.OnStart(); });
-    onClick(Control::ExitButton, [&handlers] { handlers.OnExit(); });
-    onClick(Control::ExampleButton, [&handlers] { handlers.OnShowExample(); });
+    handlers_ = &handlers;
+    for (const ControlSpec& entry : MainWindowLayout().controls) {
+        if (entry.kind != ControlKind::Button) continue;
+        auto* button = qobject_cast<QAbstractButton*>(Widget(entry.name));
+        connect(button, &QAbstractButton::clicked, this,
+                [&handlers, name = entry.name] { handlers.OnClicked(name); });
+    }
     connect(&completionTimer_, &QTimer::timeout, this,
             [&handlers] { handlers.OnCompletionTimer(); });
-    new TypedCharacterFilter(*widgets_.at(Control::FieldNumberBox),
+    new TypedCharacterFilter(*Widget(Control::FieldNumberBox),
                              [&handlers](int& keyAscii) { handlers.OnFieldNumberKey(keyAscii); });
-    filesDropped_ = [&handlers](const std::vector<std::string>& paths) {
-        handlers.OnFilesGiven(paths);
-    };
 }
 
 bool MainWindow::TakesDrop(const QMimeData* data) const {
@@ -116,19 +114,8 @@ void MainWindow::dropEvent(QDropEvent* event) {
     // Taken once the drop has ended, so that a notice the gate may show does
     // not hold the file manager's drag open.
     QTimer::singleShot(0, this, [this, paths] {
-        if (filesDropped_) filesDropped_(paths);
+        if (handlers_ != nullptr) handlers_->OnFilesGiven(paths);
     });
-}
-
-void MainWindow::keyPressEvent(QKeyEvent* event) {
-    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
-    if (!enter || (event->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) {
-        QWidget::keyPressEvent(event);
-        return;
-    }
-    auto* start = static_cast<QAbstractButton*>(widgets_.at(Control::StartButton));
-    if (start->isEnabled() && start->isVisible()) start->click();
-    event->accept();
 }
 
 }  // namespace morvane::qt

@@ -1,20 +1,24 @@
 // The main window as Qt widgets built from MainWindowLayout(), with its
-// completion timer. Events are routed to the portable MainWindowHandlers by Connect().
+// completion timer. Events are routed to the portable MainWindowHandlers by
+// Connect().
 #pragma once
 
 #include <QCursor>
+#include <QIcon>
 #include <QMimeData>
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
-#include <functional>
-#include <string>
 #include <vector>
 
 #include "platform/qt/form_builder.h"
 #include "ui/main_window_handlers.h"
 
 namespace morvane::qt {
+
+// The program's icon, compiled in from resources/icon/pellorin-<size>.png:
+// every size there was, or an empty icon when there were none.
+QIcon AppIcon();
 
 class MainWindow : public QWidget {
     Q_OBJECT
@@ -24,7 +28,7 @@ class MainWindow : public QWidget {
 
     // The widget of a control of MainWindowLayout(); nullptr for the timer and
     // the file-dialog control.
-    QWidget* Widget(Control name) const;
+    QWidget* Widget(Control name) const { return widgets_.Find(name); }
 
     QTimer& CompletionTimer() { return completionTimer_; }
 
@@ -35,8 +39,8 @@ class MainWindow : public QWidget {
     // Places the window in the middle of its screen's free area.
     void CentreOnScreen();
 
-    // Clicks, timer ticks, the field box's typed characters and dropped
-    // files go to `handlers`.
+    // Button clicks, timer ticks, the field box's typed characters and
+    // dropped files go to `handlers`.
     void Connect(MainWindowHandlers& handlers);
 
   protected:
@@ -46,10 +50,6 @@ class MainWindow : public QWidget {
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
-
-    // Enter in a box (which does not take it itself) presses Start, the
-    // default button.
-    void keyPressEvent(QKeyEvent* event) override;
 
   private:
     struct SavedPointer {
@@ -61,9 +61,9 @@ class MainWindow : public QWidget {
     // Whether a drag offers something this window takes.
     bool TakesDrop(const QMimeData* data) const;
 
-    ControlWidgets widgets_;
+    ControlTable<QWidget*> widgets_;
     QTimer completionTimer_;
-    std::function<void(const std::vector<std::string>&)> filesDropped_;
+    MainWindowHandlers* handlers_ = nullptr;
     std::vector<SavedPointer> savedPointers_;
 };
 

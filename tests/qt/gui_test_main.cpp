@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <string>
 
-#include "platform/qt/fonts.h"
+#include "platform/qt/form_builder.h"
 
 // Qt and fontconfig keep caches for the life of the process; the leak report
 // at exit would be theirs, not ours. Every other sanitizer report stays fatal.

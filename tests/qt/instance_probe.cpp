@@ -13,7 +13,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "platform/qt/run_pellorin.h"
+#include "platform/qt/pellorin_program.h"
 
 extern "C" const char* __asan_default_options() { return "detect_leaks=0"; }
 

@@ -15,7 +15,6 @@
 
 #include "extraction/extraction_request.h"
 #include "platform/qt/example_window.h"
-#include "platform/qt/fonts.h"
 #include "platform/qt/form_builder.h"
 #include "tests/qt/gui_helpers.h"
 #include "ui/layout.h"
@@ -98,7 +97,7 @@ void ExpectMatchesLayout(const FormSpec& form, const std::function<QWidget*(Cont
                 EXPECT_EQ(actual.family(), "AR PL UKai CN");
                 break;
             case FontFace::Default:
-                EXPECT_EQ(font, qt::DefaultWindowFont());
+                EXPECT_EQ(font, qt::FontFor(kDefaultFont));
                 EXPECT_EQ(actual.family(), "AR PL UMing CN");
                 break;
         }

@@ -1,4 +1,5 @@
-// The main window as the handlers see it (Controls), on Qt widgets.
+// The main window as the portable handlers see it: the Controls of
+// platform/runtime.h over the Qt widgets of a MainWindow.
 #pragma once
 
 #include <functional>
@@ -11,12 +12,10 @@ namespace morvane::qt {
 
 class ExampleWindow;
 
-// Flushes nothing, runs no handler: the process ends here.
-[[noreturn]] void EndProcessAtOnce();
-
-class QtControls : public Controls {
+class MainWindowControls : public Controls {
   public:
-    QtControls(MainWindow& window, FileDialogFunction fileDialog, std::function<void()> endProgram);
+    MainWindowControls(MainWindow& window, FileDialogFunction fileDialog,
+                       std::function<void()> endProgram);
 
     void ShowNotice(const std::string& prompt, const std::string& title) override;
     std::string Text(Control control) const override;
@@ -37,8 +36,6 @@ class QtControls : public Controls {
     ExampleWindow* OpenExampleWindow() const { return example_; }
 
   private:
-    QWidget* Widget(Control control) const;
-
     MainWindow& window_;
     FileDialogFunction fileDialog_;
     std::function<void()> endProgram_;
