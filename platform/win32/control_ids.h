@@ -1,6 +1,6 @@
-// How the Windows program names its windows: the window classes, the main
-// window's caption and each control's id (shared by both windows). The
-// end-to-end tests find the controls by these ids.
+// How the Windows program names its windows: the window classes and each
+// control's id (shared by both windows). The end-to-end tests find the
+// windows by these classes and the controls by these ids.
 #pragma once
 
 #include "platform/runtime.h"
@@ -9,7 +9,6 @@ namespace morvane::win32 {
 
 inline constexpr const wchar_t* kMainWindowClass = L"MorvaneMainWindow";
 inline constexpr const wchar_t* kExampleWindowClass = L"MorvaneExampleWindow";
-inline constexpr const wchar_t* kMainWindowCaption = L"Morvane";
 
 constexpr int ControlId(Control control) { return 1000 + static_cast<int>(control); }
 

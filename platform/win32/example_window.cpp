@@ -1,88 +1,15 @@
 #include "platform/win32/example_window.h"
 
-#include "platform/win32/control_ids.h"
-#include "platform/win32/form_builder.h"
+#include "platform/win32/utf.h"
 
 namespace morvane::win32 {
 
-namespace {
+ExampleWindow::ExampleWindow(HINSTANCE instance, HWND owner) : instance_(instance), owner_(owner) {}
 
-// What one shown example window keeps.
-struct ExampleWindowState {
-    HWND owner = nullptr;
-    BuiltForm built;
-};
+ExampleWindow::~ExampleWindow() { Destroy(); }
 
-void Close(HWND window, ExampleWindowState& state) {
-    // The owner is enabled before the window goes, so that the activation
-    // returns to it.
-    EnableWindow(state.owner, TRUE);
-    DestroyWindow(window);
-}
-
-LRESULT CALLBACK ExampleWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* state = reinterpret_cast<ExampleWindowState*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    switch (message) {
-        case WM_NCCREATE: {
-            const auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-            SetWindowLongPtrW(window, GWLP_USERDATA,
-                              reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-            break;
-        }
-        case DM_GETDEFID:
-            return MAKELRESULT(ControlId(Control::ExampleCloseButton), DC_HASDEFID);
-        case WM_COMMAND:
-            if (state && LOWORD(wParam) == ControlId(Control::ExampleCloseButton) &&
-                HIWORD(wParam) == BN_CLICKED) {
-                Close(window, *state);
-                return 0;
-            }
-            break;
-        case WM_CTLCOLORSTATIC: {
-            COLORREF colour = 0;
-            if (state && state->built.TextColour(reinterpret_cast<HWND>(lParam), colour)) {
-                HDC dc = reinterpret_cast<HDC>(wParam);
-                SetTextColor(dc, colour);
-                SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
-                return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
-            }
-            break;
-        }
-        case WM_PAINT: {
-            // ExampleFrame: a one-pixel frame along the edge of the client area.
-            PAINTSTRUCT paint;
-            HDC dc = BeginPaint(window, &paint);
-            RECT client;
-            GetClientRect(window, &client);
-            HBRUSH border = CreateSolidBrush(GetSysColor(COLOR_WINDOWTEXT));
-            FrameRect(dc, &client, border);
-            DeleteObject(border);
-            EndPaint(window, &paint);
-            return 0;
-        }
-        case WM_CLOSE:
-            if (state) Close(window, *state);
-            return 0;
-        default:
-            break;
-    }
-    return DefWindowProcW(window, message, wParam, lParam);
-}
-
-}  // namespace
-
-bool RegisterExampleWindowClass(HINSTANCE instance) {
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = ExampleWindowProc;
-    windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    windowClass.lpszClassName = kExampleWindowClass;
-    return RegisterClassExW(&windowClass) != 0;
-}
-
-void ShowExampleWindowModal(HINSTANCE instance, HWND owner) {
+void ExampleWindow::ShowModal() {
+    if (!RegisterWindowClass(instance_)) return;
     const FormSpec& layout = ExampleWindowLayout();
     const int dpi = ScreenDpi();
     const int width = TwipsToPixels(layout.clientWidth, dpi);
@@ -91,39 +18,98 @@ void ShowExampleWindowModal(HINSTANCE instance, HWND owner) {
     // Centred on the main window; no border, so the client area is the
     // whole window.
     RECT ownerRect{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-    if (owner) GetWindowRect(owner, &ownerRect);
-    const int left = ownerRect.left + (ownerRect.right - ownerRect.left - width) / 2;
-    const int top = ownerRect.top + (ownerRect.bottom - ownerRect.top - height) / 2;
+    if (owner_) GetWindowRect(owner_, &ownerRect);
+    const ScreenPoint corner =
+        CentredOn({ownerRect.left, ownerRect.top, ownerRect.right - ownerRect.left,
+                   ownerRect.bottom - ownerRect.top},
+                  width, height);
 
-    ExampleWindowState state;
-    state.owner = owner;
-    HWND window = CreateWindowExW(WS_EX_CONTROLPARENT, kExampleWindowClass, L"Form2",
-                                  WS_POPUP | WS_CLIPCHILDREN, left, top, width, height, owner,
-                                  nullptr, instance, &state);
-    if (!window) return;
-    state.built.Build(window, layout, dpi);
+    const std::wstring caption = Utf8ToWide(layout.caption);
+    if (!Create(instance_, caption.c_str(), WS_POPUP | WS_CLIPCHILDREN, WS_EX_CONTROLPARENT,
+                corner.x, corner.y, width, height, owner_)) {
+        return;
+    }
+    form_.Build(Window(), layout, dpi);
 
-    if (owner) EnableWindow(owner, FALSE);
-    ShowWindow(window, SW_SHOW);
-    UpdateWindow(window);
-    if (HWND first = state.built.FirstTabStop()) SetFocus(first);
+    if (owner_) EnableWindow(owner_, FALSE);
+    ShowWindow(Window(), SW_SHOW);
+    UpdateWindow(Window());
+    if (HWND first = form_.FirstTabStop()) SetFocus(first);
 
     MSG message;
-    while (IsWindow(window)) {
+    while (Window()) {
         const BOOL got = GetMessageW(&message, nullptr, 0, 0);
         if (got <= 0) {
             if (got == 0) PostQuitMessage(static_cast<int>(message.wParam));
             break;
         }
-        if (IsDialogMessageW(window, &message)) continue;
+        if (IsDialogMessageW(Window(), &message)) continue;
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }
-    if (IsWindow(window)) Close(window, state);
-    if (owner) {
-        EnableWindow(owner, TRUE);
-        SetActiveWindow(owner);
+    if (Window()) Close();
+    if (owner_) {
+        EnableWindow(owner_, TRUE);
+        SetActiveWindow(owner_);
     }
+}
+
+LRESULT ExampleWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case DM_GETDEFID:
+            return DefaultButtonReply(ExampleWindowLayout());
+        case WM_COMMAND:
+            return OnCommand(wParam, lParam);
+        case WM_CTLCOLORSTATIC:
+            return OnCtlColorStatic(wParam, lParam);
+        case WM_PAINT:
+            return OnPaint();
+        case WM_CLOSE:
+            return OnClose();
+        default:
+            return DefWindowProcW(Window(), message, wParam, lParam);
+    }
+}
+
+// The button, or Enter (the dialog manager sends the default button's id).
+LRESULT ExampleWindow::OnCommand(WPARAM wParam, LPARAM lParam) {
+    if (HIWORD(wParam) == BN_CLICKED &&
+        form_.ControlFromId(LOWORD(wParam)) == Control::ExampleCloseButton) {
+        Close();
+        return 0;
+    }
+    return DefWindowProcW(Window(), WM_COMMAND, wParam, lParam);
+}
+
+LRESULT ExampleWindow::OnCtlColorStatic(WPARAM wParam, LPARAM lParam) {
+    if (HBRUSH background =
+            form_.PaintStaticText(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam)))
+        return reinterpret_cast<LRESULT>(background);
+    return DefWindowProcW(Window(), WM_CTLCOLORSTATIC, wParam, lParam);
+}
+
+// ExampleFrame: a one-pixel frame along the edge of the client area.
+LRESULT ExampleWindow::OnPaint() {
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(Window(), &paint);
+    RECT client;
+    GetClientRect(Window(), &client);
+    const UniqueBrush border(CreateSolidBrush(GetSysColor(COLOR_WINDOWTEXT)));
+    FrameRect(dc, &client, border.get());
+    EndPaint(Window(), &paint);
+    return 0;
+}
+
+LRESULT ExampleWindow::OnClose() {
+    Close();
+    return 0;
+}
+
+void ExampleWindow::Close() {
+    // The owner is enabled before the window goes, so that the activation
+    // returns to it.
+    EnableWindow(owner_, TRUE);
+    DestroyWindow(Window());
 }
 
 }  // namespace morvane::win32

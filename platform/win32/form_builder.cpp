@@ -16,8 +16,6 @@ namespace morvane::win32 {
 
 namespace {
 
-constexpr double kDefaultPoints = 9;
-
 struct WindowKind {
     const wchar_t* className;
     DWORD style;
@@ -49,19 +47,10 @@ std::optional<WindowKind> KindOf(const ControlSpec& entry) {
     return std::nullopt;
 }
 
-const wchar_t* FaceName(FontFace face) {
-    switch (face) {
-        case FontFace::KaiTi:
-            return L"楷体_GB2312";
-        case FontFace::SimSun:
-        case FontFace::Default:
-            return L"宋体";
-    }
-    return L"宋体";
-}
-
 bool SameFont(const FontSpec& a, const FontSpec& b) {
-    return a.face == b.face && a.points == b.points;
+    const FontSpec first = ResolvedFont(a);
+    const FontSpec second = ResolvedFont(b);
+    return first.face == second.face && first.points == second.points;
 }
 
 COLORREF ToColorRef(std::uint32_t rgb) {
@@ -81,16 +70,16 @@ int TwipsToPixels(int twips, int dpi) { return MulDiv(twips, dpi, 1440); }
 
 namespace {
 
-// The layout's face at a character height in pixels.
-UniqueFont CreateFaceFont(FontFace face, int pixelHeight) {
+// The face of a layout font at a character height in pixels.
+UniqueFont CreateFaceFont(const FontSpec& font, int pixelHeight) {
+    const std::wstring face = Utf8ToWide(FaceName(ResolvedFont(font).face));
     return UniqueFont(CreateFontW(-pixelHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
                                   GB2312_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                                  DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, FaceName(face)));
+                                  DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face.c_str()));
 }
 
 int PixelHeight(const FontSpec& font, int dpi) {
-    const double points = font.face == FontFace::Default ? kDefaultPoints : font.points;
-    return static_cast<int>(std::lround(points * dpi / 72.0));
+    return static_cast<int>(std::lround(ResolvedFont(font).points * dpi / 72.0));
 }
 
 // A push button's face loses this much on each side to its edges and focus
@@ -100,7 +89,7 @@ constexpr int kButtonEdge = 3;
 }  // namespace
 
 UniqueFont CreateLayoutFont(const FontSpec& font, int dpi) {
-    return CreateFaceFont(font.face, PixelHeight(font, dpi));
+    return CreateFaceFont(font, PixelHeight(font, dpi));
 }
 
 bool CaptionFits(HDC dc, HFONT font, const std::wstring& text, bool isLabel, int width,
@@ -143,7 +132,8 @@ void BuiltForm::Build(HWND parent, const FormSpec& form, int dpi) {
                                    CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, parent, nullptr,
                                    instance, nullptr));
     if (tooltip_)
-        SendMessageW(tooltip_.get(), WM_SETFONT, reinterpret_cast<WPARAM>(fontFor({})), FALSE);
+        SendMessageW(tooltip_.get(), WM_SETFONT, reinterpret_cast<WPARAM>(fontFor(kDefaultFont)),
+                     FALSE);
 
     for (const ControlSpec* entry : order) {
         const std::optional<WindowKind> kind = KindOf(*entry);
@@ -159,7 +149,7 @@ void BuiltForm::Build(HWND parent, const FormSpec& form, int dpi) {
             reinterpret_cast<HMENU>(static_cast<INT_PTR>(ControlId(entry->name))), instance,
             nullptr);
         if (!control) continue;
-        controls_[entry->name] = control;
+        controls_.Add(entry->name, control);
         if (entry->kind == ControlKind::Label) {
             // Labels lie beneath every other control, as text drawn on the
             // window itself would.
@@ -201,7 +191,7 @@ HFONT BuiltForm::FittingFont(const ControlSpec& entry, const std::wstring& text,
     const int nominal = PixelHeight(entry.font, dpi);
     if (!CaptionFits(screen, font, text, isLabel, width, height)) {
         for (int smaller = nominal - 1; smaller * 4 >= nominal * 3; --smaller) {
-            UniqueFont candidate = CreateFaceFont(entry.font.face, smaller);
+            UniqueFont candidate = CreateFaceFont(entry.font, smaller);
             if (candidate && CaptionFits(screen, candidate.get(), text, isLabel, width, height)) {
                 font = candidate.get();
                 fonts_.push_back(std::move(candidate));
@@ -213,18 +203,24 @@ HFONT BuiltForm::FittingFont(const ControlSpec& entry, const std::wstring& text,
     return font;
 }
 
-HWND BuiltForm::Handle(Control control) const {
-    const auto it = controls_.find(control);
-    return it == controls_.end() ? nullptr : it->second;
+std::optional<Control> BuiltForm::ControlFromId(int id) const {
+    for (const auto& [name, window] : controls_) {
+        if (ControlId(name) == id) return name;
+    }
+    return std::nullopt;
 }
 
-bool BuiltForm::TextColour(HWND control, COLORREF& colour) const {
-    const auto it = colours_.find(control);
-    if (it == colours_.end()) return false;
-    colour = it->second;
-    return true;
+HBRUSH BuiltForm::PaintStaticText(HDC dc, HWND control) const {
+    const auto colour = colours_.find(control);
+    if (colour == colours_.end()) return nullptr;
+    SetTextColor(dc, colour->second);
+    SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+    return GetSysColorBrush(COLOR_BTNFACE);
 }
 
-HWND BuiltForm::FirstTabStop() const { return firstTabStop_; }
+LRESULT DefaultButtonReply(const FormSpec& form) {
+    const std::optional<Control> button = DefaultButton(form);
+    return button ? MAKELRESULT(ControlId(*button), DC_HASDEFID) : 0;
+}
 
 }  // namespace morvane::win32

@@ -6,10 +6,12 @@
 #pragma once
 
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
-#include "platform/win32/gdi.h"
+#include "platform/win32/unique_handle.h"
+#include "ui/control_table.h"
 #include "ui/layout.h"
 
 namespace morvane::win32 {
@@ -20,9 +22,8 @@ int ScreenDpi();
 // Twips to pixels: 15 twips per pixel at 96 dpi.
 int TwipsToPixels(int twips, int dpi);
 
-// A font the layout names, at `dpi`: SimSun "宋体" and KaiTi "楷体_GB2312"
-// with the GB2312 character set. The default face is "宋体" 9 pt, the face
-// Chinese Windows gives dialogs and forms.
+// A font the layout names (or the default font, ui/layout.h), at `dpi`,
+// with the GB2312 character set.
 UniqueFont CreateLayoutFont(const FontSpec& font, int dpi);
 
 // Whether `text` shows whole in a label (wrapped at word breaks) or a button
@@ -41,22 +42,32 @@ class BuiltForm {
     // indexes), and a tooltip window for the controls that have a tooltip.
     void Build(HWND parent, const FormSpec& form, int dpi);
 
-    HWND Handle(Control control) const;
-    // The text colour of a control whose colour is not black; nothing else.
-    bool TextColour(HWND control, COLORREF& colour) const;
+    // The window of a control of the form; null for one it does not have.
+    HWND Handle(Control control) const { return controls_.Find(control); }
+    // The control of the form that has the command id `id`, if any.
+    std::optional<Control> ControlFromId(int id) const;
     // The first control that takes the focus, in tab order.
-    HWND FirstTabStop() const;
+    HWND FirstTabStop() const { return firstTabStop_; }
+
+    // WM_CTLCOLORSTATIC: a label whose text is not black gets its colour on
+    // `dc` over the dialog background, whose brush is answered; null for
+    // every other control (the window's default handling then).
+    HBRUSH PaintStaticText(HDC dc, HWND control) const;
 
   private:
     // `font`, or a smaller size of its face where `font` would clip the
     // control's caption.
     HFONT FittingFont(const ControlSpec& entry, const std::wstring& text, HFONT font, int dpi);
 
-    std::map<Control, HWND> controls_;
+    ControlTable<HWND> controls_;
     std::map<HWND, COLORREF> colours_;
     std::vector<UniqueFont> fonts_;
     UniqueWindow tooltip_;
     HWND firstTabStop_ = nullptr;
 };
+
+// The answer to DM_GETDEFID in a window built from `form`: the id of its
+// default button, which the dialog manager presses on Enter.
+LRESULT DefaultButtonReply(const FormSpec& form);
 
 }  // namespace morvane::win32

@@ -1,14 +1,30 @@
-// Pellorin.exe: the single-instance guard, then the main window, a file
-// named on the command line, and the message loop.
+// Pellorin.exe: the common controls and COM for the window thread, the
+// program started on the files named on the command line, and the message
+// loop.
 #include "platform/win32/windows_inc.h"
 
 #include <commctrl.h>
 
 #include "platform/win32/com.h"
 #include "platform/win32/command_line.h"
-#include "platform/win32/win32_controls.h"
-#include "platform/win32/win32_system.h"
-#include "ui/main_window_handlers.h"
+#include "platform/win32/pellorin_program.h"
+
+namespace {
+
+// Runs until WM_QUIT; the dialog manager gives the main window Tab, Enter
+// and the arrow keys. Answers the program's exit code.
+int RunMessageLoop(const morvane::win32::MainWindow& mainWindow) {
+    MSG message;
+    BOOL got;
+    while ((got = GetMessageW(&message, nullptr, 0, 0)) > 0) {
+        if (mainWindow.Window() && IsDialogMessageW(mainWindow.Window(), &message)) continue;
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    return got < 0 ? 1 : static_cast<int>(message.wParam);
+}
+
+}  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     using namespace morvane;
@@ -17,12 +33,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
                                         ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
     InitCommonControlsEx(&commonControls);
 
-    win32::Win32System system;
-    win32::Win32Controls window(instance);
-    MainWindowHandlers handlers(window, system);
-    window.Attach(handlers);
-    if (!handlers.OnLoad()) return 0;  // another copy runs: noticed and ended
-    if (!window.CreateMainWindow()) return 1;
-    handlers.OnFilesGiven(win32::CommandLineFiles());
-    return window.Run();
+    win32::PellorinProgram program(instance);
+    if (!program.Start(win32::CommandLineFiles())) return 1;
+    return RunMessageLoop(program.Window());
 }

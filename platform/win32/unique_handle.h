@@ -1,12 +1,15 @@
-// A kernel object handle that closes itself.
+// Owners of Windows handles: kernel objects, GDI objects, icons and windows.
 #pragma once
 
+#include <memory>
+#include <type_traits>
 #include <utility>
 
 #include "platform/win32/windows_inc.h"
 
 namespace morvane::win32 {
 
+// A kernel object handle that closes itself.
 class UniqueHandle {
   public:
     UniqueHandle() = default;
@@ -31,5 +34,28 @@ class UniqueHandle {
   private:
     HANDLE handle_ = nullptr;
 };
+
+struct GdiObjectDeleter {
+    void operator()(HGDIOBJ object) const {
+        if (object) DeleteObject(object);
+    }
+};
+using UniqueFont = std::unique_ptr<std::remove_pointer_t<HFONT>, GdiObjectDeleter>;
+using UniqueBrush = std::unique_ptr<std::remove_pointer_t<HBRUSH>, GdiObjectDeleter>;
+
+struct IconDeleter {
+    void operator()(HICON icon) const {
+        if (icon) DestroyIcon(icon);
+    }
+};
+using UniqueIcon = std::unique_ptr<std::remove_pointer_t<HICON>, IconDeleter>;
+
+// A window destroyed with its owner object (if it still exists then).
+struct WindowDeleter {
+    void operator()(HWND window) const {
+        if (window && IsWindow(window)) DestroyWindow(window);
+    }
+};
+using UniqueWindow = std::unique_ptr<std::remove_pointer_t<HWND>, WindowDeleter>;
 
 }  // namespace morvane::win32

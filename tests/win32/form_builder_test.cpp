@@ -7,7 +7,7 @@
 #include <string>
 
 #include "platform/win32/form_builder.h"
-#include "platform/win32/gdi.h"
+#include "platform/win32/unique_handle.h"
 #include "platform/win32/utf.h"
 #include "ui/layout.h"
 
@@ -39,7 +39,7 @@ void ExpectCaptionShowsWhole(HWND control, const ControlSpec& entry, int dpi) {
     EXPECT_LE(needed.right, client.right - 2 * edge) << entry.text << " at " << dpi << " dpi";
     EXPECT_LE(needed.bottom, client.bottom - 2 * edge) << entry.text << " at " << dpi << " dpi";
     // Never shrunk by more than a quarter of the layout's size.
-    const double points = entry.font.face == FontFace::Default ? 9 : entry.font.points;
+    const double points = ResolvedFont(entry.font).points;
     EXPECT_GE(-description.lfHeight * 4, static_cast<int>(points * dpi / 72) * 3) << entry.text;
 }
 

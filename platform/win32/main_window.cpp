@@ -1,0 +1,217 @@
+#include "platform/win32/main_window.h"
+
+#include "platform/win32/windows_inc.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/win32/utf.h"
+#include "resources/windows/resource_ids.h"
+
+namespace morvane::win32 {
+
+namespace {
+
+constexpr UINT_PTR kCompletionTimerId = 1;
+constexpr UINT_PTR kFieldNumberBoxSubclassId = 1;
+constexpr DWORD kMainWindowStyle =
+    WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+
+UniqueIcon LoadAppIcon(HINSTANCE instance, int size) {
+    return UniqueIcon(static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_PELLORIN),
+                                                    IMAGE_ICON, size, size, LR_DEFAULTCOLOR)));
+}
+
+bool IsChildOf(HWND parent, HWND window) {
+    return window && parent && (window == parent || IsChild(parent, window));
+}
+
+// The paths of a drop, in the order dropped. The drop's memory is released
+// here, before any handler can open a notice.
+std::vector<std::string> DroppedPaths(HDROP drop) {
+    struct Finish {
+        HDROP drop;
+        ~Finish() { DragFinish(drop); }
+    } finish{drop};
+    std::vector<std::string> paths;
+    const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+    for (UINT i = 0; i < count; ++i) {
+        const UINT length = DragQueryFileW(drop, i, nullptr, 0);
+        if (length == 0) continue;
+        std::wstring path(length + 1, L'\0');
+        const UINT got = DragQueryFileW(drop, i, path.data(), length + 1);
+        if (got > 0 && got <= length)
+            paths.push_back(WideToUtf8(path.data(), static_cast<int>(got)));
+    }
+    return paths;
+}
+
+}  // namespace
+
+MainWindow::MainWindow(HINSTANCE instance) : instance_(instance) {}
+
+MainWindow::~MainWindow() {
+    if (HWND fieldNumberBox = ControlWindow(Control::FieldNumberBox))
+        RemoveWindowSubclass(fieldNumberBox, FieldNumberBoxProc, kFieldNumberBoxSubclassId);
+    Destroy();  // before the fonts of form_ and the class's icons
+}
+
+bool MainWindow::Create() {
+    bigIcon_ = LoadAppIcon(instance_, GetSystemMetrics(SM_CXICON));
+    smallIcon_ = LoadAppIcon(instance_, GetSystemMetrics(SM_CXSMICON));
+    if (!RegisterWindowClass(instance_, bigIcon_.get(), smallIcon_.get())) return false;
+
+    const FormSpec& layout = MainWindowLayout();
+    const int dpi = ScreenDpi();
+    RECT frame{0, 0, TwipsToPixels(layout.clientWidth, dpi),
+               TwipsToPixels(layout.clientHeight, dpi)};
+    AdjustWindowRectEx(&frame, kMainWindowStyle, FALSE, WS_EX_CONTROLPARENT);
+    const int width = frame.right - frame.left;
+    const int height = frame.bottom - frame.top;
+    RECT work{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    const ScreenPoint corner = CentredOn(
+        {work.left, work.top, work.right - work.left, work.bottom - work.top}, width, height);
+
+    const std::wstring caption = Utf8ToWide(layout.caption);
+    if (!BaseWindow::Create(instance_, caption.c_str(), kMainWindowStyle, WS_EX_CONTROLPARENT,
+                            corner.x, corner.y, width, height, nullptr)) {
+        return false;
+    }
+    form_.Build(Window(), layout, dpi);
+    if (HWND fieldNumberBox = ControlWindow(Control::FieldNumberBox)) {
+        SetWindowSubclass(fieldNumberBox, FieldNumberBoxProc, kFieldNumberBoxSubclassId,
+                          reinterpret_cast<DWORD_PTR>(this));
+    }
+    // The whole window takes files dragged from Explorer; its boxes do not,
+    // so a file dropped on one is the window's too.
+    DragAcceptFiles(Window(), TRUE);
+    ShowWindow(Window(), SW_SHOWNORMAL);
+    UpdateWindow(Window());
+    if (HWND first = form_.FirstTabStop()) ::SetFocus(first);
+    return true;
+}
+
+void MainWindow::SetPointer(MousePointer pointer) {
+    pointer_ = pointer;
+    // Shown at once when the mouse is over the window, without waiting for
+    // it to move.
+    POINT at;
+    if (!Window() || !GetCursorPos(&at)) return;
+    if (!IsChildOf(Window(), WindowFromPoint(at))) return;
+    SetCursor(LoadCursorW(nullptr, pointer_ == MousePointer::Hourglass ? IDC_WAIT : IDC_ARROW));
+}
+
+void MainWindow::SetCompletionTimer(bool running) {
+    if (!Window()) return;
+    if (running) {
+        SetTimer(Window(), kCompletionTimerId, kTimerIntervalMs, nullptr);
+    } else {
+        KillTimer(Window(), kCompletionTimerId);
+    }
+    timerRunning_ = running;
+}
+
+LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case DM_GETDEFID:
+            // Enter in any box presses the default button.
+            return DefaultButtonReply(MainWindowLayout());
+        case WM_COMMAND:
+            return OnCommand(wParam);
+        case WM_TIMER:
+            return OnTimer(wParam);
+        case WM_DROPFILES:
+            return OnDropFiles(wParam);
+        case WM_SETCURSOR:
+            return OnSetCursor(wParam, lParam);
+        case WM_CTLCOLORSTATIC:
+            return OnCtlColorStatic(wParam, lParam);
+        case WM_ACTIVATE:
+            return OnActivate(wParam, lParam);
+        case WM_CLOSE:
+            return OnClose();
+        case WM_DESTROY:
+            return OnDestroy();
+        default:
+            return DefWindowProcW(Window(), message, wParam, lParam);
+    }
+}
+
+// Clicks, and the dialog manager's Enter (the default button's id).
+LRESULT MainWindow::OnCommand(WPARAM wParam) {
+    if (HIWORD(wParam) != BN_CLICKED || !handlers_) return 0;
+    if (const std::optional<Control> button = form_.ControlFromId(LOWORD(wParam)))
+        handlers_->OnClicked(*button);
+    return 0;
+}
+
+LRESULT MainWindow::OnTimer(WPARAM wParam) {
+    if (wParam == kCompletionTimerId && handlers_) handlers_->OnCompletionTimer();
+    return 0;
+}
+
+LRESULT MainWindow::OnDropFiles(WPARAM wParam) {
+    const std::vector<std::string> paths = DroppedPaths(reinterpret_cast<HDROP>(wParam));
+    if (handlers_) handlers_->OnFilesGiven(paths);
+    return 0;
+}
+
+LRESULT MainWindow::OnSetCursor(WPARAM wParam, LPARAM lParam) {
+    if (pointer_ == MousePointer::Hourglass && LOWORD(lParam) == HTCLIENT) {
+        SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+        return TRUE;
+    }
+    return DefWindowProcW(Window(), WM_SETCURSOR, wParam, lParam);
+}
+
+LRESULT MainWindow::OnCtlColorStatic(WPARAM wParam, LPARAM lParam) {
+    if (HBRUSH background =
+            form_.PaintStaticText(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam)))
+        return reinterpret_cast<LRESULT>(background);
+    return DefWindowProcW(Window(), WM_CTLCOLORSTATIC, wParam, lParam);
+}
+
+// Keeps the focused control across deactivation (a notice, another
+// program), as dialogs do.
+LRESULT MainWindow::OnActivate(WPARAM wParam, LPARAM lParam) {
+    if (LOWORD(wParam) == WA_INACTIVE) {
+        HWND focus = GetFocus();
+        if (IsChildOf(Window(), focus) && focus != Window()) savedFocus_ = focus;
+        return 0;
+    }
+    if (savedFocus_ && IsWindow(savedFocus_) && IsWindowEnabled(savedFocus_) &&
+        IsWindowVisible(savedFocus_)) {
+        ::SetFocus(savedFocus_);
+        return 0;
+    }
+    return DefWindowProcW(Window(), WM_ACTIVATE, wParam, lParam);
+}
+
+LRESULT MainWindow::OnClose() {
+    DestroyWindow(Window());
+    return 0;
+}
+
+LRESULT MainWindow::OnDestroy() {
+    PostQuitMessage(0);
+    return 0;
+}
+
+LRESULT CALLBACK MainWindow::FieldNumberBoxProc(HWND box, UINT message, WPARAM wParam,
+                                                LPARAM lParam, UINT_PTR, DWORD_PTR selfData) {
+    auto* self = reinterpret_cast<MainWindow*>(selfData);
+    if (message == WM_CHAR && self && self->handlers_) {
+        // The digit filter sees every typed character; 0 discards it.
+        int keyAscii = static_cast<int>(wParam);
+        self->handlers_->OnFieldNumberKey(keyAscii);
+        if (keyAscii == 0) return 0;
+        wParam = static_cast<WPARAM>(keyAscii);
+    }
+    return DefSubclassProc(box, message, wParam, lParam);
+}
+
+}  // namespace morvane::win32

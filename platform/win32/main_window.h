@@ -1,0 +1,68 @@
+// The main window on Windows: Win32 controls built from MainWindowLayout(),
+// with the completion timer, the hourglass pointer and the files dropped
+// from Explorer. Its events go to the portable MainWindowHandlers.
+#pragma once
+
+#include "platform/runtime.h"
+#include "platform/win32/base_window.h"
+#include "platform/win32/control_ids.h"
+#include "platform/win32/form_builder.h"
+#include "ui/main_window_handlers.h"
+
+namespace morvane::win32 {
+
+class MainWindow : public BaseWindow<MainWindow> {
+  public:
+    static constexpr const wchar_t* kClassName = kMainWindowClass;
+
+    explicit MainWindow(HINSTANCE instance);
+    ~MainWindow();
+
+    // The handlers the window's events go to.
+    void Attach(MainWindowHandlers& handlers) { handlers_ = &handlers; }
+
+    // Creates the window centred on the screen's free area and shows it
+    // with the focus in the first box. False when it cannot be made.
+    bool Create();
+
+    HINSTANCE Instance() const { return instance_; }
+
+    // The window of a control of MainWindowLayout(); null before Create()
+    // and for the timer and the file-dialog control.
+    HWND ControlWindow(Control control) const { return form_.Handle(control); }
+
+    // The hourglass over the window and all its controls, or the arrow.
+    void SetPointer(MousePointer pointer);
+
+    // The completion timer: a tick every kTimerIntervalMs while it runs.
+    void SetCompletionTimer(bool running);
+    bool CompletionTimerRunning() const { return timerRunning_; }
+
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+
+  private:
+    LRESULT OnCommand(WPARAM wParam);
+    LRESULT OnTimer(WPARAM wParam);
+    LRESULT OnDropFiles(WPARAM wParam);
+    LRESULT OnSetCursor(WPARAM wParam, LPARAM lParam);
+    LRESULT OnCtlColorStatic(WPARAM wParam, LPARAM lParam);
+    LRESULT OnActivate(WPARAM wParam, LPARAM lParam);
+    LRESULT OnClose();
+    LRESULT OnDestroy();
+
+    // Every character typed into the field-number box passes the handlers'
+    // digit filter first.
+    static LRESULT CALLBACK FieldNumberBoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam,
+                                               UINT_PTR id, DWORD_PTR self);
+
+    HINSTANCE instance_;
+    MainWindowHandlers* handlers_ = nullptr;
+    UniqueIcon bigIcon_;
+    UniqueIcon smallIcon_;
+    BuiltForm form_;
+    HWND savedFocus_ = nullptr;
+    MousePointer pointer_ = MousePointer::Default;
+    bool timerRunning_ = false;
+};
+
+}  // namespace morvane::win32

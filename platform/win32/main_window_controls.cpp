@@ -1,0 +1,64 @@
+#include "platform/win32/main_window_controls.h"
+
+#include "platform/win32/example_window.h"
+#include "platform/win32/file_dialog.h"
+#include "platform/win32/utf.h"
+
+namespace morvane::win32 {
+
+void MainWindowControls::ShowNotice(const std::string& prompt, const std::string& title) {
+    const std::wstring text = Utf8ToWide(prompt);
+    const std::wstring caption = Utf8ToWide(title);
+    MessageBoxW(window_.Window(), text.c_str(), caption.c_str(), MB_OK);
+}
+
+std::string MainWindowControls::Text(Control control) const {
+    HWND window = ControlWindow(control);
+    if (!window) return "";
+    const int length = GetWindowTextLengthW(window);
+    if (length <= 0) return "";
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    const int got = GetWindowTextW(window, text.data(), length + 1);
+    return WideToUtf8(text.data(), got);
+}
+
+void MainWindowControls::SetText(Control control, const std::string& text) {
+    if (HWND window = ControlWindow(control)) SetWindowTextW(window, Utf8ToWide(text).c_str());
+}
+
+void MainWindowControls::SetCaption(Control control, const std::string& caption) {
+    if (HWND window = ControlWindow(control)) SetWindowTextW(window, Utf8ToWide(caption).c_str());
+}
+
+void MainWindowControls::SetEnabled(Control control, bool enabled) {
+    if (HWND window = ControlWindow(control)) EnableWindow(window, enabled ? TRUE : FALSE);
+}
+
+void MainWindowControls::SetVisible(Control control, bool visible) {
+    if (HWND window = ControlWindow(control)) ShowWindow(window, visible ? SW_SHOWNA : SW_HIDE);
+}
+
+void MainWindowControls::SetFocus(Control control) {
+    if (HWND window = ControlWindow(control)) ::SetFocus(window);
+}
+
+void MainWindowControls::SetMousePointer(MousePointer pointer) { window_.SetPointer(pointer); }
+
+void MainWindowControls::SetTimerEnabled(bool enabled) { window_.SetCompletionTimer(enabled); }
+
+bool MainWindowControls::TimerEnabled() const { return window_.CompletionTimerRunning(); }
+
+std::optional<FileChoice> MainWindowControls::ShowFileDialog(FileDialogKind kind,
+                                                             const std::string& filter,
+                                                             int filterIndex) {
+    return win32::ShowFileDialog(window_.Window(), kind, filter, filterIndex);
+}
+
+void MainWindowControls::ShowExampleWindow() {
+    ExampleWindow example(window_.Instance(), window_.Window());
+    example.ShowModal();
+}
+
+void MainWindowControls::EndProgram() { ExitProcess(0); }
+
+}  // namespace morvane::win32

@@ -1,0 +1,17 @@
+#include "platform/win32/pellorin_program.h"
+
+namespace morvane::win32 {
+
+PellorinProgram::PellorinProgram(HINSTANCE instance)
+    : window_(instance), controls_(window_), handlers_(controls_, system_) {
+    window_.Attach(handlers_);
+}
+
+bool PellorinProgram::Start(const std::vector<std::string>& files) {
+    if (!handlers_.OnLoad()) return false;
+    if (!window_.Create()) return false;
+    if (!files.empty()) handlers_.OnFilesGiven(files);
+    return true;
+}
+
+}  // namespace morvane::win32
