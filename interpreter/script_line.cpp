@@ -343,85 +343,99 @@ std::optional<EchoCommand> EchoAfterSet(std::string_view rest, std::size_t pos,
     return echo;
 }
 
-ScriptCommand ParseFor(std::string_view line) {
-    std::string_view rest = DropLeadingBlanks(line.substr(3));
+// The head of a loop after the word "for": /f, the quoted options, the
+// variable and "in (". On success `rest` is left just after the "(";
+// otherwise answers why the head cannot be read.
+std::optional<std::string> ReadForHead(std::string_view& rest, std::string_view& optionsText,
+                                       char& variable) {
+    rest = DropLeadingBlanks(rest);
     if (!StartsWithWord(rest, "/f") || (rest.size() > 2 && !IsBlank(rest[2]) && rest[2] != '"')) {
-        return LineError{"only for /f loops are supported"};
+        return "only for /f loops are supported";
     }
     rest = DropLeadingBlanks(rest.substr(2));
-
-    std::string_view optionsText;
     if (!rest.empty() && rest.front() == '"') {
         const std::size_t close = rest.find('"', 1);
-        if (close == std::string_view::npos) {
-            return LineError{"the for /f options have no closing quote"};
-        }
+        if (close == std::string_view::npos) return "the for /f options have no closing quote";
         optionsText = rest.substr(1, close - 1);
         rest = DropLeadingBlanks(rest.substr(close + 1));
     }
     if (rest.size() < 2 || rest.front() != '%' || !IsVariableName(rest[1])) {
-        return LineError{
-            "syntax error: expected %%V (a letter) after the for /f options, found \"" +
-            std::string(rest.substr(0, 20)) + "\""};
+        return "syntax error: expected %%V (a letter) after the for /f options, found \"" +
+               std::string(rest.substr(0, 20)) + "\"";
     }
-    ForCommand command;
-    command.variable = rest[1];
+    variable = rest[1];
     rest = rest.substr(2);
     if (rest.empty() || !IsBlank(rest.front())) {
-        return LineError{"syntax error: the loop variable must be one character"};
+        return "syntax error: the loop variable must be one character";
     }
     rest = DropLeadingBlanks(rest);
-    if (!StartsWithWord(rest, "in")) return LineError{"syntax error: expected \"in\""};
+    if (!StartsWithWord(rest, "in")) return "syntax error: expected \"in\"";
     rest = DropLeadingBlanks(rest.substr(2));
-    if (rest.empty() || rest.front() != '(') return LineError{"syntax error: expected \"(\""};
+    if (rest.empty() || rest.front() != '(') return "syntax error: expected \"(\"";
     rest.remove_prefix(1);
+    return std::nullopt;
+}
 
+// A SET that is a quoted file name (with usebackq), and the echo command
+// after it. The name ends at its closing quote, whatever it holds (a name
+// may hold ") do echo"); only blanks may follow before ")".
+std::optional<std::string_view> ReadQuotedSet(std::string_view set, EchoCommand& body,
+                                              std::string& error) {
+    const std::size_t close = set.find('"', 1);
+    if (close == std::string_view::npos) {
+        error = "syntax error: the source's name has no closing quote";
+        return std::nullopt;
+    }
+    const std::string_view after = DropLeadingBlanks(set.substr(close + 1));
+    if (after.empty() || after.front() != ')') {
+        error = "syntax error: expected \")\" after the source's closing quote";
+        return std::nullopt;
+    }
+    auto echo = EchoAfterSet(after, 0, error);
+    if (!echo) return std::nullopt;
+    body = std::move(*echo);
+    return set.substr(1, close - 1);
+}
+
+// An unquoted SET, and the echo command after it. The source is everything
+// up to the ") do " that begins an echo command, blanks around it dropped;
+// earlier ")" belong to the path.
+std::optional<std::string_view> ReadUnquotedSet(std::string_view rest, EchoCommand& body,
+                                                std::string& error) {
+    std::string bodyError;
+    for (std::size_t pos = rest.find(')'); pos != std::string_view::npos;
+         pos = rest.find(')', pos + 1)) {
+        if (!CommandAfterClosingParen(rest, pos)) continue;
+        if (auto echo = EchoAfterSet(rest, pos, error)) {
+            body = std::move(*echo);
+            return TrimBlanks(rest.substr(0, pos));
+        }
+        if (bodyError.empty()) bodyError = error;
+    }
+    error = bodyError.empty() ? "syntax error: expected \") do\" after the source" : bodyError;
+    return std::nullopt;
+}
+
+ScriptCommand ParseFor(std::string_view line) {
+    std::string_view rest = line.substr(3);
+    std::string_view optionsText;
+    ForCommand command;
+    if (auto headError = ReadForHead(rest, optionsText, command.variable)) {
+        return LineError{std::move(*headError)};
+    }
     std::string error;
     auto options = ParseForOptions(optionsText, error);
     if (!options) return LineError{"syntax error: " + error};
     command.options = std::move(*options);
 
-    std::string_view source;
     const std::string_view set = DropLeadingBlanks(rest);
-    if (command.options.usebackq && !set.empty() && set.front() == '"') {
-        // A quoted file name ends at its closing quote, whatever it holds
-        // (a name may hold ") do echo"); only blanks may follow before ")".
-        const std::size_t close = set.find('"', 1);
-        if (close == std::string_view::npos) {
-            return LineError{"syntax error: the source's name has no closing quote"};
-        }
-        source = set.substr(1, close - 1);
-        const std::string_view after = DropLeadingBlanks(set.substr(close + 1));
-        if (after.empty() || after.front() != ')') {
-            return LineError{"syntax error: expected \")\" after the source's closing quote"};
-        }
-        auto echo = EchoAfterSet(after, 0, error);
-        if (!echo) return LineError{error};
-        command.body = std::move(*echo);
-    } else {
-        // An unquoted source is everything up to the ") do " that begins an
-        // echo command, blanks around it dropped; earlier ")" belong to the
-        // path.
-        std::optional<std::size_t> chosen;
-        std::string bodyError;
-        for (std::size_t pos = rest.find(')'); pos != std::string_view::npos;
-             pos = rest.find(')', pos + 1)) {
-            if (!CommandAfterClosingParen(rest, pos)) continue;
-            if (auto echo = EchoAfterSet(rest, pos, error)) {
-                command.body = std::move(*echo);
-                chosen = pos;
-                break;
-            }
-            if (bodyError.empty()) bodyError = error;
-        }
-        if (!chosen) {
-            return LineError{bodyError.empty() ? "syntax error: expected \") do\" after the source"
-                                               : bodyError};
-        }
-        source = TrimBlanks(rest.substr(0, *chosen));
-    }
-    if (source.empty()) return LineError{"syntax error: no source file between the parentheses"};
-    command.source = std::string(source);
+    const std::optional<std::string_view> source =
+        command.options.usebackq && !set.empty() && set.front() == '"'
+            ? ReadQuotedSet(set, command.body, error)
+            : ReadUnquotedSet(rest, command.body, error);
+    if (!source) return LineError{error};
+    if (source->empty()) return LineError{"syntax error: no source file between the parentheses"};
+    command.source = std::string(*source);
     return command;
 }
 
