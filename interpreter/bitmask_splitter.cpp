@@ -74,74 +74,79 @@ void BitmaskSplitter::BuildMasks(const unsigned char* data, std::size_t size) {
     }
     std::size_t word = 0;
 #if defined(__SSE2__)
-    if (delimiterBytes_.size() <= kVectorDelimiters) {
-        __m128i values[kVectorDelimiters];
-        for (std::size_t i = 0; i < delimiterBytes_.size(); ++i) {
-            values[i] = _mm_set1_epi8(static_cast<char>(delimiterBytes_[i]));
-        }
-        __m128i secondValues[kVectorDelimiters];
-        for (std::size_t i = 0; i < secondByteDelimiters_.size(); ++i) {
-            secondValues[i] = _mm_set1_epi8(static_cast<char>(secondByteDelimiters_[i]));
-        }
-        const __m128i lineFeed = _mm_set1_epi8('\n');
-        // Signed, the lead bytes 0x81-0xFE are -127..-2.
-        const __m128i belowLead = _mm_set1_epi8(-128);
-        const __m128i aboveLead = _mm_set1_epi8(-1);
-        const std::size_t count = delimiterBytes_.size();
-        for (; (word + 1) * 64 <= size; ++word) {
-            const unsigned char* block = data + word * 64;
-            std::uint64_t delimiters = 0;
-            std::uint64_t lineFeeds = 0;
-            std::uint64_t leads = 0;
-            std::uint64_t seconds = 0;
-            for (int part = 0; part < 4; ++part) {
-                const __m128i chunk =
-                    _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + part * 16));
-                if (count > 0) delimiters |= Matches16(chunk, values, count) << (part * 16);
-                lineFeeds |= static_cast<std::uint64_t>(static_cast<std::uint32_t>(
-                                 _mm_movemask_epi8(_mm_cmpeq_epi8(chunk, lineFeed))))
-                             << (part * 16);
-                if (secondBytesPossible_) {
-                    const __m128i lead = _mm_and_si128(_mm_cmpgt_epi8(chunk, belowLead),
-                                                       _mm_cmplt_epi8(chunk, aboveLead));
-                    leads |= static_cast<std::uint64_t>(
-                                 static_cast<std::uint32_t>(_mm_movemask_epi8(lead)))
-                             << (part * 16);
-                    seconds |= Matches16(chunk, secondValues, secondByteDelimiters_.size())
-                               << (part * 16);
-                }
-            }
-            delimiterMask_[word] = delimiters;
-            lineFeedMask_[word] = lineFeeds;
-            if (secondBytesPossible_) {
-                leadMask_[word] = leads;
-                secondByteMask_[word] = seconds;
-            }
-        }
-    }
+    if (delimiterBytes_.size() <= kVectorDelimiters) word = ClassifyWholeWordsSse2(data, size);
 #endif
+    // The words left (all of them without SSE2, else the last, partial one)
+    // byte by byte.
     for (; word < words; ++word) {
         const std::size_t begin = word * 64;
-        const std::size_t end = std::min(begin + 64, size);
-        std::uint64_t delimiters = 0;
-        std::uint64_t lineFeeds = 0;
-        std::uint64_t leads = 0;
-        std::uint64_t seconds = 0;
-        for (std::size_t i = begin; i < end; ++i) {
-            delimiters |= static_cast<std::uint64_t>(isDelimiter_[data[i]]) << (i - begin);
-            lineFeeds |= static_cast<std::uint64_t>(data[i] == '\n') << (i - begin);
-            leads |= static_cast<std::uint64_t>(IsGbkLeadByte(data[i])) << (i - begin);
-            seconds |= static_cast<std::uint64_t>(isSecondByteDelimiter_[data[i]]) << (i - begin);
-        }
-        delimiterMask_[word] = delimiters;
-        lineFeedMask_[word] = lineFeeds;
-        if (secondBytesPossible_) {
-            leadMask_[word] = leads;
-            secondByteMask_[word] = seconds;
-        }
+        StoreMasks(word, ClassifyBytes(data + begin, std::min<std::size_t>(64, size - begin)));
     }
     if (secondBytesPossible_) DropSecondBytes(words);
 }
+
+BitmaskSplitter::WordMasks BitmaskSplitter::ClassifyBytes(const unsigned char* bytes,
+                                                          std::size_t count) const {
+    WordMasks masks;
+    for (std::size_t i = 0; i < count; ++i) {
+        masks.delimiters |= static_cast<std::uint64_t>(isDelimiter_[bytes[i]]) << i;
+        masks.lineFeeds |= static_cast<std::uint64_t>(bytes[i] == '\n') << i;
+        masks.leads |= static_cast<std::uint64_t>(IsGbkLeadByte(bytes[i])) << i;
+        masks.seconds |= static_cast<std::uint64_t>(isSecondByteDelimiter_[bytes[i]]) << i;
+    }
+    return masks;
+}
+
+void BitmaskSplitter::StoreMasks(std::size_t word, const WordMasks& masks) {
+    delimiterMask_[word] = masks.delimiters;
+    lineFeedMask_[word] = masks.lineFeeds;
+    if (secondBytesPossible_) {
+        leadMask_[word] = masks.leads;
+        secondByteMask_[word] = masks.seconds;
+    }
+}
+
+#if defined(__SSE2__)
+std::size_t BitmaskSplitter::ClassifyWholeWordsSse2(const unsigned char* data, std::size_t size) {
+    __m128i values[kVectorDelimiters];
+    for (std::size_t i = 0; i < delimiterBytes_.size(); ++i) {
+        values[i] = _mm_set1_epi8(static_cast<char>(delimiterBytes_[i]));
+    }
+    __m128i secondValues[kVectorDelimiters];
+    for (std::size_t i = 0; i < secondByteDelimiters_.size(); ++i) {
+        secondValues[i] = _mm_set1_epi8(static_cast<char>(secondByteDelimiters_[i]));
+    }
+    const __m128i lineFeed = _mm_set1_epi8('\n');
+    // Signed, the lead bytes 0x81-0xFE are -127..-2.
+    const __m128i belowLead = _mm_set1_epi8(-128);
+    const __m128i aboveLead = _mm_set1_epi8(-1);
+    const std::size_t count = delimiterBytes_.size();
+    std::size_t word = 0;
+    for (; (word + 1) * 64 <= size; ++word) {
+        const unsigned char* block = data + word * 64;
+        WordMasks masks;
+        for (int part = 0; part < 4; ++part) {
+            const __m128i chunk =
+                _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + part * 16));
+            if (count > 0) masks.delimiters |= Matches16(chunk, values, count) << (part * 16);
+            masks.lineFeeds |= static_cast<std::uint64_t>(static_cast<std::uint32_t>(
+                                   _mm_movemask_epi8(_mm_cmpeq_epi8(chunk, lineFeed))))
+                               << (part * 16);
+            if (secondBytesPossible_) {
+                const __m128i lead = _mm_and_si128(_mm_cmpgt_epi8(chunk, belowLead),
+                                                   _mm_cmplt_epi8(chunk, aboveLead));
+                masks.leads |=
+                    static_cast<std::uint64_t>(static_cast<std::uint32_t>(_mm_movemask_epi8(lead)))
+                    << (part * 16);
+                masks.seconds |= Matches16(chunk, secondValues, secondByteDelimiters_.size())
+                                 << (part * 16);
+            }
+        }
+        StoreMasks(word, masks);
+    }
+    return word;
+}
+#endif
 
 // A run of lead-range bytes (0x81-0xFE) always starts a character (the byte
 // before it cannot lead one), and its bytes pair up from there; so a byte

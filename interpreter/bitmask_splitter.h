@@ -42,7 +42,24 @@ class BitmaskSplitter {
     Progress SplitLines(const unsigned char* data, std::size_t size, Emit&& emit);
 
   private:
+    // The classes of the 64 bytes of one mask word, a bit each.
+    struct WordMasks {
+        std::uint64_t delimiters = 0;
+        std::uint64_t lineFeeds = 0;
+        std::uint64_t leads = 0;    // bytes 0x81-0xFE
+        std::uint64_t seconds = 0;  // hits of secondByteDelimiters_
+    };
+
+    // Classifies data[0, size) into the masks.
     void BuildMasks(const unsigned char* data, std::size_t size);
+    // The classes of `count` (at most 64) bytes, one at a time.
+    WordMasks ClassifyBytes(const unsigned char* bytes, std::size_t count) const;
+#if defined(__SSE2__)
+    // Classifies every whole 64-byte word of data[0, size), 16 bytes per
+    // compare; answers how many words it did.
+    std::size_t ClassifyWholeWordsSse2(const unsigned char* data, std::size_t size);
+#endif
+    void StoreMasks(std::size_t word, const WordMasks& masks);
     void DropSecondBytes(std::size_t words);
     static std::size_t NextSet(const std::uint64_t* words, std::size_t from, std::size_t limit);
     static std::size_t NextClear(const std::uint64_t* words, std::size_t from, std::size_t limit);
