@@ -53,6 +53,19 @@ bool SameFont(const FontSpec& a, const FontSpec& b) {
     return first.face == second.face && first.points == second.points;
 }
 
+// The controls in the order they are created, which is the dialog
+// manager's tab order: by tab index, those without one last.
+std::vector<const ControlSpec*> CreationOrder(const FormSpec& form) {
+    std::vector<const ControlSpec*> order;
+    for (const ControlSpec& entry : form.controls) order.push_back(&entry);
+    std::stable_sort(order.begin(), order.end(), [](const ControlSpec* a, const ControlSpec* b) {
+        const int ka = a->tabIndex < 0 ? 1 << 30 : a->tabIndex;
+        const int kb = b->tabIndex < 0 ? 1 << 30 : b->tabIndex;
+        return ka < kb;
+    });
+    return order;
+}
+
 COLORREF ToColorRef(std::uint32_t rgb) {
     return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
 }
@@ -106,36 +119,15 @@ bool CaptionFits(HDC dc, HFONT font, const std::wstring& text, bool isLabel, int
 void BuiltForm::Build(HWND parent, const FormSpec& form, int dpi) {
     const HINSTANCE instance =
         reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE));
-
-    // Creation order is the dialog manager's tab order.
-    std::vector<const ControlSpec*> order;
-    for (const ControlSpec& entry : form.controls) order.push_back(&entry);
-    std::stable_sort(order.begin(), order.end(), [](const ControlSpec* a, const ControlSpec* b) {
-        const int ka = a->tabIndex < 0 ? 1 << 30 : a->tabIndex;
-        const int kb = b->tabIndex < 0 ? 1 << 30 : b->tabIndex;
-        return ka < kb;
-    });
-
-    // One font object per distinct face and size.
-    std::vector<std::pair<FontSpec, HFONT>> fontsBySpec;
-    auto fontFor = [&](const FontSpec& wanted) {
-        for (const auto& [known, font] : fontsBySpec) {
-            if (SameFont(known, wanted)) return font;
-        }
-        fonts_.push_back(CreateLayoutFont(wanted, dpi));
-        fontsBySpec.emplace_back(wanted, fonts_.back().get());
-        return fonts_.back().get();
-    };
-
     tooltip_.reset(CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
                                    WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
                                    CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, parent, nullptr,
                                    instance, nullptr));
     if (tooltip_)
-        SendMessageW(tooltip_.get(), WM_SETFONT, reinterpret_cast<WPARAM>(fontFor(kDefaultFont)),
-                     FALSE);
+        SendMessageW(tooltip_.get(), WM_SETFONT,
+                     reinterpret_cast<WPARAM>(FontFor(kDefaultFont, dpi)), FALSE);
 
-    for (const ControlSpec* entry : order) {
+    for (const ControlSpec* entry : CreationOrder(form)) {
         const std::optional<WindowKind> kind = KindOf(*entry);
         if (!kind) continue;
         // Siblings clip each other: the labels reach under the boxes beside them.
@@ -156,7 +148,7 @@ void BuiltForm::Build(HWND parent, const FormSpec& form, int dpi) {
             SetWindowPos(control, HWND_BOTTOM, 0, 0, 0, 0,
                          SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         }
-        HFONT font = fontFor(entry->font);
+        HFONT font = FontFor(entry->font, dpi);
         const bool captioned =
             entry->kind == ControlKind::Label || entry->kind == ControlKind::Button;
         if (captioned && !text.empty()) font = FittingFont(*entry, text, font, dpi);
@@ -164,17 +156,29 @@ void BuiltForm::Build(HWND parent, const FormSpec& form, int dpi) {
         if (entry->maxLength > 0) SendMessageW(control, EM_LIMITTEXT, entry->maxLength, 0);
         if (entry->color != kBlack) colours_[control] = ToColorRef(entry->color);
         if (!firstTabStop_ && !entry->hidden && (kind->style & WS_TABSTOP)) firstTabStop_ = control;
-        if (tooltip_ && entry->tooltip[0] != '\0') {
-            std::wstring tip = Utf8ToWide(entry->tooltip);
-            TOOLINFOW info{};
-            info.cbSize = sizeof info;
-            info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-            info.hwnd = parent;
-            info.uId = reinterpret_cast<UINT_PTR>(control);
-            info.lpszText = tip.data();
-            SendMessageW(tooltip_.get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
-        }
+        if (entry->tooltip[0] != '\0') AddTooltip(parent, control, entry->tooltip);
     }
+}
+
+HFONT BuiltForm::FontFor(const FontSpec& wanted, int dpi) {
+    for (const auto& [known, font] : fontsBySpec_) {
+        if (SameFont(known, wanted)) return font;
+    }
+    fonts_.push_back(CreateLayoutFont(wanted, dpi));
+    fontsBySpec_.emplace_back(wanted, fonts_.back().get());
+    return fonts_.back().get();
+}
+
+void BuiltForm::AddTooltip(HWND parent, HWND control, const char* tooltip) {
+    if (!tooltip_) return;
+    std::wstring tip = Utf8ToWide(tooltip);
+    TOOLINFOW info{};
+    info.cbSize = sizeof info;
+    info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    info.hwnd = parent;
+    info.uId = reinterpret_cast<UINT_PTR>(control);
+    info.lpszText = tip.data();
+    SendMessageW(tooltip_.get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
 }
 
 HFONT BuiltForm::FittingFont(const ControlSpec& entry, const std::wstring& text, HFONT font,

@@ -8,6 +8,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/win32/unique_handle.h"
@@ -55,13 +56,18 @@ class BuiltForm {
     HBRUSH PaintStaticText(HDC dc, HWND control) const;
 
   private:
+    // The font of `wanted` at `dpi`: one font object per face and size.
+    HFONT FontFor(const FontSpec& wanted, int dpi);
     // `font`, or a smaller size of its face where `font` would clip the
     // control's caption.
     HFONT FittingFont(const ControlSpec& entry, const std::wstring& text, HFONT font, int dpi);
+    // Shows `tooltip` while the pointer rests on `control`.
+    void AddTooltip(HWND parent, HWND control, const char* tooltip);
 
     ControlTable<HWND> controls_;
     std::map<HWND, COLORREF> colours_;
     std::vector<UniqueFont> fonts_;
+    std::vector<std::pair<FontSpec, HFONT>> fontsBySpec_;
     UniqueWindow tooltip_;
     HWND firstTabStop_ = nullptr;
 };
