@@ -15,7 +15,7 @@
 #include "platform/posix/posix_system.h"
 #include "processwatch/process_query.h"
 #include "tests/fake_runtime.h"
-#include "tests/posix/temp_dir.h"
+#include "tests/support/files.h"
 
 namespace morvane {
 namespace {

@@ -14,8 +14,8 @@
 #include <QtTest/QTest>
 
 #include "platform/qt/file_dialog.h"
-#include "tests/posix/temp_dir.h"
 #include "tests/qt/gui_helpers.h"
+#include "tests/support/files.h"
 #include "ui/file_choosing.h"
 
 namespace morvane {
