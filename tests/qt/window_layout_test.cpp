@@ -134,12 +134,7 @@ TEST(MainWindow, MatchesItsLayoutTable) {
 
 TEST(MainWindow, TabVisitsTheControlsInTabIndexOrder) {
     ProgramUnderTest test;
-    const auto order = TabOrder(MainWindowLayout());
-    ASSERT_EQ(order,
-              (std::vector<Control>{
-                  Control::SourcePathBox, Control::OutputPathBox, Control::DelimiterBox,
-                  Control::FieldNumberBox, Control::ExampleButton, Control::ChooseSourceButton,
-                  Control::ChooseOutputButton, Control::ExitButton, Control::StartButton}));
+    const auto order = TabOrder(MainWindowLayout());  // its list: layout_test.cpp
     auto visited = TabWalk(
         test.Window(), [&](Control c) { return test.Window().Widget(c); }, order);
     auto expected = order;
