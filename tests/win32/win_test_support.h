@@ -1,5 +1,6 @@
-// Helpers for the Windows tests: a command interpreter held running until the test lets it go, the
-// process tree, and registry values and environment variables changed for a while.
+// Helpers for the Windows tests: a command interpreter held running until
+// the test lets it go, the process tree, registry values and environment
+// variables changed for a while, and waiting scaled for an emulated run.
 #pragma once
 
 #include "platform/win32/windows_inc.h"
