@@ -4,19 +4,6 @@
 
 namespace morvane::testing {
 
-std::string ControlName(Control control) {
-    static const char* const kNames[] = {
-        "SourcePathBox",      "OutputPathBox",      "DelimiterBox",       "FieldNumberBox",
-        "TokensClauseBox",    "DelimsClauseBox",    "InClauseBox",        "EchoClauseBox",
-        "ChooseSourceButton", "ChooseOutputButton", "StartButton",        "ExitButton",
-        "ExampleButton",      "SourcePathLabel",    "OutputPathLabel",    "DelimiterLabel",
-        "FieldNumberLabel",   "ExampleSourceLabel", "ExampleOutputLabel", "ProgressLabel",
-        "CreditLabel",        "FormatsNoteLabel",   "ExampleSourceBox",   "ExampleOutputBox",
-        "ExampleCloseButton", "ExampleFrame",
-    };
-    return kNames[static_cast<int>(control)];
-}
-
 FakeRuntime::FakeRuntime() {
     for (const ControlSpec& entry : MainWindowLayout().controls) {
         texts[entry.name] = entry.text;
@@ -165,6 +152,15 @@ bool FakeRuntime::RegularFileAt(const std::string& path) {
 bool FakeRuntime::SameFile(const std::string& first, const std::string& second) {
     log.push_back("same " + first + " " + second);
     return sameFilePairs.count({first, second}) || sameFilePairs.count({second, first});
+}
+
+std::string FakeWindowView::Text(Control control) const {
+    const ControlSpec* entry = FindControl(MainWindowLayout(), control);
+    const bool captioned = entry != nullptr && (entry->kind == ControlKind::Label ||
+                                                entry->kind == ControlKind::Button);
+    const auto& shown = captioned ? runtime_.captions : runtime_.texts;
+    auto it = shown.find(control);
+    return it == shown.end() ? "" : it->second;
 }
 
 }  // namespace morvane::testing

@@ -11,10 +11,10 @@
 #include <vector>
 
 #include "platform/runtime.h"
+#include "tests/support/control_name.h"
+#include "tests/support/window_probe.h"
 
 namespace morvane::testing {
-
-std::string ControlName(Control control);
 
 class FakeRuntime : public Controls, public SystemServices {
   public:
@@ -91,6 +91,20 @@ class FakeRuntime : public Controls, public SystemServices {
     bool SameFile(const std::string& first, const std::string& second) override;
 
     bool previousInstance = false;
+};
+
+// The fake's window as a user would see it: a label or a button shows its
+// caption, a box its text.
+class FakeWindowView : public WindowProbe {
+  public:
+    explicit FakeWindowView(const FakeRuntime& runtime) : runtime_(runtime) {}
+    std::string Text(Control control) const override;
+    bool Enabled(Control control) const override { return runtime_.enabled.at(control); }
+    bool Visible(Control control) const override { return runtime_.visible.at(control); }
+    std::optional<Control> Focus() const override { return runtime_.focus; }
+
+  private:
+    const FakeRuntime& runtime_;
 };
 
 }  // namespace morvane::testing

@@ -50,8 +50,7 @@ class PathCaseContract : public ::testing::Test {
         EXPECT_TRUE(platform->MakeFolder(folder)) << folder;
         const std::string& d = names.delimiter;
         const std::string source = folder + separator + names.source;
-        platform->WriteWholeFile(source,
-                                 "01" + d + "zhang" + d + "m\r\n02" + d + "li" + d + "f\r\n");
+        WriteFile(source, "01" + d + "zhang" + d + "m\r\n02" + d + "li" + d + "f\r\n");
         const std::string output = folder + separator + names.output;
 
         FakeRuntime window;
@@ -72,7 +71,7 @@ class PathCaseContract : public ::testing::Test {
         if (!window.notices.empty()) {
             EXPECT_EQ(window.notices[0].prompt, "提取完成");
         }
-        return platform->ReadWholeFile(output);
+        return ReadFile(output).value_or("");
     }
 
     std::unique_ptr<ScriptPlatform> platform = MakeScriptPlatform();

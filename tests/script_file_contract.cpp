@@ -11,7 +11,7 @@ std::string ScriptFileContract::Script(const std::string& source, const std::str
                               kTokensClause, kDelimsClause, kInClause, kEchoClause};
     std::string reason;
     EXPECT_TRUE(WriteScriptFile(system, ComposeScriptLine(request), reason)) << reason;
-    return platform->ReadWholeFile(system.ScriptPath());
+    return ReadFile(system.ScriptPath()).value_or("");
 }
 
 namespace {

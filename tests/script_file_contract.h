@@ -12,18 +12,17 @@
 #include <string>
 
 #include "platform/runtime.h"
+#include "tests/support/files.h"
 
 namespace morvane::testing {
 
 // A platform's real system services, set up so that the script can be
-// written where the test may read it, and a scratch folder for the test's
-// own files.
+// written where the test may read it (with tests/support/files.h), and a
+// scratch folder for the test's own files.
 class ScriptPlatform {
   public:
     virtual ~ScriptPlatform() = default;
     virtual SystemServices& System() = 0;
-    virtual std::string ReadWholeFile(const std::string& path) = 0;
-    virtual void WriteWholeFile(const std::string& path, const std::string& bytes) = 0;
     virtual bool MakeFolder(const std::string& path) = 0;
     // An empty folder removed with the platform object, in the platform's
     // own path form, without a trailing separator.

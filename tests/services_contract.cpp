@@ -32,8 +32,8 @@ TEST_F(ServicesContract, AFolderIsSomethingButNoRegularFileAndNothingIsNeither) 
 TEST_F(ServicesContract, SameFileSeesThroughAnotherSpellingOnly) {
     const std::string file = platform->ScratchPath("a.txt");
     const std::string other = platform->ScratchPath("b.txt");
-    platform->WriteWholeFile(file, "a\r\n");
-    platform->WriteWholeFile(other, "a\r\n");
+    WriteFile(file, "a\r\n");
+    WriteFile(other, "a\r\n");
     EXPECT_TRUE(system.SameFile(file, platform->OtherSpelling("a.txt")));
     EXPECT_TRUE(system.SameFile(file, file));
     EXPECT_FALSE(system.SameFile(file, other)) << "same contents, another file";
@@ -47,7 +47,7 @@ TEST_F(ServicesContract, SameFileSeesThroughAnotherSpellingOnly) {
 InterpreterState EndOfScript(ScriptPlatform& platform, const std::string& line) {
     SystemServices& system = platform.System();
     const std::string script = platform.ScratchPath("run.bat");
-    platform.WriteWholeFile(script, line + "\r\n");
+    WriteFile(script, line + "\r\n");
     std::string reason;
     EXPECT_TRUE(system.ShellStart(script, reason)) << reason;
     InterpreterState state = system.StartedInterpreterState();
@@ -62,7 +62,7 @@ TEST_F(ServicesContract, TheStartedInterpreterEndsNormallyOnlyWhenEveryLineRan) 
     EXPECT_EQ(system.StartedInterpreterState(), InterpreterState::NotStarted);
     const std::string echoed = platform->ScratchPath("echoed.txt");
     EXPECT_EQ(EndOfScript(*platform, "@echo x>>" + echoed), InterpreterState::EndedNormally);
-    EXPECT_EQ(platform->ReadWholeFile(echoed), "x\r\n");
+    EXPECT_EQ(ReadFile(echoed), "x\r\n");
     EXPECT_EQ(EndOfScript(*platform, "nosuchcommand"), InterpreterState::EndedAbnormally);
 }
 

@@ -39,7 +39,10 @@ void MainWindowControls::SetVisible(Control control, bool visible) {
 }
 
 void MainWindowControls::SetFocus(Control control) {
-    if (HWND window = ControlWindow(control)) ::SetFocus(window);
+    // A disabled or hidden control does not take the focus, which stays
+    // where it is: keys typed into a hidden box would still reach it.
+    HWND window = ControlWindow(control);
+    if (window && IsWindowVisible(window) && IsWindowEnabled(window)) ::SetFocus(window);
 }
 
 void MainWindowControls::SetMousePointer(MousePointer pointer) { window_.SetPointer(pointer); }

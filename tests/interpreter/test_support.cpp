@@ -1,7 +1,5 @@
 #include "tests/interpreter/test_support.h"
 
-#include <fstream>
-#include <iterator>
 #include <stdexcept>
 
 #include "common/posix/iconv_converter.h"
@@ -9,17 +7,6 @@
 #include "interpreter/script_runner.h"
 
 namespace morvane::interp::testing {
-
-void WriteFile(const std::string& path, std::string_view bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-std::optional<std::string> ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 std::string Cp936(std::string_view utf8) {
     const auto converted = posix::Utf8ToCodePage936(utf8);

@@ -1,4 +1,5 @@
-// Files, folders and script runs for the interpreter tests.
+// Code-page texts and script runs for the interpreter tests; files and
+// folders come from tests/support.
 #pragma once
 
 #include <cstddef>
@@ -7,15 +8,13 @@
 #include <string_view>
 #include <vector>
 
-#include "tests/posix/temp_dir.h"
+#include "tests/support/files.h"
 
 namespace morvane::interp::testing {
 
+using morvane::testing::ReadFile;
 using morvane::testing::TempDir;
-
-void WriteFile(const std::string& path, std::string_view bytes);
-// The file's bytes, or nothing when it does not exist.
-std::optional<std::string> ReadFile(const std::string& path);
+using morvane::testing::WriteFile;
 
 // UTF-8 text (as written in the tests) in code page 936, the encoding of a
 // Chinese source file.

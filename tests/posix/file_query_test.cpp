@@ -3,7 +3,7 @@
 #include <unistd.h>
 
 #include "platform/posix/file_query.h"
-#include "tests/posix/temp_dir.h"
+#include "tests/support/files.h"
 
 namespace morvane::posix {
 namespace {

@@ -12,7 +12,7 @@
 
 #include "platform/posix/posix_system.h"
 #include "platform/posix/private_dir.h"
-#include "tests/posix/temp_dir.h"
+#include "tests/support/files.h"
 
 namespace morvane::posix {
 namespace {

@@ -11,7 +11,7 @@
 #include "extraction/interpreter_gate.h"
 #include "platform/posix/posix_system.h"
 #include "platform/posix/process_list.h"
-#include "tests/posix/temp_dir.h"
+#include "tests/support/files.h"
 
 namespace morvane::posix {
 namespace {

@@ -10,8 +10,8 @@
 #include "extraction/script_file.h"
 #include "platform/posix/posix_system.h"
 #include "tests/fake_runtime.h"
-#include "tests/posix/temp_dir.h"
 #include "tests/script_file_contract.h"
+#include "tests/support/files.h"
 
 namespace morvane::testing {
 
@@ -23,10 +23,6 @@ class PosixScriptPlatform : public ScriptPlatform {
     ~PosixScriptPlatform() override { ::unsetenv("XDG_RUNTIME_DIR"); }
 
     SystemServices& System() override { return system_; }
-    std::string ReadWholeFile(const std::string& path) override { return ReadFile(path); }
-    void WriteWholeFile(const std::string& path, const std::string& bytes) override {
-        std::ofstream(path, std::ios::binary) << bytes;
-    }
     bool MakeFolder(const std::string& path) override { return ::mkdir(path.c_str(), 0700) == 0; }
     std::string ScratchFolder() override { return scratch_.Path(); }
     char PathSeparator() const override { return '/'; }

@@ -11,7 +11,7 @@
 #include <thread>
 
 #include "platform/posix/spawn.h"
-#include "tests/posix/temp_dir.h"
+#include "tests/support/files.h"
 
 namespace morvane::posix {
 namespace {
@@ -21,7 +21,7 @@ using testing::TempDir;
 // Waits up to five seconds for a file to appear with some content.
 std::string WaitForContent(const std::string& path) {
     for (int i = 0; i < 500; ++i) {
-        const std::string text = testing::ReadFile(path);
+        const std::string text = testing::ReadFile(path).value_or("");
         if (!text.empty() && text.back() == '\n') return text;
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }

@@ -7,8 +7,8 @@
 #include <QProcessEnvironment>
 
 #include "morvane_version.h"
-#include "tests/posix/temp_dir.h"
 #include "tests/qt/gui_helpers.h"
+#include "tests/support/files.h"
 
 namespace morvane {
 namespace {

@@ -15,8 +15,8 @@
 #include <fstream>
 
 #include "platform/posix/posix_system.h"
-#include "tests/posix/temp_dir.h"
 #include "tests/qt/gui_helpers.h"
+#include "tests/support/files.h"
 
 namespace morvane {
 namespace {
@@ -62,7 +62,7 @@ pid_t OurInterpreter() {
     for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
         const std::string pid = entry.path().filename().string();
         if (pid.find_first_not_of("0123456789") != std::string::npos) continue;
-        const std::string stat = testing::ReadFile(entry.path().string() + "/stat");
+        const std::string stat = testing::ReadFile(entry.path().string() + "/stat").value_or("");
         const std::size_t open = stat.find('('), close = stat.rfind(')');
         if (open == std::string::npos || close == std::string::npos) continue;
         char state = 0;
@@ -96,19 +96,10 @@ class Extraction : public ::testing::Test {
     }
 
     void ExpectIdleAndEmpty() {
-        for (Control box : {Control::SourcePathBox, Control::OutputPathBox, Control::DelimiterBox,
-                            Control::FieldNumberBox}) {
-            EXPECT_EQ(test.Text(box), "");
-            EXPECT_TRUE(test.Widget(box).isEnabled());
-        }
-        for (Control button : {Control::ChooseSourceButton, Control::ChooseOutputButton,
-                               Control::StartButton, Control::ExitButton, Control::ExampleButton})
-            EXPECT_TRUE(test.Widget(button).isEnabled());
-        EXPECT_EQ(test.Window().focusWidget(), &test.Widget(Control::SourcePathBox));
+        const testing::MainWindowProbe window(test.Window());
+        testing::ExpectIdleWindow(window, testing::InputBoxes::Emptied);
         EXPECT_EQ(test.Window().cursor().shape(), Qt::ArrowCursor);
-        EXPECT_EQ(test.Widget(Control::SourcePathBox).cursor().shape(), Qt::IBeamCursor);
-        EXPECT_FALSE(test.Widget(Control::ProgressLabel).isVisible());
-        EXPECT_EQ(ProgressLabel(), "正在提取数据...");
+        EXPECT_EQ(window.PointerOver(Control::SourcePathBox), testing::PointerSeen::TextBeam);
         EXPECT_FALSE(test.Window().CompletionTimer().isActive());
         EXPECT_FALSE(std::filesystem::exists(posix::PosixSystem().ScriptPath()));
     }

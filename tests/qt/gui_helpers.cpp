@@ -3,13 +3,17 @@
 #include <gtest/gtest.h>
 #include <QAbstractButton>
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QInputMethodEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPixmap>
+#include <QPlainTextEdit>
 #include <QtTest/QTest>
 #include <filesystem>
+
+#include "tests/support/waiting.h"
+#include "ui/layout.h"
 
 namespace morvane::testing {
 
@@ -53,13 +57,38 @@ void Type(QWidget& widget, const QString& text) {
 }
 
 bool WaitUntil(const std::function<bool()>& done, int timeoutMs) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > timeoutMs) return false;
-        QTest::qWait(10);
+    return WaitUntil(done, std::chrono::milliseconds(timeoutMs), [] { QTest::qWait(10); });
+}
+
+std::string ShownText(const QWidget* widget) {
+    if (auto* box = qobject_cast<const QLineEdit*>(widget)) return box->text().toStdString();
+    if (auto* box = qobject_cast<const QPlainTextEdit*>(widget))
+        return box->toPlainText().toStdString();
+    if (auto* label = qobject_cast<const QLabel*>(widget)) return label->text().toStdString();
+    if (auto* button = qobject_cast<const QAbstractButton*>(widget))
+        return button->text().toStdString();
+    return {};
+}
+
+std::optional<Control> MainWindowProbe::Focus() const {
+    for (const ControlSpec& entry : MainWindowLayout().controls) {
+        QWidget* widget = window_.Widget(entry.name);
+        if (widget != nullptr && widget == window_.focusWidget()) return entry.name;
     }
-    return true;
+    return std::nullopt;
+}
+
+PointerSeen MainWindowProbe::PointerOver(Control control) const {
+    switch (window_.Widget(control)->cursor().shape()) {
+        case Qt::ArrowCursor:
+            return PointerSeen::Arrow;
+        case Qt::WaitCursor:
+            return PointerSeen::Hourglass;
+        case Qt::IBeamCursor:
+            return PointerSeen::TextBeam;
+        default:
+            return PointerSeen::Other;
+    }
 }
 
 QString BinPath(const char* name) { return QString(MORVANE_BIN_DIR) + "/" + name; }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/qt/pellorin_program.h"
+#include "tests/support/window_probe.h"
 
 class QWidget;
 
@@ -47,6 +48,25 @@ void Type(QWidget& widget, const QString& text);
 
 // Processes events until `done` answers true or `timeoutMs` has passed.
 bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 5000);
+
+// What a widget shows: a box's text, a label's or a button's caption.
+std::string ShownText(const QWidget* widget);
+
+// The main window's widgets as the shared checks see them.
+class MainWindowProbe : public ControlsProbe {
+  public:
+    explicit MainWindowProbe(qt::MainWindow& window) : window_(window) {}
+    std::string Text(Control control) const override { return ShownText(window_.Widget(control)); }
+    bool Enabled(Control control) const override { return window_.Widget(control)->isEnabled(); }
+    bool Visible(Control control) const override { return window_.Widget(control)->isVisible(); }
+    // The control that has the focus in the window (or would have, once
+    // the window is active again).
+    std::optional<Control> Focus() const override;
+    PointerSeen PointerOver(Control control) const override;
+
+  private:
+    qt::MainWindow& window_;
+};
 
 // A program built beside the tests (pellorin, instance_probe, cmd.exe).
 QString BinPath(const char* name);

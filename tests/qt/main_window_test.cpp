@@ -57,29 +57,5 @@ TEST(MainWindow, ExitEndsAtOnceWithoutANotice) {
     EXPECT_TRUE(answerer.notices.empty());
 }
 
-TEST(MainWindow, FocusOnADisabledControlIsHarmless) {
-    ProgramUnderTest test;
-    test.Widget(Control::OutputPathBox).setFocus();
-    test.program.Controls().SetEnabled(Control::SourcePathBox, false);
-    test.program.Controls().SetFocus(Control::SourcePathBox);
-    test.program.Controls().SetFocus(Control::TokensClauseBox);  // hidden
-    EXPECT_EQ(test.Window().focusWidget(), &test.Widget(Control::OutputPathBox));
-}
-
-TEST(MainWindow, BusyPointerCoversTheWindowAndComesBack) {
-    ProgramUnderTest test;
-    auto& controls = test.program.Controls();
-    const Qt::CursorShape boxPointer = test.Widget(Control::SourcePathBox).cursor().shape();
-    controls.SetMousePointer(MousePointer::Hourglass);
-    EXPECT_EQ(test.Window().cursor().shape(), Qt::WaitCursor);
-    for (Control name : {Control::SourcePathBox, Control::FieldNumberBox, Control::StartButton,
-                         Control::ProgressLabel})
-        EXPECT_EQ(test.Widget(name).cursor().shape(), Qt::WaitCursor);
-    controls.SetMousePointer(MousePointer::Default);
-    EXPECT_EQ(test.Window().cursor().shape(), Qt::ArrowCursor);
-    EXPECT_EQ(test.Widget(Control::SourcePathBox).cursor().shape(), boxPointer);
-    EXPECT_EQ(boxPointer, Qt::IBeamCursor);
-}
-
 }  // namespace
 }  // namespace morvane

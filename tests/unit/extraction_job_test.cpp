@@ -32,12 +32,9 @@ class ExtractionJobTest : public ::testing::Test {
     void ExpectIdleWithTexts(bool emptied) {
         EXPECT_FALSE(runtime.timer);
         EXPECT_EQ(runtime.pointer, MousePointer::Default);
-        EXPECT_FALSE(runtime.visible[Control::ProgressLabel]);
-        EXPECT_EQ(runtime.captions[Control::ProgressLabel], "正在提取数据...");
-        for (Control control : kInputControls) EXPECT_TRUE(runtime.enabled[control]);
-        EXPECT_EQ(runtime.texts[Control::SourcePathBox].empty(), emptied);
-        EXPECT_EQ(runtime.texts[Control::TokensClauseBox], "for /f \"usebackq tokens=");
-        EXPECT_EQ(runtime.texts[Control::EchoClauseBox], ") do @echo %%a>>");
+        testing::ExpectIdleWindow(
+            testing::FakeWindowView(runtime),
+            emptied ? testing::InputBoxes::Emptied : testing::InputBoxes::Kept);
     }
 
     FakeRuntime runtime;

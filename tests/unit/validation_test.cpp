@@ -66,18 +66,17 @@ TEST_F(ValidationTest, SpacesAreNotEmpty) {
     EXPECT_EQ(OnlyNotice(Control::SourcePathBox), "对不起，源文件路径不正确，请重新输入！");
 }
 
-TEST_F(ValidationTest, OutputEqualToAnExistingSourceIsCheckSix) {
-    runtime.existingFiles = {"a.txt"};
-    Fill("a.txt", "a.txt", ",", "2");
-    EXPECT_EQ(OnlyNotice(Control::OutputPathBox), "源文件名和导出文件名不能相同！");
-}
-
-TEST_F(ValidationTest, AnotherSpellingOfTheSourceIsCheckSix) {
+TEST_F(ValidationTest, AnOutputThatIsTheSourceBySameOrAnotherSpellingIsRefused) {
     runtime.existingFiles = {"a.txt"};
     runtime.somethingAt = {"./link-to-a"};
     runtime.sameFilePairs = {{"a.txt", "./link-to-a"}};
-    Fill("a.txt", "./link-to-a", ",", "2");
-    EXPECT_EQ(OnlyNotice(Control::OutputPathBox), "源文件名和导出文件名不能相同！");
+    for (const char* output : {"a.txt", "./link-to-a"}) {
+        runtime.notices.clear();
+        runtime.log.clear();
+        runtime.focus = Control::SourcePathBox;
+        Fill("a.txt", output, ",", "2");
+        EXPECT_EQ(OnlyNotice(Control::OutputPathBox), "源文件名和导出文件名不能相同！") << output;
+    }
 }
 
 TEST_F(ValidationTest, ExistingOutputIsRefused) {

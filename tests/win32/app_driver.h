@@ -9,6 +9,7 @@
 
 #include "platform/runtime.h"
 #include "platform/win32/windows_inc.h"
+#include "tests/support/window_probe.h"
 
 namespace morvane::wintest {
 
@@ -23,13 +24,13 @@ struct Notice {
 // the 32-bit release, otherwise the Pellorin.exe beside this test program.
 std::wstring PellorinPath();
 
-class App {
+class App : public testing::WindowProbe {
   public:
     // Starts the program, with `arguments` after its name on the command
     // line, and waits (at most `windowTimeoutMs`) for its main window.
     explicit App(DWORD windowTimeoutMs = 20000, const std::wstring& arguments = L"");
     // Ends the program if it still runs.
-    ~App();
+    ~App() override;
     App(const App&) = delete;
     App& operator=(const App&) = delete;
 
@@ -43,7 +44,7 @@ class App {
     bool WaitForExit(DWORD timeoutMs);
 
     HWND Window(Control control) const;
-    std::string Text(Control control) const;
+    std::string Text(Control control) const override;
     void SetText(Control control, const std::string& text) const;
     // Types one character into a control (WM_CHAR, as the keyboard would).
     void Type(Control control, wchar_t character) const;
@@ -51,11 +52,11 @@ class App {
     void PressKey(UINT virtualKey) const;
     // Posted, so that a modal window the click opens does not hold us.
     void Click(Control control) const;
-    bool Enabled(Control control) const;
-    bool Visible(Control control) const;
+    bool Enabled(Control control) const override;
+    bool Visible(Control control) const override;
     // The control that has the keyboard focus in the program, if one of
     // the main window's.
-    std::optional<Control> Focus() const;
+    std::optional<Control> Focus() const override;
 
     // The next notice of the program (waits at most `timeoutMs`).
     std::optional<Notice> WaitForNotice(DWORD timeoutMs = 10000) const;

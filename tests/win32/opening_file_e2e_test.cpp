@@ -20,7 +20,7 @@ namespace morvane {
 namespace {
 
 using wintest::App;
-using wintest::TempFolder;
+using wintest::TempDir;
 using wintest::WaitFor;
 
 bool InterpreterRuns() {
@@ -67,13 +67,13 @@ class OpeningAFile : public ::testing::Test {
     void SetUp() override {
         ASSERT_EQ(GetACP(), 936u) << "run with LC_ALL=zh_CN.UTF-8";
         ASSERT_TRUE(WaitFor([] { return !InterpreterRuns(); }, 10000)) << "a cmd.exe is running";
-        wintest::WriteBytes(csv, "01,a\r\n");
-        wintest::WriteBytes(text, "01,a\r\n");
+        wintest::WriteFile(csv, "01,a\r\n");
+        wintest::WriteFile(text, "01,a\r\n");
     }
 
-    TempFolder folder;
-    const std::string csv = folder.File("数据 1.csv");
-    const std::string text = folder.File("b.TXT");
+    TempDir folder;
+    const std::string csv = folder / "数据 1.csv";
+    const std::string text = folder / "b.TXT";
 };
 
 TEST_F(OpeningAFile, AFileOnTheCommandLineFillsTheBoxesOnceTheWindowShows) {

@@ -116,7 +116,7 @@ bool SaveWindowPicture(HWND window, const std::string& path) {
             const auto* begin = static_cast<const std::uint8_t*>(bits);
             const std::vector<std::uint8_t> pixels(
                 begin, begin + static_cast<std::size_t>(width) * height * 4);
-            WriteBytes(path, Png(width, height, pixels));
+            WriteFile(path, Png(width, height, pixels));
             saved = Exists(path);
         }
         SelectObject(memory, old);

@@ -27,9 +27,9 @@ namespace {
 
 using testing::FakeRuntime;
 using win32::Win32System;
-using wintest::ReadBytes;
-using wintest::TempFolder;
-using wintest::WriteBytes;
+using wintest::ReadFile;
+using wintest::TempDir;
+using wintest::WriteFile;
 
 // "提取" in code page 936.
 const std::string kTiQu936 = "\xCC\xE1\xC8\xA1";
@@ -42,10 +42,6 @@ class Win32ScriptPlatform : public testing::ScriptPlatform {
     }
     ~Win32ScriptPlatform() override { system_.DeleteFile(system_.ScriptPath()); }
     SystemServices& System() override { return system_; }
-    std::string ReadWholeFile(const std::string& path) override { return ReadBytes(path); }
-    void WriteWholeFile(const std::string& path, const std::string& bytes) override {
-        WriteBytes(path, bytes);
-    }
     bool MakeFolder(const std::string& path) override {
         return CreateDirectoryW(win32::Utf8ToWide(path).c_str(), nullptr) != 0;
     }
@@ -53,8 +49,8 @@ class Win32ScriptPlatform : public testing::ScriptPlatform {
     char PathSeparator() const override { return '\\'; }
 
     std::string MakeHiddenFile() override {
-        const std::string path = scratch_.File("hidden.txt");
-        WriteBytes(path, "x\r\n");
+        const std::string path = scratch_ / "hidden.txt";
+        WriteFile(path, "x\r\n");
         SetFileAttributesW(win32::Utf8ToWide(path).c_str(),
                            FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
         return path;
@@ -66,7 +62,7 @@ class Win32ScriptPlatform : public testing::ScriptPlatform {
     }
 
   private:
-    TempFolder scratch_;
+    TempDir scratch_;
     Win32System system_;
 };
 
@@ -82,12 +78,12 @@ TEST(ScriptFile, TheScriptFolderIsMadeInTheUsersLocalAppDataAndNeverTakenForAFil
     RemoveDirectoryW(folder.c_str());
     std::string reason;
     EXPECT_TRUE(system.WriteNewFile(system.ScriptPath(), "x\r\n", reason)) << reason;
-    EXPECT_EQ(ReadBytes(system.ScriptPath()), "x\r\n");
+    EXPECT_EQ(ReadFile(system.ScriptPath()), "x\r\n");
 
     // A file where the folder should be: a reason, not a write beside it.
     EXPECT_TRUE(system.DeleteFile(system.ScriptPath()));
     ASSERT_TRUE(RemoveDirectoryW(folder.c_str()));
-    WriteBytes(win32::WideToUtf8(folder), "not a folder");
+    WriteFile(win32::WideToUtf8(folder), "not a folder");
     reason.clear();
     EXPECT_FALSE(system.WriteNewFile(system.ScriptPath(), "x\r\n", reason));
     EXPECT_FALSE(reason.empty());
@@ -128,40 +124,40 @@ TEST(Acp1252, AChinesePathIsRefusedAndNamesItsBox) {
 
 class FileServicesTest : public ::testing::Test {
   protected:
-    TempFolder folder;
+    TempDir folder;
     Win32System system;
 };
 
 TEST_F(FileServicesTest, FileQueryFindsAFileAndAWildcardMatch) {
-    WriteBytes(folder.File("data.csv"), "a,b\r\n");
-    EXPECT_EQ(system.FileQuery(folder.File("data.csv")), "data.csv");
-    EXPECT_EQ(system.FileQuery(folder.File("DATA.CSV")), "data.csv");  // no case in Windows names
-    EXPECT_EQ(system.FileQuery(folder.File("*.csv")), "data.csv");
-    EXPECT_EQ(system.FileQuery(folder.File("d?ta.*")), "data.csv");
-    EXPECT_EQ(system.FileQuery(folder.File("*.txt")), "");
-    EXPECT_EQ(system.FileQuery(folder.File("missing.csv")), "");
+    WriteFile(folder / "data.csv", "a,b\r\n");
+    EXPECT_EQ(system.FileQuery(folder / "data.csv"), "data.csv");
+    EXPECT_EQ(system.FileQuery(folder / "DATA.CSV"), "data.csv");  // no case in Windows names
+    EXPECT_EQ(system.FileQuery(folder / "*.csv"), "data.csv");
+    EXPECT_EQ(system.FileQuery(folder / "d?ta.*"), "data.csv");
+    EXPECT_EQ(system.FileQuery(folder / "*.txt"), "");
+    EXPECT_EQ(system.FileQuery(folder / "missing.csv"), "");
 }
 
 TEST_F(FileServicesTest, FileQuerySkipsHiddenAndSystemFilesAndFolders) {
-    const std::string hidden = folder.File("hidden.txt");
-    WriteBytes(hidden, "x");
+    const std::string hidden = folder / "hidden.txt";
+    WriteFile(hidden, "x");
     ASSERT_TRUE(SetFileAttributesW(win32::Utf8ToWide(hidden).c_str(), FILE_ATTRIBUTE_HIDDEN));
     ASSERT_TRUE(GetFileAttributesW(win32::Utf8ToWide(hidden).c_str()) & FILE_ATTRIBUTE_HIDDEN);
     EXPECT_EQ(system.FileQuery(hidden), "");
-    const std::string sys = folder.File("system.txt");
-    WriteBytes(sys, "x");
+    const std::string sys = folder / "system.txt";
+    WriteFile(sys, "x");
     ASSERT_TRUE(SetFileAttributesW(win32::Utf8ToWide(sys).c_str(), FILE_ATTRIBUTE_SYSTEM));
     EXPECT_EQ(system.FileQuery(sys), "");
-    ASSERT_TRUE(CreateDirectoryW(win32::Utf8ToWide(folder.File("sub.txt")).c_str(), nullptr));
-    EXPECT_EQ(system.FileQuery(folder.File("sub.txt")), "");
-    EXPECT_EQ(system.FileQuery(folder.File("*.txt")), "");
-    WriteBytes(folder.File("normal.txt"), "x");
-    EXPECT_EQ(system.FileQuery(folder.File("*.txt")), "normal.txt");
+    ASSERT_TRUE(CreateDirectoryW(win32::Utf8ToWide(folder / "sub.txt").c_str(), nullptr));
+    EXPECT_EQ(system.FileQuery(folder / "sub.txt"), "");
+    EXPECT_EQ(system.FileQuery(folder / "*.txt"), "");
+    WriteFile(folder / "normal.txt", "x");
+    EXPECT_EQ(system.FileQuery(folder / "*.txt"), "normal.txt");
     // Read-only and archive files are normal files.
-    ASSERT_TRUE(SetFileAttributesW(win32::Utf8ToWide(folder.File("normal.txt")).c_str(),
+    ASSERT_TRUE(SetFileAttributesW(win32::Utf8ToWide(folder / "normal.txt").c_str(),
                                    FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE));
-    EXPECT_EQ(system.FileQuery(folder.File("normal.txt")), "normal.txt");
-    SetFileAttributesW(win32::Utf8ToWide(folder.File("normal.txt")).c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(system.FileQuery(folder / "normal.txt"), "normal.txt");
+    SetFileAttributesW(win32::Utf8ToWide(folder / "normal.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
 TEST_F(FileServicesTest, FileQueryOnImpossiblePathsIsNoMatch) {
@@ -178,24 +174,24 @@ TEST_F(FileServicesTest, FileQueryOnImpossiblePathsIsNoMatch) {
 }
 
 TEST_F(FileServicesTest, DeleteFileAnswersWhetherTheFileIsGone) {
-    WriteBytes(folder.File("x.bat"), "echo");
-    EXPECT_TRUE(system.DeleteFile(folder.File("x.bat")));
-    EXPECT_FALSE(wintest::Exists(folder.File("x.bat")));
-    EXPECT_TRUE(system.DeleteFile(folder.File("x.bat")));  // already gone
-    EXPECT_TRUE(system.DeleteFile(folder.File("no-folder\\x.bat")));
+    WriteFile(folder / "x.bat", "echo");
+    EXPECT_TRUE(system.DeleteFile(folder / "x.bat"));
+    EXPECT_FALSE(wintest::Exists(folder / "x.bat"));
+    EXPECT_TRUE(system.DeleteFile(folder / "x.bat"));  // already gone
+    EXPECT_TRUE(system.DeleteFile(folder / "no-folder\\x.bat"));
 }
 
 TEST_F(FileServicesTest, WriteNewFileReportsTheSystemsReason) {
     std::string reason;
-    EXPECT_FALSE(system.WriteNewFile(folder.File("no-folder\\x.bat"), "x", reason));
+    EXPECT_FALSE(system.WriteNewFile(folder / "no-folder\\x.bat", "x", reason));
     ASSERT_FALSE(reason.empty());
     EXPECT_NE(reason.back(), '\n');
     EXPECT_NE(reason.back(), '.');
     EXPECT_NE(reason.back(), ' ');
     reason.clear();
-    EXPECT_TRUE(system.WriteNewFile(folder.File("x.bat"), "one\r\n", reason)) << reason;
-    EXPECT_TRUE(system.WriteNewFile(folder.File("x.bat"), "2", reason)) << reason;
-    EXPECT_EQ(ReadBytes(folder.File("x.bat")), "2");
+    EXPECT_TRUE(system.WriteNewFile(folder / "x.bat", "one\r\n", reason)) << reason;
+    EXPECT_TRUE(system.WriteNewFile(folder / "x.bat", "2", reason)) << reason;
+    EXPECT_EQ(ReadFile(folder / "x.bat"), "2");
 }
 
 // The input checks through the real file query.
@@ -212,34 +208,33 @@ class WindowsValidationTest : public ::testing::Test {
         EXPECT_EQ(runtime.notices.size(), 1u);
         return runtime.notices.empty() ? "" : runtime.notices.back().prompt;
     }
-    TempFolder folder;
+    TempDir folder;
     Win32System system;
     FakeRuntime runtime;
 };
 
 // Letter case alone does not make another file: the run would append to its
 // own source.
-TEST_F(WindowsValidationTest, OutputDifferingOnlyInLetterCaseIsTheSource) {
-    WriteBytes(folder.File("source.csv"), "a,b\r\n");
-    Fill(folder.File("source.csv"), folder.File("SOURCE.CSV"));
-    EXPECT_EQ(OnlyPrompt(), "源文件名和导出文件名不能相同！");
-    EXPECT_EQ(runtime.focus, Control::OutputPathBox);
-}
-
-TEST_F(WindowsValidationTest, OutputEqualToTheSourceIsCheckSix) {
-    WriteBytes(folder.File("source.csv"), "a,b\r\n");
-    Fill(folder.File("source.csv"), folder.File("source.csv"));
-    EXPECT_EQ(OnlyPrompt(), "源文件名和导出文件名不能相同！");
+TEST_F(WindowsValidationTest, AnOutputThatIsTheSourceInAnyLetterCaseIsRefused) {
+    WriteFile(folder / "source.csv", "a,b\r\n");
+    for (const char* output : {"source.csv", "SOURCE.CSV"}) {
+        runtime.notices.clear();
+        runtime.log.clear();
+        runtime.focus = Control::SourcePathBox;
+        Fill(folder / "source.csv", folder / output);
+        EXPECT_EQ(OnlyPrompt(), "源文件名和导出文件名不能相同！") << output;
+        EXPECT_EQ(runtime.focus, Control::OutputPathBox) << output;
+    }
 }
 
 TEST_F(WindowsValidationTest, AWildcardSourcePassesAndAHiddenOneFails) {
-    WriteBytes(folder.File("source.csv"), "a,b\r\n");
-    Fill(folder.File("*.csv"), folder.File("out.txt"));
+    WriteFile(folder / "source.csv", "a,b\r\n");
+    Fill(folder / "*.csv", folder / "out.txt");
     EXPECT_EQ(OnlyPrompt(), "");
-    const std::string hidden = folder.File("hidden.csv");
-    WriteBytes(hidden, "a,b\r\n");
+    const std::string hidden = folder / "hidden.csv";
+    WriteFile(hidden, "a,b\r\n");
     SetFileAttributesW(win32::Utf8ToWide(hidden).c_str(), FILE_ATTRIBUTE_HIDDEN);
-    Fill(hidden, folder.File("out.txt"));
+    Fill(hidden, folder / "out.txt");
     EXPECT_EQ(OnlyPrompt(), "对不起，源文件路径不正确，请重新输入！");
     EXPECT_EQ(runtime.focus, Control::SourcePathBox);
 }
@@ -297,39 +292,39 @@ TEST(ProcessWatch, TheGateBlocksWhileAnInterpreterRuns) {
 TEST(ShellStart, RunsTheScriptHiddenWithWinesCmd) {
     ASSERT_EQ(GetACP(), 936u);
     Win32System system;
-    TempFolder folder;
+    TempDir folder;
     // Chinese file names (the script holds them in code page 936); plain data,
     // as Wine's cmd.exe reads and writes non-ASCII data in code pages of its
     // own choosing when it shares this console.
-    WriteBytes(folder.File("源.csv"), "01,zhang,m\r\n02,li,m\r\n");
-    const std::string output = folder.File("源.csv提取.txt");
-    ExtractionRequest request{folder.File("源.csv"), output,        ",",       2,
-                              kTokensClause,         kDelimsClause, kInClause, kEchoClause};
+    WriteFile(folder / "源.csv", "01,zhang,m\r\n02,li,m\r\n");
+    const std::string output = folder / "源.csv提取.txt";
+    ExtractionRequest request{folder / "源.csv", output,        ",",       2,
+                              kTokensClause,     kDelimsClause, kInClause, kEchoClause};
     std::string reason;
     ASSERT_TRUE(WriteScriptFile(system, ComposeScriptLine(request), reason)) << reason;
     ASSERT_TRUE(system.ShellStart(system.ScriptPath(), reason)) << reason;
     EXPECT_TRUE(wintest::WaitFor(
         [&] { return !system.FileQuery(output).empty() && !InterpreterRuns(system); }, 15000));
-    EXPECT_EQ(ReadBytes(output), "zhang\r\nli\r\n");
+    EXPECT_EQ(ReadFile(output), "zhang\r\nli\r\n");
     EXPECT_TRUE(system.DeleteFile(system.ScriptPath()));
 }
 
 TEST(ShellStart, TheInterpreterIsComSpecOrElseCmdExeInTheSystemFolder) {
     Win32System system;
-    TempFolder folder;
+    TempDir folder;
     std::string reason;
     {
         wintest::EnvironmentOverride missing(L"ComSpec", L"C:\\no-such-folder\\cmd.exe");
-        EXPECT_FALSE(system.ShellStart(folder.File("1.bat"), reason));
+        EXPECT_FALSE(system.ShellStart(folder / "1.bat", reason));
         EXPECT_FALSE(reason.empty());
     }
     // ComSpec empty: the system folder's cmd.exe runs the script.
-    const std::string script = folder.File("a b & (c).bat");
-    WriteBytes(script, "echo done>\"" + folder.File("done.txt") + "\"\r\n");
+    const std::string script = folder / "a b & (c).bat";
+    WriteFile(script, "echo done>\"" + folder / "done.txt" + "\"\r\n");
     wintest::EnvironmentOverride empty(L"ComSpec", L"");
     ASSERT_TRUE(system.ShellStart(script, reason)) << reason;
     EXPECT_TRUE(
-        wintest::WaitFor([&] { return ReadBytes(folder.File("done.txt")) == "done\r\n"; }, 15000));
+        wintest::WaitFor([&] { return ReadFile(folder / "done.txt") == "done\r\n"; }, 15000));
 }
 
 TEST(FileDialog, TheFilterBecomesTheDialogsPairs) {

@@ -1,34 +1,25 @@
-// Helpers for the Windows tests: temporary folders, whole-file reads, a
-// command interpreter held running until the test lets it go, the process
-// tree, and registry values and environment variables changed for a while.
+// Helpers for the Windows tests: a command interpreter held running until
+// the test lets it go, the process tree, registry values and environment
+// variables changed for a while, and waiting scaled for an emulated run.
 #pragma once
 
 #include "platform/win32/windows_inc.h"
 
+#include <chrono>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "tests/support/files.h"
+#include "tests/support/waiting.h"
+
 namespace morvane::wintest {
 
-// A new empty folder under the temporary folder, removed with its files.
-class TempFolder {
-  public:
-    TempFolder();
-    ~TempFolder();
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-    // The folder's path in UTF-8, without a trailing backslash.
-    const std::string& Path() const { return path_; }
-    std::string File(const std::string& name) const { return path_ + "\\" + name; }
-
-  private:
-    std::string path_;
-};
-
-std::string ReadBytes(const std::string& path);  // "" when missing
-void WriteBytes(const std::string& path, const std::string& bytes);
-bool Exists(const std::string& path);
+// Files and scratch folders are tests/support/files.h's.
+using testing::Exists;
+using testing::ReadFile;
+using testing::TempDir;
+using testing::WriteFile;
 
 // Wine's cmd.exe (or a copy of it under another name), started hidden on
 // "set /p" with its input a pipe that this object holds: it runs until
@@ -101,12 +92,8 @@ DWORD WaitScale();
 // Polls `condition` every 50 ms for at most `timeoutMs` times WaitScale().
 template <class F>
 bool WaitFor(F condition, DWORD timeoutMs) {
-    const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(timeoutMs) * WaitScale();
-    for (;;) {
-        if (condition()) return true;
-        if (GetTickCount64() >= end) return false;
-        Sleep(50);
-    }
+    return testing::WaitUntil(condition, std::chrono::milliseconds(timeoutMs) * WaitScale(),
+                              [] { Sleep(50); });
 }
 
 }  // namespace morvane::wintest

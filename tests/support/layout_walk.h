@@ -1,0 +1,26 @@
+// Where each control of a window layout must show, in pixels at a dpi: the
+// one walk over a layout table that the layout, Qt and Windows tests compare
+// their windows with.
+#pragma once
+
+#include <functional>
+
+#include "ui/layout.h"
+
+namespace morvane::testing {
+
+struct PixelRect {
+    int left = 0, top = 0, width = 0, height = 0;
+    bool operator==(const PixelRect&) const = default;
+};
+
+// Twips to pixels at `dpi`, rounded to the nearest pixel (1440 twips an inch).
+int TwipsToPixelsAt(int twips, int dpi);
+
+// Calls `visit` with every control of `form` that is a window of its own
+// (the timer and the file dialog are not) and the rectangle it must take
+// in the client area at `dpi`.
+void ForEachPlacedControl(const FormSpec& form, int dpi,
+                          const std::function<void(const ControlSpec&, const PixelRect&)>& visit);
+
+}  // namespace morvane::testing
