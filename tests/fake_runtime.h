@@ -76,7 +76,9 @@ class FakeRuntime : public Controls, public SystemServices {
     void EndProgram() override;
 
     // SystemServices
-    std::string ScriptPath() const override { return "c:\\progra~1\\1.bat"; }
+    std::string ScriptPath() const override {
+        return "C:\\Users\\zhang\\AppData\\Local\\Morvane\\1.bat";
+    }
     std::optional<std::string> EncodeForScript(const std::string& text) const override;
     bool WriteNewFile(const std::string& path, const std::string& bytes,
                       std::string& reason) override;

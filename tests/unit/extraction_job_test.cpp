@@ -8,7 +8,7 @@ namespace {
 
 using testing::FakeRuntime;
 
-const char* const kScript = "c:\\progra~1\\1.bat";
+const char* const kScript = "C:\\Users\\zhang\\AppData\\Local\\Morvane\\1.bat";
 const char* const kFailurePrompt =
     "对不起,因为某些原因本次数据提取失败！请正确填写信息后，再试一次！";
 
@@ -46,8 +46,8 @@ TEST_F(ExtractionJobTest, StartWritesLaunchesAndTurnsBusyInOrder) {
     EXPECT_EQ(runtime.writtenFiles.at(kScript),
               "for /f \"usebackq tokens=2 delims=,\" %%a in (\"C:\\123.txt\") do @echo "
               "%%a>>\"C:\\out.txt\"\r\n");
-    std::vector<std::string> expected = {"write c:\\progra~1\\1.bat",
-                                         "launch c:\\progra~1\\1.bat",
+    std::vector<std::string> expected = {std::string("write ") + kScript,
+                                         std::string("launch ") + kScript,
                                          "timer on",
                                          "pointer 11",
                                          "disable SourcePathBox",
@@ -124,7 +124,7 @@ TEST_F(ExtractionJobTest, CompletionStepsComeInTheirOrder) {
     EXPECT_EQ(runtime.log, (std::vector<std::string>{"processes",
                                                      "interpreter-state",
                                                      "pointer 0",
-                                                     "delete c:\\progra~1\\1.bat",
+                                                     std::string("delete ") + kScript,
                                                      "interpreter-state",
                                                      "regular C:\\out.txt",
                                                      "caption ProgressLabel=提取已完成！",
@@ -272,7 +272,8 @@ TEST_F(ExtractionJobTest, AScriptThatCannotBeWrittenLeavesACleanIdle) {
     runtime.writeFailure = "Access is denied.";
     job.StartAction();
     ASSERT_EQ(runtime.notices.size(), 1u);
-    EXPECT_EQ(runtime.notices[0].prompt, "无法写入脚本文件c:\\progra~1\\1.bat：Access is denied.");
+    EXPECT_EQ(runtime.notices[0].prompt,
+              std::string("无法写入脚本文件") + kScript + "：Access is denied.");
     EXPECT_EQ(runtime.notices[0].title, "失败");
     EXPECT_TRUE(runtime.launches.empty());
     ExpectIdleWithTexts(false);
