@@ -165,6 +165,18 @@ void App::CloseNotice(const Notice& notice) {
 
 bool App::NoticeOpen() const { return FindProcessWindow(processId_, L"#32770") != nullptr; }
 
+HWND App::OpenExampleWindow(DWORD timeoutMs) const {
+    Click(Control::ExampleButton);
+    HWND exampleWindow = nullptr;
+    WaitFor(
+        [&] {
+            exampleWindow = FindProcessWindow(processId_, win32::kExampleWindowClass);
+            return exampleWindow != nullptr;
+        },
+        timeoutMs);
+    return exampleWindow;
+}
+
 bool App::WaitIdle(DWORD timeoutMs) const {
     return WaitFor(
         [&] {

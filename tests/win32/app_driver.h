@@ -66,6 +66,9 @@ class App : public testing::WindowProbe {
     bool NoticeOpen() const;
     // Waits for an enabled main window with no notice open.
     bool WaitIdle(DWORD timeoutMs = 10000) const;
+    // Presses the example button and waits for the example window;
+    // nullptr when it does not show.
+    HWND OpenExampleWindow(DWORD timeoutMs = 5000) const;
 
   private:
     HANDLE process_ = nullptr;

@@ -377,14 +377,8 @@ TEST_F(PellorinTest, ASecondCopyShowsOnlyItsNoticeAndEnds) {
 TEST_F(PellorinTest, TheExampleWindowIsModalAndMadeAnewOnEveryShow) {
     HWND first = nullptr;
     for (int show = 0; show < 2; ++show) {
-        app.Click(ExampleButton);
-        HWND exampleWindow = nullptr;
-        ASSERT_TRUE(WaitFor(
-            [&] {
-                return (exampleWindow = wintest::FindProcessWindow(
-                            app.ProcessId(), win32::kExampleWindowClass)) != nullptr;
-            },
-            5000));
+        HWND exampleWindow = app.OpenExampleWindow();
+        ASSERT_NE(exampleWindow, nullptr);
         EXPECT_FALSE(IsWindowEnabled(app.MainWindow()));  // the main window takes no input
         RECT outer, inner;
         GetWindowRect(app.MainWindow(), &outer);
@@ -698,14 +692,8 @@ TEST_P(PellorinAtDpiTest, BothWindowsAreBuiltFromTheirLayoutTablesAtTheScreensDp
     if (dpi != 96) SaveScreenshot(app.MainWindow(), "windows-main-window" + suffix + ".png");
 
     // The example window: borderless, so its client area is the window.
-    app.Click(ExampleButton);
-    HWND exampleWindow = nullptr;
-    ASSERT_TRUE(WaitFor(
-        [&] {
-            return (exampleWindow = wintest::FindProcessWindow(
-                        app.ProcessId(), win32::kExampleWindowClass)) != nullptr;
-        },
-        5000));
+    HWND exampleWindow = app.OpenExampleWindow();
+    ASSERT_NE(exampleWindow, nullptr);
     RECT outer;
     GetWindowRect(exampleWindow, &outer);
     EXPECT_EQ(outer.right - outer.left, Pixels(ExampleWindowLayout().clientWidth));
