@@ -20,7 +20,7 @@ TEST_F(ControlsContract, BoxTextsRoundTripInChineseHiddenBoxesIncluded) {
     const std::pair<Control, std::vector<std::string>> cases[] = {
         {SourcePathBox, {"D:\\用户 & (数据)\\源文件 100%.csv", ""}},
         {OutputPathBox, {"结果提取.txt"}},
-        {DelimiterBox, {"，", ""}},
+        {DelimiterBox, {"，", "𠀀", ""}},
         {FieldNumberBox, {"07"}},
         {TokensClauseBox, {"for /f \"用户 tokens=", ""}},
     };

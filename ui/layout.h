@@ -46,7 +46,7 @@ struct ControlSpec {
     int tabIndex;                  // -1 for controls that have none
     FontSpec font;
     std::uint32_t color = kBlack;  // text colour
-    int maxLength = 0;             // 0: no limit
+    int maxLength = 0;             // characters (a surrogate pair is one); 0: no limit
     const char* tooltip = "";
     bool hidden = false;
     bool isDefault = false;  // the default button: Enter activates it

@@ -6,6 +6,10 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QValidator>
+#include <algorithm>
+
+#include "ui/window_text.h"
 
 namespace morvane::qt {
 
@@ -21,9 +25,33 @@ void SetTextColor(QWidget& widget, QPalette::ColorRole role, std::uint32_t rgb) 
     widget.setPalette(palette);
 }
 
+// Holds a box to its layout's number of characters, a surrogate pair being
+// one. The box's own limit counts UTF-16 units, so it is set to twice as
+// many, and whatever an edit (typing, a paste, setText) brings past the
+// characters is cut off here: a pasted "x𠀀" leaves "x", never "x" and half
+// of "𠀀".
+class CharacterLimit : public QValidator {
+  public:
+    CharacterLimit(int characters, QObject& box) : QValidator(&box), characters_(characters) {}
+
+    State validate(QString& text, int& position) const override {
+        text.truncate(static_cast<qsizetype>(
+            UnitsOfFirstCharacters(text.toStdU16String(), static_cast<std::size_t>(characters_))));
+        position = std::min(position, static_cast<int>(text.size()));
+        return Acceptable;
+    }
+
+  private:
+    int characters_;
+};
+
 QWidget* MakeTextBox(const ControlSpec& entry, QWidget& window) {
-    auto* box = new QLineEdit(QString::fromUtf8(entry.text), &window);
-    if (entry.maxLength > 0) box->setMaxLength(entry.maxLength);
+    auto* box = new QLineEdit(&window);
+    if (entry.maxLength > 0) {
+        box->setMaxLength(2 * entry.maxLength);
+        box->setValidator(new CharacterLimit(entry.maxLength, *box));
+    }
+    box->setText(QString::fromUtf8(entry.text));
     if (entry.color != kBlack) SetTextColor(*box, QPalette::Text, entry.color);
     return box;
 }

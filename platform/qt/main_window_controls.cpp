@@ -7,6 +7,7 @@
 #include <QPlainTextEdit>
 
 #include "platform/qt/example_window.h"
+#include "ui/window_text.h"
 
 namespace morvane::qt {
 
@@ -22,12 +23,21 @@ void MainWindowControls::ShowNotice(const std::string& prompt, const std::string
     box.exec();
 }
 
+namespace {
+
+// A paste can leave half of a surrogate pair in a box: it must reach the
+// portable code as text that is refused, not as "?" (what toStdString makes
+// of it).
+std::string Utf8Of(const QString& text) { return WindowTextToUtf8(text.toStdU16String()); }
+
+}  // namespace
+
 std::string MainWindowControls::Text(Control control) const {
     QWidget* widget = window_.Widget(control);
-    if (auto* box = qobject_cast<QLineEdit*>(widget)) return box->text().toStdString();
-    if (auto* box = qobject_cast<QPlainTextEdit*>(widget)) return box->toPlainText().toStdString();
-    if (auto* label = qobject_cast<QLabel*>(widget)) return label->text().toStdString();
-    if (auto* button = qobject_cast<QAbstractButton*>(widget)) return button->text().toStdString();
+    if (auto* box = qobject_cast<QLineEdit*>(widget)) return Utf8Of(box->text());
+    if (auto* box = qobject_cast<QPlainTextEdit*>(widget)) return Utf8Of(box->toPlainText());
+    if (auto* label = qobject_cast<QLabel*>(widget)) return Utf8Of(label->text());
+    if (auto* button = qobject_cast<QAbstractButton*>(widget)) return Utf8Of(button->text());
     return {};
 }
 

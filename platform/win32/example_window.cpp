@@ -73,6 +73,7 @@ LRESULT ExampleWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 
 // The button, or Enter (the dialog manager sends the default button's id).
 LRESULT ExampleWindow::OnCommand(WPARAM wParam, LPARAM lParam) {
+    if (HIWORD(wParam) == EN_CHANGE) form_.KeepWithinLength(reinterpret_cast<HWND>(lParam));
     if (HIWORD(wParam) == BN_CLICKED &&
         form_.ControlFromId(LOWORD(wParam)) == Control::ExampleCloseButton) {
         Close();

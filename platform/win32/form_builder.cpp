@@ -11,6 +11,7 @@
 
 #include "platform/win32/control_ids.h"
 #include "platform/win32/utf.h"
+#include "ui/window_text.h"
 
 namespace morvane::win32 {
 
@@ -153,11 +154,28 @@ void BuiltForm::Build(HWND parent, const FormSpec& form, int dpi) {
             entry->kind == ControlKind::Label || entry->kind == ControlKind::Button;
         if (captioned && !text.empty()) font = FittingFont(*entry, text, font, dpi);
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-        if (entry->maxLength > 0) SendMessageW(control, EM_LIMITTEXT, entry->maxLength, 0);
+        if (entry->maxLength > 0) {
+            SendMessageW(control, EM_LIMITTEXT, 2 * entry->maxLength, 0);
+            lengths_[control] = entry->maxLength;
+        }
         if (entry->color != kBlack) colours_[control] = ToColorRef(entry->color);
         if (!firstTabStop_ && !entry->hidden && (kind->style & WS_TABSTOP)) firstTabStop_ = control;
         if (entry->tooltip[0] != '\0') AddTooltip(parent, control, entry->tooltip);
     }
+}
+
+void BuiltForm::KeepWithinLength(HWND box) const {
+    const auto limit = lengths_.find(box);
+    if (limit == lengths_.end()) return;
+    std::wstring units(static_cast<std::size_t>(std::max(GetWindowTextLengthW(box), 0)) + 1, L'\0');
+    const int got = GetWindowTextW(box, units.data(), static_cast<int>(units.size()));
+    units.resize(static_cast<std::size_t>(std::max(got, 0)));
+    const std::size_t kept = UnitsOfFirstCharacters(std::u16string(units.begin(), units.end()),
+                                                    static_cast<std::size_t>(limit->second));
+    if (kept == units.size()) return;
+    units.resize(kept);
+    SetWindowTextW(box, units.c_str());
+    SendMessageW(box, EM_SETSEL, kept, kept);  // the caret after what is kept
 }
 
 HFONT BuiltForm::FontFor(const FontSpec& wanted, int dpi) {

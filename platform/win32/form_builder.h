@@ -55,6 +55,12 @@ class BuiltForm {
     // every other control (the window's default handling then).
     HBRUSH PaintStaticText(HDC dc, HWND control) const;
 
+    // EN_CHANGE of an edit box: cuts what the edit (typing, a paste,
+    // WM_SETTEXT) brought past the box's layout length in characters, a
+    // surrogate pair being one. The box's own limit counts UTF-16 units and
+    // is twice that, so a pasted "x𠀀" leaves "x", never "x" and half of "𠀀".
+    void KeepWithinLength(HWND box) const;
+
   private:
     // The font of `wanted` at `dpi`: one font object per face and size.
     HFONT FontFor(const FontSpec& wanted, int dpi);
@@ -66,6 +72,7 @@ class BuiltForm {
 
     ControlTable<HWND> controls_;
     std::map<HWND, COLORREF> colours_;
+    std::map<HWND, int> lengths_;  // characters, for the boxes that have a limit
     std::vector<UniqueFont> fonts_;
     std::vector<std::pair<FontSpec, HFONT>> fontsBySpec_;
     UniqueWindow tooltip_;

@@ -121,7 +121,7 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             // Enter in any box presses the default button.
             return DefaultButtonReply(MainWindowLayout());
         case WM_COMMAND:
-            return OnCommand(wParam);
+            return OnCommand(wParam, lParam);
         case WM_TIMER:
             return OnTimer(wParam);
         case WM_DROPFILES:
@@ -142,7 +142,8 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 // Clicks, and the dialog manager's Enter (the default button's id).
-LRESULT MainWindow::OnCommand(WPARAM wParam) {
+LRESULT MainWindow::OnCommand(WPARAM wParam, LPARAM lParam) {
+    if (HIWORD(wParam) == EN_CHANGE) form_.KeepWithinLength(reinterpret_cast<HWND>(lParam));
     if (HIWORD(wParam) != BN_CLICKED || !handlers_) return 0;
     if (const std::optional<Control> button = form_.ControlFromId(LOWORD(wParam)))
         handlers_->OnClicked(*button);

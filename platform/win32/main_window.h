@@ -41,7 +41,7 @@ class MainWindow : public BaseWindow<MainWindow> {
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
   private:
-    LRESULT OnCommand(WPARAM wParam);
+    LRESULT OnCommand(WPARAM wParam, LPARAM lParam);
     LRESULT OnTimer(WPARAM wParam);
     LRESULT OnDropFiles(WPARAM wParam);
     LRESULT OnSetCursor(WPARAM wParam, LPARAM lParam);

@@ -1,8 +1,11 @@
 #include "platform/win32/main_window_controls.h"
 
+#include <algorithm>
+
 #include "platform/win32/example_window.h"
 #include "platform/win32/file_dialog.h"
 #include "platform/win32/utf.h"
+#include "ui/window_text.h"
 
 namespace morvane::win32 {
 
@@ -19,7 +22,9 @@ std::string MainWindowControls::Text(Control control) const {
     if (length <= 0) return "";
     std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
     const int got = GetWindowTextW(window, text.data(), length + 1);
-    return WideToUtf8(text.data(), got);
+    // A paste can leave half of a surrogate pair in a box: it must reach the
+    // portable code as text that is refused, not as U+FFFD.
+    return WindowTextToUtf8(std::u16string(text.data(), text.data() + std::max(got, 0)));
 }
 
 void MainWindowControls::SetText(Control control, const std::string& text) {

@@ -194,6 +194,18 @@ TEST_F(Extraction, ALineFeedInAChosenFolderIsRefusedAndNothingIsWritten) {
     EXPECT_EQ(test.Text(Control::SourcePathBox), QString::fromStdString(source));
 }
 
+TEST_F(Extraction, HalfACharacterInABoxIsRefusedAndNothingIsWritten) {
+    Fill(dir.Write("in.txt", "a,b\r\n"), dir / "out.txt", "", "2");
+    // The first half of 𠀀, all a one-unit box used to keep of a paste.
+    static_cast<QLineEdit&>(test.Widget(Control::DelimiterBox)).setText(QChar(0xD840));
+    QTest::mouseClick(&test.Widget(Control::StartButton), Qt::LeftButton);
+    ASSERT_EQ(answerer.notices.size(), 1u);
+    EXPECT_EQ(answerer.notices[0].text,
+              "路径或分割符号中含有无法写入脚本文件的字符，请修改后再试！");
+    EXPECT_EQ(test.Window().focusWidget(), &test.Widget(Control::DelimiterBox));
+    EXPECT_FALSE(std::filesystem::exists(posix::PosixSystem().ScriptPath()));
+}
+
 TEST_F(Extraction, ARunningInterpreterBlocksStartAndTheChoosers) {
     const std::string source = dir.Write("in.txt", "a,b\r\n");
     ForeignProcess foreign(dir);

@@ -54,7 +54,8 @@ void ExpectMatchesLayout(const FormSpec& form, const std::function<QWidget*(Cont
             case ControlKind::TextBox: {
                 auto* box = qobject_cast<QLineEdit*>(widget);
                 ASSERT_NE(box, nullptr);
-                EXPECT_EQ(box->maxLength(), entry.maxLength > 0 ? entry.maxLength : 32767);
+                // Room for each character to be a surrogate pair.
+                EXPECT_EQ(box->maxLength(), entry.maxLength > 0 ? 2 * entry.maxLength : 32767);
                 break;
             }
             case ControlKind::MultiLineTextBox:
@@ -158,6 +159,13 @@ TEST(MainWindow, MaximumLengthsHoldForTypingAndPasting) {
     delimiter.clear();
     QTest::keyClick(&delimiter, Qt::Key_Insert, Qt::ShiftModifier);
     EXPECT_EQ(delimiter.text(), "\t");
+    // One character is one whether it takes one UTF-16 unit or two.
+    for (const auto& [pasted, kept] : {std::pair{u"𠀀x", u"𠀀"}, std::pair{u"x𠀀", u"x"}}) {
+        delimiter.clear();
+        QApplication::clipboard()->setText(QString::fromUtf16(pasted));
+        delimiter.paste();
+        EXPECT_EQ(delimiter.text(), QString::fromUtf16(kept));
+    }
 
     field.clear();
     QApplication::clipboard()->setText("98765");

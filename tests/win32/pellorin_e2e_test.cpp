@@ -10,6 +10,8 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/win32/windows_inc.h"
@@ -340,15 +342,18 @@ TEST_F(PellorinTest, TheFieldBoxTakesOnlyDigitsAndTheDelimiterBoxOneCharacter) {
     EXPECT_EQ(app.Text(FieldNumberBox), "07");  // at most two characters
     app.Type(FieldNumberBox, L'\b');
 
+    const auto putOnClipboard = [](std::wstring_view text) {
+        ASSERT_TRUE(OpenClipboard(nullptr));
+        EmptyClipboard();
+        const std::size_t size = (text.size() + 1) * sizeof(wchar_t);
+        HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size);
+        memcpy(GlobalLock(memory), text.data(), text.size() * sizeof(wchar_t));
+        GlobalUnlock(memory);
+        SetClipboardData(CF_UNICODETEXT, memory);
+        CloseClipboard();
+    };
     // Ctrl+V arrives as character 22: discarded like any other.
-    ASSERT_TRUE(OpenClipboard(nullptr));
-    EmptyClipboard();
-    const wchar_t kClip[] = L"x5";
-    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, sizeof kClip);
-    memcpy(GlobalLock(memory), kClip, sizeof kClip);
-    GlobalUnlock(memory);
-    SetClipboardData(CF_UNICODETEXT, memory);
-    CloseClipboard();
+    putOnClipboard(L"x5");
     app.Type(FieldNumberBox, 22);
     EXPECT_EQ(app.Text(FieldNumberBox), "0");
     // The context menu's Paste is not filtered; the length limit holds.
@@ -357,6 +362,13 @@ TEST_F(PellorinTest, TheFieldBoxTakesOnlyDigitsAndTheDelimiterBoxOneCharacter) {
 
     for (wchar_t c : {L'，', L';'}) app.Type(DelimiterBox, c);
     EXPECT_EQ(app.Text(DelimiterBox), "，");
+    // One character, whether it takes one UTF-16 unit or two.
+    for (const auto& [pasted, kept] : {std::pair{L"𠀀x", "𠀀"}, std::pair{L"x𠀀", "x"}}) {
+        app.SetText(DelimiterBox, "");
+        putOnClipboard(pasted);
+        SendMessageW(app.Window(DelimiterBox), WM_PASTE, 0, 0);
+        EXPECT_EQ(app.Text(DelimiterBox), kept);
+    }
 }
 
 TEST_F(PellorinTest, ASecondCopyShowsOnlyItsNoticeAndEnds) {
@@ -672,7 +684,8 @@ TEST_P(PellorinAtDpiTest, BothWindowsAreBuiltFromTheirLayoutTablesAtTheScreensDp
         EXPECT_EQ(wintest::WindowText(control), entry.text) << testing::ControlName(entry.name);
         const LONG style = GetWindowLongW(control, GWL_STYLE);
         if (entry.kind == ControlKind::TextBox && entry.maxLength > 0) {
-            EXPECT_EQ(SendMessageW(control, EM_GETLIMITTEXT, 0, 0), entry.maxLength);
+            // Room for each character to be a surrogate pair.
+            EXPECT_EQ(SendMessageW(control, EM_GETLIMITTEXT, 0, 0), 2 * entry.maxLength);
         }
         if (entry.kind == ControlKind::Button) {
             EXPECT_EQ((style & 0xF) == BS_DEFPUSHBUTTON, entry.isDefault)

@@ -21,6 +21,7 @@
 #include "tests/script_file_contract.h"
 #include "tests/win32/win_test_support.h"
 #include "ui/file_choosing.h"
+#include "ui/window_text.h"
 
 namespace morvane {
 namespace {
@@ -104,6 +105,9 @@ TEST(CodePage, UnicodeCodePagesTakeNoFlags) {
     EXPECT_EQ(win32::EncodeForCodePage("提取", 936), kTiQu936);
     EXPECT_EQ(win32::EncodeForCodePage("提取", 1252), std::nullopt);
     EXPECT_EQ(win32::EncodeForCodePage("\xFF\xFE not UTF-8", 936), std::nullopt);
+    // Half of a surrogate pair, as a box's text gives it: no character at all.
+    for (UINT codePage : {936u, static_cast<UINT>(CP_UTF8)})
+        EXPECT_EQ(win32::EncodeForCodePage(WindowTextToUtf8(u"a\xD840"), codePage), std::nullopt);
 }
 
 // Run alone under a locale whose ANSI code page is 1252.
