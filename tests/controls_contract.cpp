@@ -103,6 +103,14 @@ TEST_F(ControlsContract, TheTimerRunsOnlyBetweenOnAndOff) {
     EXPECT_FALSE(controls.TimerEnabled());
 }
 
+// As Exit is disabled then: the run ends first, and its verdict is shown.
+TEST_F(ControlsContract, TheWindowDoesNotCloseWhileARunGoesOn) {
+    controls.SetTimerEnabled(true);
+    EXPECT_FALSE(platform->AskToClose());
+    controls.SetTimerEnabled(false);
+    EXPECT_TRUE(platform->AskToClose());
+}
+
 TEST_F(ControlsContract, TheExampleWindowShowsTheWorkedExampleAfreshEveryTime) {
     struct Seen {
         std::string source, output, delimiter, field, sourceLines, column, note;

@@ -37,6 +37,9 @@ class ControlsPlatform {
     // The next time the example window shows, runs `look` on it and then
     // presses its close button.
     virtual void WhenExampleShows(std::function<void(ExampleWindowAccess&)> look) = 0;
+    // Asks the window to close, as its close box, Alt+F4 and the window
+    // manager do; answers whether it closed.
+    virtual bool AskToClose() = 0;
 };
 
 // Defined once by each front end's test program.

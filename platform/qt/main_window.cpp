@@ -1,6 +1,7 @@
 #include "platform/qt/main_window.h"
 
 #include <QAbstractButton>
+#include <QCloseEvent>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -116,6 +117,13 @@ void MainWindow::dropEvent(QDropEvent* event) {
     QTimer::singleShot(0, this, [this, paths] {
         if (handlers_ != nullptr) handlers_->OnFilesGiven(paths);
     });
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (completionTimer_.isActive())
+        event->ignore();
+    else
+        event->accept();
 }
 
 }  // namespace morvane::qt

@@ -51,6 +51,11 @@ class MainWindow : public QWidget {
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
+    // While a run goes on the window stays, as Exit is disabled then,
+    // however it is asked to close (close box, Alt+F4, the window manager):
+    // the run ends first and its verdict is shown.
+    void closeEvent(QCloseEvent* event) override;
+
   private:
     struct SavedPointer {
         QPointer<QWidget> widget;

@@ -192,7 +192,11 @@ LRESULT MainWindow::OnActivate(WPARAM wParam, LPARAM lParam) {
     return DefWindowProcW(Window(), WM_ACTIVATE, wParam, lParam);
 }
 
+// While a run goes on the window stays, as Exit is disabled then, however
+// it is asked to close (the close box, Alt+F4, the system menu, another
+// program): the run ends first and its verdict is shown.
 LRESULT MainWindow::OnClose() {
+    if (timerRunning_) return 0;
     DestroyWindow(Window());
     return 0;
 }

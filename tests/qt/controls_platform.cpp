@@ -49,6 +49,8 @@ class QtControlsPlatform : public ControlsPlatform {
         pendingLook_ = std::move(look);
     }
 
+    bool AskToClose() override { return test_.Window().close(); }
+
   private:
     ProgramUnderTest test_;
     MainWindowProbe probe_{test_.Window()};

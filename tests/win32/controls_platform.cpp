@@ -98,6 +98,11 @@ class Win32ControlsPlatform : public ControlsPlatform, public ControlsProbe {
         });
     }
 
+    bool AskToClose() override {
+        SendMessageW(window_->Window(), WM_CLOSE, 0, 0);
+        return window_->Window() == nullptr;
+    }
+
     std::string Text(Control control) const override { return ShownText(Handle(control)); }
     bool Enabled(Control control) const override { return IsWindowEnabled(Handle(control)); }
     bool Visible(Control control) const override { return IsWindowVisible(Handle(control)); }
