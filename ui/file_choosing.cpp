@@ -5,6 +5,8 @@
 #include <string_view>
 
 #include "extraction/interpreter_gate.h"
+#include "extraction/request_validation.h"
+#include "ui/window_text.h"
 
 namespace morvane {
 
@@ -58,16 +60,40 @@ int FilterIndexForFile(const std::string& path) {
     return csv ? 2 : 1;
 }
 
+GivenFiles JudgeGivenFiles(SystemServices& system, const std::vector<std::string>& paths) {
+    std::optional<std::string> passedOver;
+    for (const std::string& path : paths) {
+        if (!IsUtf8(path)) {
+            return {std::nullopt, "文件名“" + path +
+                                      "”中含有无法识别的字符，本程序打不开这个文件，"
+                                      "请把文件改名后再试！"};
+        }
+        if (system.RegularFileAt(path)) {
+            if (!FileMatches(system, path))
+                return {std::nullopt, "对不起，源文件路径不正确，请重新输入！"};
+            return {path, ""};
+        }
+        if (!passedOver) passedOver = path;
+    }
+    if (!passedOver) return {};
+    if (!system.SomethingExistsAt(*passedOver))
+        return {std::nullopt, "找不到文件“" + *passedOver + "”，请重新选择！"};
+    return {std::nullopt,
+            "“" + *passedOver + "”不是文件（是文件夹、链接或设备），请选择TXT或CSV文件！"};
+}
+
 void TakeSourceFile(Controls& controls, SystemServices& system,
                     const std::vector<std::string>& paths) {
     if (controls.TimerEnabled()) return;
-    const auto file = std::find_if(paths.begin(), paths.end(), [&](const std::string& path) {
-        return system.RegularFileAt(path);
-    });
-    if (file == paths.end()) return;
+    const GivenFiles given = JudgeGivenFiles(system, paths);
+    if (!given.taken) {
+        if (!given.refusal.empty()) controls.ShowNotice(given.refusal, "提示！");
+        return;
+    }
     if (InterpreterGate(controls, system) == Gate::Blocked) return;
-    controls.SetText(Control::SourcePathBox, *file);
-    controls.SetText(Control::OutputPathBox, ProposedOutputPath(*file, FilterIndexForFile(*file)));
+    const std::string& file = *given.taken;
+    controls.SetText(Control::SourcePathBox, file);
+    controls.SetText(Control::OutputPathBox, ProposedOutputPath(file, FilterIndexForFile(file)));
 }
 
 }  // namespace morvane

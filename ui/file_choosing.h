@@ -3,6 +3,7 @@
 // command line).
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -38,11 +39,26 @@ void ChooseOutputFile(Controls& controls, SystemServices& system);
 // its name ends in ".csv" in any letter case, 1 (text) otherwise.
 int FilterIndexForFile(const std::string& path);
 
+// What becomes of files given without the dialog (dropped on the window,
+// named on the command line): the one taken, or the notice refusing them.
+// The first regular file among `paths` is taken, past anything else. A name
+// whose bytes are not UTF-8 stops the search: the program's text cannot hold
+// it, and another file must not be taken in its place. So does a first
+// regular file that Start would not find (on Linux a dot file is hidden from
+// the file query): Start's notice for that, at once. With no regular file, the
+// notice names the first path and says whether nothing or something else
+// (a folder, a link, a FIFO, a device) is there; with no path, no notice.
+struct GivenFiles {
+    std::optional<std::string> taken;
+    std::string refusal;  // "" when a file is taken or none was given
+};
+GivenFiles JudgeGivenFiles(SystemServices& system, const std::vector<std::string>& paths);
+
 // A file given without the dialog becomes the source exactly as if chosen in
-// it: the gate, then the source box and the proposed output. The first
-// regular file among `paths` is taken; folders and anything else are passed
-// over, and with no regular file nothing happens. While a run is going on the
-// boxes are disabled, so the file is refused silently as they would refuse it.
+// it: the gate, then the source box and the proposed output. A refusal
+// shows its notice (title "提示！") and changes nothing. While a run is going
+// on the boxes are disabled, so the files are refused silently as they would
+// refuse them.
 void TakeSourceFile(Controls& controls, SystemServices& system,
                     const std::vector<std::string>& paths);
 

@@ -40,6 +40,9 @@ void MainWindowHandlers::OnCompletionTimer() { job_.CompletionTick(); }
 void MainWindowHandlers::OnFilesGiven(const std::vector<std::string>& paths) {
     TakeSourceFile(controls_, system_, paths);
 }
+bool MainWindowHandlers::WouldTakeFiles(const std::vector<std::string>& paths) {
+    return !controls_.TimerEnabled() && JudgeGivenFiles(system_, paths).taken.has_value();
+}
 
 bool KeyPassesDigitFilter(int keyAscii) {
     return keyAscii == 8 || (keyAscii >= '0' && keyAscii <= '9');

@@ -41,6 +41,10 @@ class MainWindowHandlers {
     // Files dropped on the window or named on the command line.
     void OnFilesGiven(const std::vector<std::string>& paths);
 
+    // Whether OnFilesGiven would take one of `paths` (a drop is reported
+    // accepted only then); asks nothing of the user.
+    bool WouldTakeFiles(const std::vector<std::string>& paths);
+
   private:
     Controls& controls_;
     SystemServices& system_;

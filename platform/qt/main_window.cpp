@@ -14,6 +14,20 @@
 
 namespace morvane::qt {
 
+namespace {
+
+// The name of a dropped local file as the system spells it. A URL carries
+// the name's bytes percent-escaped; toLocalFile() turns bytes that are not
+// UTF-8 into U+FFFD, the name of another file, so those go on as they are,
+// for the handlers to refuse.
+std::string LocalFileName(const QUrl& url) {
+    const QByteArray bytes =
+        QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
+    return bytes.isValidUtf8() ? url.toLocalFile().toStdString() : bytes.toStdString();
+}
+
+}  // namespace
+
 QIcon AppIcon() {
     QIcon icon;
     const QDir folder(QStringLiteral(":/icons"));
@@ -110,10 +124,15 @@ void MainWindow::dropEvent(QDropEvent* event) {
     }
     std::vector<std::string> paths;
     for (const QUrl& url : event->mimeData()->urls())
-        if (url.isLocalFile()) paths.push_back(url.toLocalFile().toStdString());
-    event->acceptProposedAction();
-    // Taken once the drop has ended, so that a notice the gate may show does
-    // not hold the file manager's drag open.
+        if (url.isLocalFile()) paths.push_back(LocalFileName(url));
+    // The file manager learns whether a file was taken; a refusal's notice
+    // follows.
+    if (handlers_ != nullptr && handlers_->WouldTakeFiles(paths))
+        event->acceptProposedAction();
+    else
+        event->ignore();
+    // Taken once the drop has ended, so that a notice the gate or a refusal
+    // shows does not hold the file manager's drag open.
     QTimer::singleShot(0, this, [this, paths] {
         if (handlers_ != nullptr) handlers_->OnFilesGiven(paths);
     });

@@ -6,7 +6,7 @@
 
 #include <memory>
 
-#include "platform/win32/utf.h"
+#include "ui/window_text.h"
 
 namespace morvane::win32 {
 
@@ -37,7 +37,11 @@ std::vector<std::string> CommandLineFiles() {
     if (!arguments) return files;
     for (int i = 1; i < count; ++i) {
         const std::wstring argument = arguments.get()[i];
-        if (!argument.empty()) files.push_back(WideToUtf8(FullPath(argument)));
+        if (argument.empty()) continue;
+        // A name with half of a surrogate pair must be refused as it is,
+        // not become another name with U+FFFD.
+        const std::wstring full = FullPath(argument);
+        files.push_back(WindowTextToUtf8(std::u16string(full.begin(), full.end())));
     }
     return files;
 }

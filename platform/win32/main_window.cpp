@@ -10,6 +10,7 @@
 
 #include "platform/win32/utf.h"
 #include "resources/windows/resource_ids.h"
+#include "ui/window_text.h"
 
 namespace morvane::win32 {
 
@@ -44,7 +45,7 @@ std::vector<std::string> DroppedPaths(HDROP drop) {
         std::wstring path(length + 1, L'\0');
         const UINT got = DragQueryFileW(drop, i, path.data(), length + 1);
         if (got > 0 && got <= length)
-            paths.push_back(WideToUtf8(path.data(), static_cast<int>(got)));
+            paths.push_back(WindowTextToUtf8(std::u16string(path.data(), path.data() + got)));
     }
     return paths;
 }

@@ -64,7 +64,7 @@ TEST_F(FileChoosing, EachButtonOpensItsDialogAndTheAnswerFillsTheBoxes) {
 
 // Drags `urls` from outside onto the window over `over` and drops them there,
 // through the window system's entry point as a file manager's drag arrives.
-// Answers whether the drag was taken (the pointer then allows the drop).
+// Answers whether the drop was reported taken, as the file manager learns.
 bool DragAndDrop(ProgramUnderTest& test, const QList<QUrl>& urls, Control over) {
     QMimeData data;
     data.setUrls(urls);
@@ -89,7 +89,7 @@ bool DragAndDrop(ProgramUnderTest& test, const QList<QUrl>& urls, Control over) 
                     Qt::NoModifier);
     QApplication::sendEvent(window, &drop);
     QApplication::processEvents();  // the window takes the files once the drop is over
-    return true;
+    return drop.isAccepted();
 }
 
 TEST_F(FileChoosing, ADroppedLocalFileFillsBothBoxesWhereverItLands) {
@@ -117,9 +117,15 @@ TEST_F(FileChoosing, DropsOfNoLocalFileOrOfAFolderOrDuringARunChangeNothing) {
     SetBoxes("/typed/source", "/typed/output");
     EXPECT_FALSE(DragAndDrop(test, {QUrl("https://example.com/a.csv")}, Control::SourcePathBox));
     EXPECT_FALSE(DragAndDrop(test, {}, Control::OutputPathBox));
-    // A folder is a local file to the pointer, and then passed over.
-    EXPECT_TRUE(DragAndDrop(test, {QUrl::fromLocalFile(QString::fromStdString(dir.Path()))},
-                            Control::SourcePathBox));
+    // A folder is a local file to the pointer; the drop is then refused.
+    EXPECT_FALSE(DragAndDrop(test, {QUrl::fromLocalFile(QString::fromStdString(dir.Path()))},
+                             Control::SourcePathBox));
+    // A name that is not UTF-8 is refused, never read as its U+FFFD twin.
+    dir.Write("ff\xEF\xBF\xBD.csv", "a,b\r\n");
+    dir.Write("ff\xFF.csv", "a,b\r\n");
+    EXPECT_FALSE(DragAndDrop(
+        test, {QUrl::fromEncoded("file://" + QByteArray::fromStdString(dir / "ff%FF.csv"))},
+        Control::SourcePathBox));
     // While a run is going on the window refuses even a file.
     test.Window().CompletionTimer().start();
     EXPECT_FALSE(DragAndDrop(test, {QUrl::fromLocalFile(QString::fromStdString(dir / "a.csv"))},
@@ -127,7 +133,8 @@ TEST_F(FileChoosing, DropsOfNoLocalFileOrOfAFolderOrDuringARunChangeNothing) {
     test.Window().CompletionTimer().stop();
     EXPECT_EQ(test.Text(Control::SourcePathBox), "/typed/source");
     EXPECT_EQ(test.Text(Control::OutputPathBox), "/typed/output");
-    EXPECT_TRUE(answerer.notices.empty());
+    ASSERT_EQ(answerer.notices.size(), 2u);
+    EXPECT_TRUE(answerer.notices[1].text.contains(QString::fromUtf8("无法识别的字符")));
 }
 
 TEST(QtFileDialog, NameFiltersMatchBothLetterCases) {

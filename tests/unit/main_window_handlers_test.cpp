@@ -137,23 +137,46 @@ TEST_F(MainWindowHandlersTest, AGivenFileMeetsTheGateFirst) {
     EXPECT_EQ(runtime.texts[Control::OutputPathBox], "typed output");
 }
 
-TEST_F(MainWindowHandlersTest, OnlyTheFirstRegularFileIsTakenAndNothingDuringARun) {
-    runtime.somethingAt = {"/d/folder", "/d/link"};
+// A file that cannot be taken says why, naming it, and changes nothing.
+TEST_F(MainWindowHandlersTest, AGivenFileThatCannotBeTakenSaysWhy) {
+    runtime.somethingAt = {"/d/folder", "/d/fifo"};
     runtime.regularFiles = {"/d/.hidden.csv"};
     runtime.existingFiles = {"/d/second.txt"};
-    handlers.OnFilesGiven({"/d/folder", "/d/link"});
+    const std::pair<std::vector<std::string>, std::string> refusals[] = {
+        {{"/d/missing"}, "找不到文件“/d/missing”，请重新选择！"},
+        {{"/d/folder", "/d/fifo"},
+         "“/d/folder”不是文件（是文件夹、链接或设备），请选择TXT或CSV文件！"},
+        // Start would not find it: no box is filled for that refusal.
+        {{"/d/.hidden.csv", "/d/second.txt"}, "对不起，源文件路径不正确，请重新输入！"},
+        // Not UTF-8: no other file is taken in its place.
+        {{"/d/folder", "/d/ff\xFF.csv", "/d/second.txt"},
+         "文件名“/d/ff\xFF.csv”中含有无法识别的字符，本程序打不开这个文件，请把文件改名后再试！"},
+    };
+    for (const auto& [paths, prompt] : refusals) {
+        runtime.notices.clear();
+        EXPECT_FALSE(handlers.WouldTakeFiles(paths)) << prompt;
+        handlers.OnFilesGiven(paths);
+        ASSERT_EQ(runtime.notices.size(), 1u) << prompt;
+        EXPECT_EQ(runtime.notices[0].prompt, prompt);
+        EXPECT_EQ(runtime.notices[0].title, "提示！");
+    }
     handlers.OnFilesGiven({});
     EXPECT_TRUE(runtime.LogStartingWith("text").empty());
+}
 
-    handlers.OnFilesGiven({"/d/missing", "/d/folder", "/d/.hidden.csv", "/d/second.txt"});
-    EXPECT_EQ(runtime.texts[Control::SourcePathBox], "/d/.hidden.csv");
-    EXPECT_EQ(runtime.texts[Control::OutputPathBox], "/d/.hidden.csv提取.CSV");
+TEST_F(MainWindowHandlersTest, OnlyTheFirstRegularFileIsTakenAndNothingDuringARun) {
+    runtime.somethingAt = {"/d/folder"};
+    runtime.existingFiles = {"/d/first.csv", "/d/second.txt"};
+    handlers.OnFilesGiven({"/d/missing", "/d/folder", "/d/first.csv", "/d/second.txt"});
+    EXPECT_EQ(runtime.texts[Control::SourcePathBox], "/d/first.csv");
+    EXPECT_EQ(runtime.texts[Control::OutputPathBox], "/d/first.csv提取.CSV");
 
     // A run is going on: refused silently, even with a cmd.exe to notice.
     runtime.timer = true;
     runtime.processes = {"cmd.exe"};
+    EXPECT_FALSE(handlers.WouldTakeFiles({"/d/second.txt"}));
     handlers.OnFilesGiven({"/d/second.txt"});
-    EXPECT_EQ(runtime.texts[Control::SourcePathBox], "/d/.hidden.csv");
+    EXPECT_EQ(runtime.texts[Control::SourcePathBox], "/d/first.csv");
     EXPECT_TRUE(runtime.notices.empty());
 }
 
