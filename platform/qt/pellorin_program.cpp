@@ -7,6 +7,8 @@
 #include <QTranslator>
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
+#include <vector>
 
 #include "platform/qt/command_line.h"
 #include "platform/qt/form_builder.h"
@@ -36,10 +38,39 @@ bool PellorinProgram::Start(const std::vector<std::string>& files) {
 namespace {
 
 // The options, read by a core application that needs no window system; it
-// is gone before the window-system one is made.
+// is gone before the window-system one is made, and takes out of its own
+// copy of argv whatever it takes.
 CommandLine ReadCommandLine(int argc, char* argv[]) {
-    QCoreApplication reading(argc, argv);
-    return ParseCommandLine(QCoreApplication::arguments());
+    const QStringList arguments = ArgumentTexts(argc, argv);
+    std::vector<char*> copy(argv, argv + argc + 1);
+    int count = argc;
+    QCoreApplication reading(count, copy.data());
+    return ParseCommandLine(arguments);
+}
+
+std::vector<std::pair<QtMsgType, QString>>& HeldMessages() {
+    static std::vector<std::pair<QtMsgType, QString>> held;
+    return held;
+}
+
+// Qt's messages while the application connects to the window system. When
+// it cannot, Qt says why in warnings and then ends the process with a fatal
+// message (abort, status 134): that becomes one line and status 1.
+void HoldWhileConnecting(QtMsgType type, const QMessageLogContext&, const QString& message) {
+    if (type == QtFatalMsg) {
+        std::fputs("pellorin: cannot open a display; set DISPLAY or use -platform offscreen\n",
+                   stderr);
+        std::_Exit(1);
+    }
+    HeldMessages().emplace_back(type, message);
+}
+
+// Connected: the messages held go where Qt's messages usually go.
+void ReleaseHeldMessages(QtMessageHandler usual) {
+    qInstallMessageHandler(usual);
+    for (const auto& [type, message] : HeldMessages())
+        qt_message_output(type, QMessageLogContext(), message);
+    HeldMessages().clear();
 }
 
 }  // namespace
@@ -58,7 +89,9 @@ int RunPellorin(int argc, char* argv[], const std::function<void(PellorinProgram
             break;
     }
 
+    const QtMessageHandler usual = qInstallMessageHandler(HoldWhileConnecting);
     QApplication app(argc, argv);
+    ReleaseHeldMessages(usual);
     QApplication::setApplicationName(QStringLiteral("pellorin"));
     QApplication::setDesktopFileName(QStringLiteral("pellorin"));
     QApplication::setWindowIcon(AppIcon());

@@ -3,10 +3,12 @@
 // a file to open, through the probe copy that runs the same start.
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QProcess>
 #include <QProcessEnvironment>
 
 #include "morvane_version.h"
+#include "platform/qt/command_line.h"
 #include "tests/qt/gui_helpers.h"
 #include "tests/support/files.h"
 
@@ -51,9 +53,8 @@ TEST(CommandLine, HelpAndVersionPrintWithoutADisplay) {
 }
 
 TEST(CommandLine, AnUnknownOptionIsOneLineAndStatusTwo) {
-    for (const QStringList& arguments :
-         {QStringList{"--bogus"}, QStringList{"-platform", "offscreen"},
-          QStringList{"/some/file.csv", "--verbose"}}) {
+    for (const QStringList& arguments : {QStringList{"--bogus"}, QStringList{"-bogus"},
+                                         QStringList{"/some/file.csv", "--verbose"}}) {
         const Finished refused = RunWithoutDisplay(arguments);
         EXPECT_EQ(refused.exitCode, 2) << arguments.join(' ').toStdString();
         EXPECT_EQ(refused.out, "");
@@ -62,6 +63,27 @@ TEST(CommandLine, AnUnknownOptionIsOneLineAndStatusTwo) {
         EXPECT_EQ(refused.err.count('\n'), 1);
         EXPECT_TRUE(refused.err.endsWith('\n'));
     }
+}
+
+// Qt's own options are taken; without a display that is said in one line.
+TEST(CommandLine, WithoutADisplayQtsOptionsPassAndTheWindowCannotOpen) {
+    const Finished run = RunWithoutDisplay({"-style", "fusion", "-reverse"});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err, "pellorin: cannot open a display; set DISPLAY or use -platform offscreen\n");
+}
+
+// A name is passed on byte for byte, and a relative one gets the current
+// folder in front with nothing taken out: ".." after a link is the link's
+// target's parent, which only the file system knows.
+TEST(CommandLine, NamesKeepTheirBytesAndTheirDots) {
+    char program[] = "pellorin", platform[] = "-platform", offscreen[] = "offscreen",
+         notText[] = "/d/ff\xFF.csv", relative[] = "a/link/../data.csv";
+    char* argv[] = {program, platform, offscreen, notText, relative, nullptr};
+    const qt::CommandLine line = qt::ParseCommandLine(qt::ArgumentTexts(5, argv));
+    EXPECT_EQ(line.files,
+              (std::vector<std::string>{"/d/ff\xFF.csv",
+                                        QDir::currentPath().toStdString() + "/" + relative}));
 }
 
 TEST(CommandLine, AFileNamedIsTakenOnceTheWindowShows) {
