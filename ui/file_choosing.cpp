@@ -30,6 +30,11 @@ std::string ProposedOutputPath(const std::string& fileName, int filterIndex) {
 }
 
 std::string ChosenOutputPath(const std::string& fileName, int filterIndex) {
+    const auto separator = fileName.find_last_of("/\\");
+    const std::string_view name =
+        std::string_view(fileName).substr(separator == std::string::npos ? 0 : separator + 1);
+    // A dot that starts the name begins no extension (".profile").
+    if (name.find('.', 1) != std::string_view::npos) return fileName;
     return fileName + (filterIndex == 1 ? ".txt" : ".CSV");
 }
 

@@ -25,7 +25,8 @@ std::vector<FilterEntry> ParseFilter(const std::string& filter);
 // What picking `fileName` as the source proposes for the output box.
 std::string ProposedOutputPath(const std::string& fileName, int filterIndex);
 
-// What saving as `fileName` writes into the output box.
+// What saving as `fileName` writes into the output box: the name as chosen
+// when its last component has an extension, else with the selected entry's.
 std::string ChosenOutputPath(const std::string& fileName, int filterIndex);
 
 // Source "...": the gate, the Open dialog, then the source box and the

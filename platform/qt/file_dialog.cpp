@@ -58,8 +58,8 @@ std::optional<FileChoice> ShowQtFileDialog(QWidget& parent, FileDialogKind kind,
     } else {
         dialog->setAcceptMode(QFileDialog::AcceptSave);
         dialog->setFileMode(QFileDialog::AnyFile);
-        // The chosen name gets the entry's extension appended, so the name
-        // picked is not the file written: no overwrite question for it.
+        // Start refuses an output where anything is already, so the dialog
+        // asks no overwrite question whose answer could not be kept.
         dialog->setOption(QFileDialog::DontConfirmOverwrite);
     }
 

@@ -76,13 +76,16 @@ TEST_F(MainWindowHandlersTest, ChoosingASourceProposesAnOutput) {
               std::vector<std::string>(2, std::string("open-dialog ") + kFileFilter + " 1"));
 }
 
-TEST_F(MainWindowHandlersTest, ChoosingAnOutputAppendsTheEntrysExtension) {
+TEST_F(MainWindowHandlersTest, ChoosingAnOutputAddsTheEntrysExtensionOnlyWhenTheNameHasNone) {
     runtime.texts[Control::SourcePathBox] = "keep.txt";
-    runtime.dialogAnswers = {FileChoice{"D:\\data\\result", 2}, FileChoice{"D:\\out.txt", 1}};
+    runtime.dialogAnswers = {FileChoice{"D:\\data\\result", 2}, FileChoice{"D:\\out.txt", 2},
+                             FileChoice{"/d.v2/.out", 1}};
     handlers.OnChooseOutput();
     EXPECT_EQ(runtime.texts[Control::OutputPathBox], "D:\\data\\result.CSV");
     handlers.OnChooseOutput();
-    EXPECT_EQ(runtime.texts[Control::OutputPathBox], "D:\\out.txt.txt");
+    EXPECT_EQ(runtime.texts[Control::OutputPathBox], "D:\\out.txt");
+    handlers.OnChooseOutput();
+    EXPECT_EQ(runtime.texts[Control::OutputPathBox], "/d.v2/.out.txt");
     EXPECT_EQ(runtime.texts[Control::SourcePathBox], "keep.txt");
 }
 
