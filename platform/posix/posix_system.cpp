@@ -14,7 +14,7 @@
 
 namespace morvane::posix {
 
-std::string PosixSystem::ScriptPath() const { return PrivateDirectoryPath() + "/1.bat"; }
+std::string PosixSystem::ScriptPath() const { return PrivateDirectoryPath() + "/" + kScriptName; }
 
 std::optional<std::string> PosixSystem::EncodeForScript(const std::string& text) const {
     return Utf8ToGb18030(text);

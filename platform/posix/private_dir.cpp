@@ -1,16 +1,40 @@
 #include "platform/posix/private_dir.h"
 
 #include <fcntl.h>
+#include <limits.h>
 #include <sys/file.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 
 namespace morvane::posix {
 
 namespace {
+
+// The fresh folder in use and the script in it, as characters a signal
+// handler may read; `freshKept` says whether they hold a folder.
+char freshFolder[PATH_MAX];
+char freshScript[PATH_MAX];
+volatile std::sig_atomic_t freshKept = 0;
+
+void KeepFreshPaths(const std::string& folder) {
+    freshKept = 0;
+    const std::string script = folder + "/" + kScriptName;
+    if (script.size() >= sizeof freshScript) return;
+    std::memcpy(freshFolder, folder.c_str(), folder.size() + 1);
+    std::memcpy(freshScript, script.c_str(), script.size() + 1);
+    freshKept = 1;
+}
+
+void RemoveFreshFolderAndEnd(int signal) {
+    RemoveFreshPrivateDirectory();
+    // The handler was reset as it ran: the signal, raised again, is
+    // delivered as soon as the handler returns and ends the process.
+    std::raise(signal);
+}
 
 // The folder in use for the current usual path. A fresh folder is removed
 // again when the process ends normally, if nothing was left in it.
@@ -29,12 +53,17 @@ class FolderChoice {
     void Use(const std::string& folder) {
         if (Fresh() && folder != inUse_) ::rmdir(inUse_.c_str());
         inUse_ = folder;
+        if (Fresh())
+            KeepFreshPaths(folder);
+        else
+            freshKept = 0;
     }
 
   private:
     void Forget() {
         if (Fresh()) ::rmdir(inUse_.c_str());
         inUse_.clear();
+        freshKept = 0;
     }
 
     std::string usual_;
@@ -94,6 +123,24 @@ std::optional<std::string> EnsurePrivateDirectory(std::string& reason) {
 std::string PrivateDirectoryPath() {
     std::string reason;
     return EnsurePrivateDirectory(reason).value_or(UsualPrivateDirectoryPath());
+}
+
+void RemoveFreshPrivateDirectory() {
+    if (freshKept == 0) return;
+    ::unlink(freshScript);
+    ::rmdir(freshFolder);
+}
+
+void RemoveFreshPrivateDirectoryOnSignals() {
+    for (int signal : {SIGTERM, SIGHUP, SIGINT}) {
+        struct sigaction current {};
+        if (::sigaction(signal, nullptr, &current) != 0 || current.sa_handler == SIG_IGN) continue;
+        struct sigaction removing {};
+        removing.sa_handler = RemoveFreshFolderAndEnd;
+        sigemptyset(&removing.sa_mask);
+        removing.sa_flags = SA_RESETHAND;
+        ::sigaction(signal, &removing, nullptr);
+    }
 }
 
 bool InstanceLock::HeldElsewhere() {

@@ -31,6 +31,20 @@ std::optional<std::string> EnsurePrivateDirectory(std::string& reason);
 // cannot make one (writing there then fails with the system's reason).
 std::string PrivateDirectoryPath();
 
+// The script's name inside the private folder.
+inline constexpr const char* kScriptName = "1.bat";
+
+// Removes the fresh folder this process uses, if it uses one, with the
+// script in it: the program calls it as it ends. The usual folder stays for
+// the next copy. Safe in a signal handler: it reads paths kept ready for it
+// and calls only unlink and rmdir.
+void RemoveFreshPrivateDirectory();
+
+// From now on SIGTERM, SIGHUP and SIGINT first remove the fresh folder, then
+// end the process as they would have. A signal the process was started
+// ignoring stays ignored.
+void RemoveFreshPrivateDirectoryOnSignals();
+
 // The single-instance guard: a lock on the usual private folder itself. A
 // file inside could be removed or replaced while the program runs, and the
 // next copy would lock the new one; the folder cannot be swapped while it

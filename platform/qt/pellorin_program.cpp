@@ -10,12 +10,14 @@
 #include <utility>
 #include <vector>
 
+#include "platform/posix/private_dir.h"
 #include "platform/qt/command_line.h"
 #include "platform/qt/form_builder.h"
 
 namespace morvane::qt {
 
 void EndProcessAtOnce() {
+    posix::RemoveFreshPrivateDirectory();
     std::fflush(nullptr);
     std::_Exit(0);
 }
@@ -89,6 +91,7 @@ int RunPellorin(int argc, char* argv[], const std::function<void(PellorinProgram
             break;
     }
 
+    posix::RemoveFreshPrivateDirectoryOnSignals();
     const QtMessageHandler usual = qInstallMessageHandler(HoldWhileConnecting);
     QApplication app(argc, argv);
     ReleaseHeldMessages(usual);
@@ -106,7 +109,9 @@ int RunPellorin(int argc, char* argv[], const std::function<void(PellorinProgram
     PellorinProgram program;
     if (beforeStart) beforeStart(program);
     if (!program.Start(commandLine.files)) return 0;
-    return QApplication::exec();
+    const int status = QApplication::exec();
+    posix::RemoveFreshPrivateDirectory();
+    return status;
 }
 
 }  // namespace morvane::qt

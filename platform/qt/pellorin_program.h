@@ -15,7 +15,8 @@
 
 namespace morvane::qt {
 
-// Flushes nothing, runs no handler: the process ends here.
+// Exit: the process ends here, its standard streams flushed and a fresh
+// private folder removed; no handler runs, no destructor.
 [[noreturn]] void EndProcessAtOnce();
 
 // What the tests replace: the file dialogs and the end of the process.

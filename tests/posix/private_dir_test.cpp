@@ -5,9 +5,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <utility>
 
 #include "platform/posix/posix_system.h"
@@ -88,6 +90,31 @@ TEST_F(PrivateDirTest, AFolderOnceOpenToOthersIsLeftForAFreshOne) {
     struct stat info {};
     ASSERT_EQ(::lstat(usual.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0777u) << "not ours to repair";
+}
+
+// A fresh folder, its script included, goes with the process, also when a
+// signal ends it; the signal still ends it.
+TEST_F(PrivateDirTest, AFreshFolderIsRemovedWhenSigtermEndsTheProcess) {
+    const std::string usual = runtimeDir / "pellorin";
+    ASSERT_EQ(::mkdir(usual.c_str(), 0700), 0);
+    ASSERT_EQ(::chmod(usual.c_str(), 0777), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        PosixSystem system;
+        std::string reason;
+        if (system.ScriptPath().rfind(usual + "-", 0) != 0 ||
+            !system.WriteNewFile(system.ScriptPath(), "x\r\n", reason))
+            ::_exit(1);
+        RemoveFreshPrivateDirectoryOnSignals();
+        ::raise(SIGTERM);
+        ::_exit(2);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << status;
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(runtimeDir.Path()), {}), 1)
+        << "only the usual folder may be left";
 }
 
 TEST_F(PrivateDirTest, ASymbolicLinkIsNotFollowedAndTheScriptGoesElsewhere) {
