@@ -82,9 +82,17 @@ void ExtractionJob::Complete() {
     // An output is only a result when the interpreter got to the end: one
     // that was killed or failed leaves a partial file. The output counts
     // whatever its attributes (a dot-named file is still the one asked for),
-    // but only as a regular file at exactly that path.
+    // but only as a regular file at exactly that path, and only with a value
+    // in it: the interpreter creates the file when the loop starts, so a
+    // loop that found no value leaves it empty.
+    const std::string output = controls_.Text(Control::OutputPathBox);
     const bool endedNormally = system_.StartedInterpreterState() == InterpreterState::EndedNormally;
-    if (!endedNormally || !system_.RegularFileAt(controls_.Text(Control::OutputPathBox))) {
+    const std::optional<std::uint64_t> outputSize = system_.RegularFileSize(output);
+    if (!endedNormally || outputSize.value_or(0) == 0) {
+        // Nothing was at the output path when the run started, so a file
+        // there now is this run's: an empty or partial one is not a result,
+        // and left behind it would block the retry.
+        if (outputSize) system_.DeleteFile(output);
         controls_.ShowNotice("对不起,因为某些原因本次数据提取失败！请正确填写信息后，再试一次！",
                              "失败");
     } else {

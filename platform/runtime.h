@@ -20,6 +20,7 @@
 // text) and to the script's code page happen inside the implementations.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -163,9 +164,10 @@ class SystemServices {
     // (even a dangling one), a folder, a device, a FIFO.
     virtual bool SomethingExistsAt(const std::string& path) = 0;
 
-    // True when a regular file is at `path`, taken literally, whatever its
-    // attributes; a link is not followed, so a link is not a regular file.
-    virtual bool RegularFileAt(const std::string& path) = 0;
+    // The size in bytes of the regular file at `path`, taken literally,
+    // whatever its attributes; nothing when no regular file is there. A link
+    // is not followed, so a link is not a regular file.
+    virtual std::optional<std::uint64_t> RegularFileSize(const std::string& path) = 0;
 
     // True when both paths name the same existing file, however each is
     // spelt (same device and inode on Linux; same volume serial number and

@@ -24,6 +24,7 @@ class FakeRuntime : public Controls, public SystemServices {
     std::set<std::string> existingFiles;  // visible regular files: the file query finds them
     std::set<std::string> regularFiles;   // regular files the query does not see (hidden, dot)
     std::set<std::string> somethingAt;    // anything else at a path: folder, link, FIFO, device
+    std::set<std::string> emptyFiles;     // regular files of the two sets above that hold no byte
     std::set<std::pair<std::string, std::string>> sameFilePairs;  // spellings of one file
     // The started interpreter's state; ShellStart sets it to stateAfterStart.
     InterpreterState interpreterState = InterpreterState::NotStarted;
@@ -89,7 +90,7 @@ class FakeRuntime : public Controls, public SystemServices {
     bool PreviousInstance() override { return previousInstance; }
     InterpreterState StartedInterpreterState() override;
     bool SomethingExistsAt(const std::string& path) override;
-    bool RegularFileAt(const std::string& path) override;
+    std::optional<std::uint64_t> RegularFileSize(const std::string& path) override;
     bool SameFile(const std::string& first, const std::string& second) override;
 
     bool previousInstance = false;

@@ -62,7 +62,7 @@ void TakeSourceFile(Controls& controls, SystemServices& system,
                     const std::vector<std::string>& paths) {
     if (controls.TimerEnabled()) return;
     const auto file = std::find_if(paths.begin(), paths.end(), [&](const std::string& path) {
-        return system.RegularFileAt(path);
+        return system.RegularFileSize(path).has_value();
     });
     if (file == paths.end()) return;
     if (InterpreterGate(controls, system) == Gate::Blocked) return;

@@ -76,10 +76,11 @@ bool SomethingExistsAt(const std::string& path) {
     return ::lstat(path.c_str(), &info) == 0;
 }
 
-bool RegularFileAt(const std::string& path) {
-    if (path.empty() || HasNul(path)) return false;
+std::optional<std::uint64_t> RegularFileSize(const std::string& path) {
+    if (path.empty() || HasNul(path)) return std::nullopt;
     struct stat info {};
-    return ::lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+    if (::lstat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
+    return static_cast<std::uint64_t>(info.st_size);
 }
 
 bool SameFile(const std::string& first, const std::string& second) {

@@ -3,6 +3,8 @@
 // links and special files cannot fool them.
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 
 namespace morvane::posix {
@@ -23,7 +25,7 @@ bool WildcardMatch(const std::string& pattern, const std::string& name);
 bool SomethingExistsAt(const std::string& path);
 
 // True when a regular file is at `path`; a link is not followed.
-bool RegularFileAt(const std::string& path);
+std::optional<std::uint64_t> RegularFileSize(const std::string& path);
 
 // True when both paths lead (links followed) to the same existing file:
 // same device and inode.

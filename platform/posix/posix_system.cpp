@@ -84,7 +84,9 @@ bool PosixSystem::SomethingExistsAt(const std::string& path) {
     return posix::SomethingExistsAt(path);
 }
 
-bool PosixSystem::RegularFileAt(const std::string& path) { return posix::RegularFileAt(path); }
+std::optional<std::uint64_t> PosixSystem::RegularFileSize(const std::string& path) {
+    return posix::RegularFileSize(path);
+}
 
 bool PosixSystem::SameFile(const std::string& first, const std::string& second) {
     return posix::SameFile(first, second);

@@ -20,7 +20,7 @@ class PosixSystem : public SystemServices {
     bool PreviousInstance() override;
     InterpreterState StartedInterpreterState() override;
     bool SomethingExistsAt(const std::string& path) override;
-    bool RegularFileAt(const std::string& path) override;
+    std::optional<std::uint64_t> RegularFileSize(const std::string& path) override;
     bool SameFile(const std::string& first, const std::string& second) override;
 
   private:

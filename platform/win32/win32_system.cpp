@@ -213,16 +213,19 @@ bool Win32System::SomethingExistsAt(const std::string& path) {
     return GetLastError() == ERROR_SHARING_VIOLATION;
 }
 
-bool Win32System::RegularFileAt(const std::string& path) {
+std::optional<std::uint64_t> Win32System::RegularFileSize(const std::string& path) {
     const std::optional<std::wstring> wide = PathText(path);
-    if (!wide || wide->empty()) return false;
-    const DWORD attributes = GetFileAttributesW(wide->c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES ||
-        (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0)
-        return false;
+    if (!wide || wide->empty()) return std::nullopt;
+    // Attributes and size without opening the file, and without following a
+    // link.
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW(wide->c_str(), GetFileExInfoStandard, &data) ||
+        (data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0)
+        return std::nullopt;
     // A device name ("NUL", "COM1") has attributes too, but is no disk file.
     const UniqueHandle file = OpenForQuery(*wide, false);
-    return !file.Valid() || GetFileType(file.Get()) == FILE_TYPE_DISK;
+    if (file.Valid() && GetFileType(file.Get()) != FILE_TYPE_DISK) return std::nullopt;
+    return (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
 bool Win32System::SameFile(const std::string& first, const std::string& second) {

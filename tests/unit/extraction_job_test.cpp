@@ -44,8 +44,8 @@ class ExtractionJobTest : public ::testing::Test {
 TEST_F(ExtractionJobTest, StartWritesLaunchesAndTurnsBusyInOrder) {
     job.StartAction();
     EXPECT_EQ(runtime.writtenFiles.at(kScript),
-              "for /f \"usebackq tokens=2 delims=,\" %%a in (\"C:\\123.txt\") do @echo "
-              "%%a>>\"C:\\out.txt\"\r\n");
+              ">>\"C:\\out.txt\" (for /f \"usebackq tokens=2 eol=, delims=,\" %%a in "
+              "(\"C:\\123.txt\") do @echo(%%a)\r\n");
     std::vector<std::string> expected = {std::string("write ") + kScript,
                                          std::string("launch ") + kScript,
                                          "timer on",
@@ -208,16 +208,24 @@ TEST_F(ExtractionJobTest, AnotherCmdExeHoldsTheRunOpenAfterOursHasEnded) {
     EXPECT_FALSE(runtime.timer);
 }
 
-TEST_F(ExtractionJobTest, AnInterpreterThatDidNotEndNormallyFailsEvenWithAnOutput) {
-    Start();
-    runtime.interpreterState = InterpreterState::EndedAbnormally;
-    runtime.existingFiles.insert("C:\\out.txt");
-    job.CompletionTick();
-    ASSERT_EQ(runtime.notices.size(), 1u);
-    EXPECT_EQ(runtime.notices[0].prompt, kFailurePrompt);
-    EXPECT_EQ(runtime.notices[0].title, "失败");
-    EXPECT_EQ(runtime.writtenFiles.count(kScript), 0u);
-    ExpectIdleWithTexts(true);
+TEST_F(ExtractionJobTest, AFailedRunRemovesTheOutputItLeftPartialOrEmpty) {
+    // Killed with part of an output; ended normally with no value in it.
+    for (bool endedNormally : {false, true}) {
+        runtime.notices.clear();
+        SetUp();
+        Start();
+        runtime.interpreterState =
+            endedNormally ? InterpreterState::EndedNormally : InterpreterState::EndedAbnormally;
+        runtime.existingFiles.insert("C:\\out.txt");
+        if (endedNormally) runtime.emptyFiles.insert("C:\\out.txt");
+        job.CompletionTick();
+        ASSERT_EQ(runtime.notices.size(), 1u);
+        EXPECT_EQ(runtime.notices[0].prompt, kFailurePrompt);
+        EXPECT_EQ(runtime.notices[0].title, "失败");
+        EXPECT_EQ(runtime.LogStartingWith("delete C:\\out.txt").size(), 1u) << endedNormally;
+        EXPECT_EQ(runtime.writtenFiles.count(kScript), 0u);
+        ExpectIdleWithTexts(true);
+    }
 }
 
 TEST_F(ExtractionJobTest, TheVerdictTakesARegularFileAtTheLiteralPathWhateverItsAttributes) {
@@ -290,11 +298,11 @@ TEST_F(ExtractionJobTest, ALaunchThatFailsDeletesTheScriptAndStaysIdle) {
 }
 
 TEST_F(ExtractionJobTest, ChangedTemplateBoxesAreReadAtEveryStart) {
-    runtime.texts[Control::DelimsClauseBox] = ",3* delims=";
+    runtime.texts[Control::EchoClauseBox] = ") do @echo %%a)";
     job.StartAction();
     EXPECT_EQ(runtime.writtenFiles.at(kScript),
-              "for /f \"usebackq tokens=2,3* delims=,\" %%a in (\"C:\\123.txt\") do @echo "
-              "%%a>>\"C:\\out.txt\"\r\n");
+              ">>\"C:\\out.txt\" (for /f \"usebackq tokens=2 eol=, delims=,\" %%a in "
+              "(\"C:\\123.txt\") do @echo %%a)\r\n");
 }
 
 }  // namespace
