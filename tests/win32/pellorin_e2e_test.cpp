@@ -71,9 +71,9 @@ int SlowSourceLines() {
             const std::string name = "sample" + std::to_string(sample);
             WriteSource(scratch / (name + ".csv"), sample);
             WriteFile(scratch / (name + ".bat"),
-                      "for /f \"usebackq tokens=2 delims=,\" %%a in (\"" +
-                          scratch / (name + ".csv") + "\") do @echo %%a>>\"" +
-                          scratch / (name + ".txt") + "\"\r\n");
+                      ">>\"" + scratch / (name + ".txt") +
+                          "\" (for /f \"usebackq tokens=2 eol=, delims=,\" %%a in (\"" +
+                          scratch / (name + ".csv") + "\") do @echo(%%a)\r\n");
             const ULONGLONG begun = GetTickCount64();
             wintest::RunAndWait(
                 L"cmd.exe /d /c \"\"" + win32::Utf8ToWide(scratch / (name + ".bat")) + L"\"\"",
@@ -199,9 +199,9 @@ TEST_F(PellorinTest, WhileAnotherInterpreterRunsTheRunStaysOpen) {
     wintest::HeldInterpreter held;
     ASSERT_TRUE(held.Started());
 
-    EXPECT_EQ(ReadFile(script), "for /f \"usebackq tokens=3 delims=;\" %%a in (\"" +
-                                    folder / "a.csv" + "\") do @echo %%a>>\"" +
-                                    *win32::EncodeForCodePage(output, 936) + "\"\r\n");
+    EXPECT_EQ(ReadFile(script), ">>\"" + *win32::EncodeForCodePage(output, 936) +
+                                    "\" (for /f \"usebackq tokens=3 eol=; delims=;\" %%a in (\"" +
+                                    folder / "a.csv" + "\") do @echo(%%a)\r\n");
     Sleep(4500);  // two ticks: both find the interpreter
     EXPECT_FALSE(app.NoticeOpen());
     for (Control control : {SourcePathBox, OutputPathBox, DelimiterBox, FieldNumberBox,
