@@ -11,13 +11,15 @@
 
 namespace {
 
+// The signal that asked the run to stop, 0 while none has.
 volatile std::sig_atomic_t stopRequested = 0;
 
-extern "C" void RequestStop(int) { stopRequested = 1; }
+extern "C" void RequestStop(int signal) { stopRequested = signal; }
 
 // Termination, a hang-up (the user logs out) and an interrupt stop the loop
 // at its next read; it then takes back what it wrote, so no half output is
-// left that could pass for a result.
+// left that could pass for a result, and ends by the same signal, so that
+// whoever waits for it can tell a stopped run from a failed one.
 void StopCleanlyOnTermination() {
     struct sigaction action {};
     action.sa_handler = RequestStop;
@@ -42,5 +44,9 @@ int main(int argc, char** argv) {
     context.report = report;
     context.stopRequested = &stopRequested;
     const bool ran = morvane::interp::RunScriptFile(argv[2], context);
-    return ran && !stopRequested ? 0 : 1;
+    if (const int signal = stopRequested) {
+        std::signal(signal, SIG_DFL);
+        std::raise(signal);
+    }
+    return ran ? 0 : 1;
 }

@@ -67,6 +67,7 @@ bool OutputFile::Open() {
 bool OutputFile::OpenNow() {
     if (failed_) return false;
     if (fd_ < 0 && !Open()) return false;
+    openedFirst_ = true;
     if (mode_ == Redirect::Replace) {
         if (!created_ && ::ftruncate(fd_, 0) != 0)
             return Fail("cannot empty the output file \"" + path_ + "\"", errno);
@@ -140,12 +141,16 @@ bool OutputFile::Finish() {
 void OutputFile::Discard() {
     size_ = 0;
     if (path_.empty()) return;
-    if (created_) {
+    if (created_ && !openedFirst_) {
         ::unlink(path_.c_str());
-    } else if (owned_.Valid() && mode_ == Redirect::Append) {
+    } else if (owned_.Valid()) {
+        // A block's output was there before any value, as on Windows: it
+        // stays, emptied of what the loop wrote. A file an earlier line of
+        // the run made goes back to the length it had.
         struct stat info {};
         if (::fstat(owned_.Get(), &info) == 0 && S_ISREG(info.st_mode)) {
-            [[maybe_unused]] const int ignored = ::ftruncate(owned_.Get(), originalSize_);
+            [[maybe_unused]] const int ignored =
+                ::ftruncate(owned_.Get(), created_ ? 0 : originalSize_);
         }
     }
     owned_.Reset();

@@ -56,9 +56,10 @@ class OutputFile {
     }
     // Writes what is buffered and closes the file.
     bool Finish();
-    // Takes back everything written: a file this object created is removed,
-    // one it appended to (created earlier in this run) is cut back to its
-    // former length.
+    // Takes back everything written: a file this object created for its
+    // first record is removed, one OpenNow created is emptied, one it
+    // appended to (created earlier in this run) is cut back to its former
+    // length.
     void Discard();
 
     const std::string& Error() const { return error_; }
@@ -78,6 +79,7 @@ class OutputFile {
     CreatedFiles* createdFiles_ = nullptr;
     std::string byteOrderMark_;
     bool markWritten_ = true;
+    bool openedFirst_ = false;  // by OpenNow, before any record
     posix::UniqueFd owned_;
     int fd_ = -1;
     bool created_ = false;

@@ -150,6 +150,11 @@ std::optional<std::uint64_t> FakeRuntime::RegularFileSize(const std::string& pat
     return emptyFiles.count(path) ? 0 : 1;
 }
 
+FolderAccess FakeRuntime::OutputFolderAccess(const std::string& path) {
+    const auto found = outputFolders.find(path);
+    return found == outputFolders.end() ? FolderAccess::Writable : found->second;
+}
+
 bool FakeRuntime::SameFile(const std::string& first, const std::string& second) {
     log.push_back("same " + first + " " + second);
     return sameFilePairs.count({first, second}) || sameFilePairs.count({second, first});

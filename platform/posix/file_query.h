@@ -7,6 +7,8 @@
 #include <optional>
 #include <string>
 
+#include "platform/runtime.h"
+
 namespace morvane::posix {
 
 // Takes `path` as a pattern the way the Windows directory search does: "*"
@@ -29,6 +31,12 @@ std::optional<std::uint64_t> RegularFileSize(const std::string& path);
 
 // True when both paths lead (links followed) to the same existing file:
 // same device and inode.
+// The path questions Start asks before a run; see SystemServices.
+bool IsAbsolutePath(const std::string& path);
+bool CanOpenForReading(const std::string& path);
+FolderAccess OutputFolderAccess(const std::string& path);
+bool NameFits(const std::string& path);
+
 bool SameFile(const std::string& first, const std::string& second);
 
 }  // namespace morvane::posix

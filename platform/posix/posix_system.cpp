@@ -88,6 +88,20 @@ std::optional<std::uint64_t> PosixSystem::RegularFileSize(const std::string& pat
     return posix::RegularFileSize(path);
 }
 
+bool PosixSystem::IsAbsolutePath(const std::string& path) const {
+    return posix::IsAbsolutePath(path);
+}
+
+bool PosixSystem::CanOpenForReading(const std::string& path) {
+    return posix::CanOpenForReading(path);
+}
+
+FolderAccess PosixSystem::OutputFolderAccess(const std::string& path) {
+    return posix::OutputFolderAccess(path);
+}
+
+bool PosixSystem::NameFits(const std::string& path) const { return posix::NameFits(path); }
+
 bool PosixSystem::SameFile(const std::string& first, const std::string& second) {
     return posix::SameFile(first, second);
 }

@@ -79,11 +79,12 @@ TEST_F(RunTest, MissingSourceFails) {
     EXPECT_FALSE(run.allRan);
     ASSERT_EQ(run.messages.size(), 1u);
     EXPECT_NE(run.messages[0].find("missing.txt"), std::string::npos);
-    EXPECT_EQ(ReadFile(output_), std::nullopt) << "the block's output is taken back";
+    EXPECT_EQ(ReadFile(output_), "") << "the block's output is made first, as on Windows";
     EXPECT_FALSE(RunScript(MorvaneLine(folder_.Path(), output_, ",", 2)).allRan);  // a folder
     // A pipe without a writer is an empty source, not a wait.
     const std::string pipe = folder_ / "pipe";
     ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    ::unlink(output_.c_str());
     EXPECT_TRUE(RunScript(MorvaneLine(pipe, output_, ",", 2)).allRan);
     EXPECT_EQ(ReadFile(output_), "");
 }
