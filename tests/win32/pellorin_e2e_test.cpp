@@ -254,7 +254,7 @@ TEST_F(PellorinTest, TheSevenChecksInOrderWithTheirFocusMoves) {
     const std::string missing = folder / "missing.csv";
     const std::string taken = folder / "taken.txt";
     const std::string free = folder / "free.txt";
-    const std::string noFolder = folder / "no folder" / "out.txt";
+    const std::string noFolder = folder / "no folder\\out.txt";
     // A hidden file is there all the same, though the directory search
     // skips it: refused like any other, and never written into.
     const std::string hidden = folder / "hidden.txt";
