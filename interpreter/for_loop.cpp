@@ -303,9 +303,13 @@ bool ForLoopRun::Walk() {
             continue;
         }
         if (atEnd_) {
-            // A last line without a line feed; a CR at its end is data.
-            if (lineStart_ < filled_ || lineState_ != LineState::Fresh) {
-                if (!FinishLine(lineStart_, filled_)) return false;
+            // A last line without a line feed; a CR at its end is data. A
+            // UTF-16 file of odd length ends in half a code unit, which is
+            // no character: it is left out.
+            std::size_t end = filled_;
+            if (unit_ == 2 && ((base_ + end) & 1)) --end;
+            if (lineStart_ < end || lineState_ != LineState::Fresh) {
+                if (!FinishLine(lineStart_, end)) return false;
             }
             return true;
         }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <limits>
+#include <unordered_set>
 
 namespace morvane::interp {
 
@@ -179,6 +180,9 @@ std::size_t WordEnd(std::string_view text, std::size_t pos) {
 // The delimiter list starting at `pos`; leaves `pos` where parsing goes on.
 std::vector<std::string> ReadDelimiters(std::string_view text, std::size_t& pos) {
     std::vector<std::string> delimiters;
+    // A list may be long (a pasted text); duplicates are found in a set, so
+    // reading it takes time linear in its length.
+    std::unordered_set<std::string_view> seen;
     while (pos < text.size()) {
         if (IsBlank(text[pos])) {
             const std::size_t next = SkipBlanks(text, pos);
@@ -188,10 +192,8 @@ std::vector<std::string> ReadDelimiters(std::string_view text, std::size_t& pos)
             }
         }
         const std::size_t length = Utf8CharLengthAt(text, pos);
-        std::string character(text.substr(pos, length));
-        if (std::find(delimiters.begin(), delimiters.end(), character) == delimiters.end()) {
-            delimiters.push_back(std::move(character));
-        }
+        if (seen.insert(text.substr(pos, length)).second)
+            delimiters.emplace_back(text.substr(pos, length));
         pos += length;
     }
     return delimiters;

@@ -158,6 +158,11 @@ TEST_F(RunTest, Utf16LittleAndBigEndian) {
     WriteFile(source_, be);  // FF0C is the full-width comma
     EXPECT_EQ(RunEverySize(MorvaneLine(source_, output_, "，", 2), output_),
               std::string("\xFE\xFF\0b\0\r\0\n", 8));
+    // A character beyond the Basic Multilingual Plane as the delimiter is a
+    // surrogate pair; a file of odd length ends in half a unit, left out.
+    WriteFile(source_, std::string("\xFE\xFF\0a\xD8\x3D\xDE\x00\0b\0", 11));
+    EXPECT_EQ(RunEverySize(MorvaneLine(source_, output_, "😀", 2), output_),
+              std::string("\xFE\xFF\0b\0\r\0\n", 8));
 }
 
 TEST_F(RunTest, GbkBytesStayUnchanged) {
