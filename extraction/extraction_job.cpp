@@ -82,16 +82,45 @@ void ExtractionJob::Complete() {
     // An output is only a result when the interpreter got to the end: one
     // that was killed or failed leaves a partial file. The output counts
     // whatever its attributes (a dot-named file is still the one asked for),
-    // but only as a regular file at exactly that path.
-    const bool endedNormally = system_.StartedInterpreterState() == InterpreterState::EndedNormally;
-    if (!endedNormally || !system_.RegularFileAt(controls_.Text(Control::OutputPathBox))) {
-        controls_.ShowNotice("对不起,因为某些原因本次数据提取失败！请正确填写信息后，再试一次！",
-                             "失败");
+    // but only as a regular file at exactly that path, and only with a value
+    // in it: the interpreter creates the file when the loop starts, so a
+    // loop that found no value leaves it empty.
+    const std::string output = controls_.Text(Control::OutputPathBox);
+    const InterpreterState state = system_.StartedInterpreterState();
+    const std::optional<std::uint64_t> outputSize = system_.RegularFileSize(output);
+    if (state != InterpreterState::EndedNormally || outputSize.value_or(0) == 0) {
+        // Nothing was at the output path when the run started, so a file
+        // there now is this run's: an empty or partial one is not a result,
+        // and left behind it would block the retry.
+        if (outputSize) system_.DeleteFile(output);
+        std::string prompt = "对不起,因为某些原因本次数据提取失败！请正确填写信息后，再试一次！";
+        const std::string reason = WhyTheRunFailed(state, outputSize.has_value());
+        if (!reason.empty()) prompt += "\n" + reason;
+        controls_.ShowNotice(prompt, "失败");
     } else {
         controls_.SetCaption(Control::ProgressLabel, kDoneCaption);
         controls_.ShowNotice("提取完成", "成功");
     }
     ReturnToIdle();
+}
+
+std::string ExtractionJob::WhyTheRunFailed(InterpreterState state, bool outputWasMade) const {
+    switch (state) {
+        case InterpreterState::EndedNormally:
+            // The loop went through the whole source and wrote nothing.
+            return "原因：源文件中没有一行含有第" + FieldNumberText(request_.fieldNumber) + "段。";
+        case InterpreterState::Stopped:
+            return "原因：命令解释器在提取完成之前被终止了。";
+        case InterpreterState::EndedAbnormally:
+            // The output is created before the loop reads anything; an
+            // interpreter that failed without it could not create it. With
+            // it, the failure could be a source it could not read or a kill
+            // from outside: nothing certain to say.
+            if (!outputWasMade) return "原因：命令解释器无法创建输出文件。";
+            return "";
+        default:
+            return "";
+    }
 }
 
 void ExtractionJob::ReturnToIdle() {

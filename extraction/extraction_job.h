@@ -41,6 +41,9 @@ class ExtractionJob {
     void FillRequest();
     bool InterpreterStillRunning();
     void Complete();
+    // One line saying why a failed run failed, when that can be told from
+    // how the interpreter ended and whether the output was made; "" when not.
+    std::string WhyTheRunFailed(InterpreterState state, bool outputWasMade) const;
     void ReturnToIdle();
 
     Controls& controls_;

@@ -30,10 +30,34 @@ std::string DoublePercents(const std::string& text) {
 
 std::string QuotedPath(const std::string& path) { return '"' + DoublePercents(path) + '"'; }
 
+namespace {
+
+// The output is redirected once, before the block, so it is opened once for
+// the whole loop rather than once per value. ">>" rather than ">": nothing
+// is at the output path when a run starts, and should a file appear there
+// meanwhile, appending never truncates it.
+std::string RedirectionOf(const std::string& outputPath) { return ">>" + QuotedPath(outputPath); }
+
+// The end-of-line character is the delimiter itself. for /f passes over a
+// line whose first token starts with the end-of-line character (";" unless
+// set), and it looks only after skipping the line's leading delimiters:
+// ReactOS's command interpreter, which reproduces the Windows one's for /f
+// quirks and is checked against Windows-validated tests, does exactly that
+// (base/shell/cmd/for.c, ForF: the leading delimiters are skipped, then the
+// eol test is made). So no line can start with this character once its
+// leading delimiters are gone, and no line is dropped for it. It comes
+// before delims=, which runs to the closing quote (a space delimiter).
+std::string EndOfLineOption(const std::string& delimiter) {
+    return " eol=" + DoublePercents(delimiter);
+}
+
+}  // namespace
+
 std::string ComposeScriptLine(const ExtractionRequest& request) {
-    return request.tokensClause + FieldNumberText(request.fieldNumber) + request.delimsClause +
-           DoublePercents(request.delimiter) + request.inClause + QuotedPath(request.sourcePath) +
-           request.echoClause + QuotedPath(request.outputPath);
+    return RedirectionOf(request.outputPath) + request.tokensClause +
+           FieldNumberText(request.fieldNumber) + EndOfLineOption(request.delimiter) +
+           request.delimsClause + DoublePercents(request.delimiter) + request.inClause +
+           QuotedPath(request.sourcePath) + request.echoClause;
 }
 
 }  // namespace morvane

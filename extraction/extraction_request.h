@@ -22,14 +22,19 @@ struct ExtractionRequest {
 };
 
 // The template's initial texts, as the hidden boxes hold them at start-up.
-// The delimiter clause asks for the one field alone: a second token number
-// would take the first loop variable whenever it is the smaller one.
-// `usebackq` makes the quoted source a file name rather than a literal
-// string; the quotes around the two paths are added by the composer.
-inline constexpr const char* kTokensClause = "for /f \"usebackq tokens=";
+// The loop is a block whose output is redirected once, before it (see
+// ComposeScriptLine). The delimiter clause asks for the one field alone: a
+// second token number would take the first loop variable whenever it is the
+// smaller one. `usebackq` makes the quoted source a file name rather than a
+// literal string; the quotes around the two paths are added by the composer.
+// `echo(` writes exactly the text after the parenthesis, whatever it is:
+// "ON", "off", "/?" and blanks are values, not switches or a help request
+// (`echo.` and `echo:` would be no safer: a value such as "x\..\y.bat" turns
+// them into running a program).
+inline constexpr const char* kTokensClause = " (for /f \"usebackq tokens=";
 inline constexpr const char* kDelimsClause = " delims=";
 inline constexpr const char* kInClause = "\" %%a in (";
-inline constexpr const char* kEchoClause = ") do @echo %%a>>";
+inline constexpr const char* kEchoClause = ") do @echo(%%a)";
 
 // The field-number box's text as a number: one or two ASCII digits, leading
 // zeros dropped ("07" is 7). Anything else (empty, a letter pasted in, three
@@ -49,10 +54,11 @@ std::string DoublePercents(const std::string& text);
 // written this way; the Start action refuses those before composing.
 std::string QuotedPath(const std::string& path);
 
-// The one batch line: the fragments in their fixed order, with the field
-// number, the delimiter (percents doubled) and the two quoted paths between
-// them. With the example values:
-//   for /f "usebackq tokens=2 delims=," %%a in ("C:\123.txt") do @echo %%a>>"C:\321.txt提取.txt"
+// The one batch line: the output's redirection, then the fragments in their
+// fixed order with the field number, the delimiter (percents doubled) and
+// the quoted source between them. With the example values:
+//   >>"C:\321.txt提取.txt" (for /f "usebackq tokens=2 eol=, delims=," %%a in ("C:\123.txt") do
+//   @echo(%%a)
 std::string ComposeScriptLine(const ExtractionRequest& request);
 
 }  // namespace morvane

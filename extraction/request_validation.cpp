@@ -1,5 +1,7 @@
 #include "extraction/request_validation.h"
 
+#include <tuple>
+
 #include "extraction/extraction_request.h"
 
 namespace morvane {
@@ -8,7 +10,7 @@ namespace {
 
 const char* const kCheckTitle = "提示！";
 
-bool Refuse(Controls& controls, const char* prompt, Control focus) {
+bool Refuse(Controls& controls, const std::string& prompt, Control focus) {
     controls.ShowNotice(prompt, kCheckTitle);
     controls.SetFocus(focus);
     return false;
@@ -50,6 +52,45 @@ bool ScriptCanHoldBoxes(Controls& controls) {
     return true;
 }
 
+bool PathsCanBeUsed(Controls& controls, SystemServices& system) {
+    const std::string source = controls.Text(Control::SourcePathBox);
+    const std::string output = controls.Text(Control::OutputPathBox);
+    const std::tuple<Control, std::string, const char*> paths[] = {
+        {Control::SourcePathBox, source, "源文件路径"},
+        {Control::OutputPathBox, output, "输出路径"}};
+    for (const auto& [box, path, name] : paths) {
+        if (!system.IsAbsolutePath(path)) {
+            return Refuse(controls,
+                          std::string(name) + "必须是从根目录或盘符开始的完整路径，请重新输入！",
+                          box);
+        }
+    }
+    for (const auto& [box, path, name] : paths) {
+        if (path.find_first_of("*?") != std::string::npos)
+            return Refuse(controls, "路径中不能含有“*”或“?”，请修改后再试！", box);
+    }
+    if (!system.CanOpenForReading(source)) {
+        return Refuse(controls, "无法读取源文件：没有读取权限，或正被其他程序独占打开！",
+                      Control::SourcePathBox);
+    }
+    switch (system.OutputFolderAccess(output)) {
+        case FolderAccess::Missing:
+            return Refuse(controls, "输出路径所在的文件夹不存在，请重新输入！",
+                          Control::OutputPathBox);
+        case FolderAccess::NotAFolder:
+            return Refuse(controls, "输出路径所在的位置不是文件夹，请重新输入！",
+                          Control::OutputPathBox);
+        case FolderAccess::NotWritable:
+            return Refuse(controls, "没有在输出路径所在的文件夹中新建文件的权限，请换一个文件夹！",
+                          Control::OutputPathBox);
+        case FolderAccess::Writable:
+            break;
+    }
+    if (!system.NameFits(output))
+        return Refuse(controls, "输出文件名太长，请换一个短一些的名字！", Control::OutputPathBox);
+    return true;
+}
+
 bool FileMatches(SystemServices& system, const std::string& path) {
     return !system.FileQuery(path).empty();
 }
@@ -78,7 +119,7 @@ bool ValidateRequest(Controls& controls, SystemServices& system) {
     // written through or hang the run.
     if (FileMatches(system, output) || system.SomethingExistsAt(output))
         return Refuse(controls, "导出文件名已存在，请重新输入！", Control::OutputPathBox);
-    return true;
+    return PathsCanBeUsed(controls, system);
 }
 
 }  // namespace morvane

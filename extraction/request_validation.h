@@ -8,9 +8,10 @@ namespace morvane {
 
 // Runs the checks in their fixed order: the four boxes filled, their texts
 // fit for the script line (ScriptCanHoldBoxes), then the source, equality and
-// output checks. The first one that fails shows its notice (title "提示！"),
-// moves the focus to the box to correct and answers false; no box is
-// changed. Answers true when all pass.
+// output checks, then what would make the run fail (PathsCanBeUsed). The
+// first one that fails shows its notice (title "提示！"), moves the focus to
+// the box to correct and answers false; no box is changed. Answers true when
+// all pass.
 bool ValidateRequest(Controls& controls, SystemServices& system);
 
 // Whether the source, output and delimiter boxes hold only what the one
@@ -21,6 +22,14 @@ bool ValidateRequest(Controls& controls, SystemServices& system);
 // redirection target however the percent is written. Shows the notice and
 // moves the focus like the other checks.
 bool ScriptCanHoldBoxes(Controls& controls);
+
+// What can be known before a run that would make it fail, each with a notice
+// of its own, in this order: a path that does not start from a root (it
+// would depend on the folder the program was started from); "*" or "?" in a
+// path (Windows names cannot hold them, and the file query takes them for
+// patterns); a source that cannot be opened for reading; an output folder
+// that is missing, no folder or not writable; an output name too long.
+bool PathsCanBeUsed(Controls& controls, SystemServices& system);
 
 // A path counts as existing when the file query finds a name for it.
 bool FileMatches(SystemServices& system, const std::string& path);

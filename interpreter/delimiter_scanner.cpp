@@ -28,6 +28,8 @@ DelimiterScanner::DelimiterScanner(Encoding encoding, const std::vector<std::str
         for (const std::string& sequence : sequences_) {
             if (sequence.size() == 2) {
                 units_.push_back(UnitAt(reinterpret_cast<const unsigned char*>(sequence.data())));
+            } else if (sequence.size() == 4) {
+                surrogatePairs_.push_back(sequence);
             }
         }
         return;
@@ -195,6 +197,19 @@ DelimiterScanner::Found DelimiterScanner::FindUtf16(const unsigned char* from,
     for (; end - at >= 2; at += 2) {
         const std::uint16_t unit = UnitAt(at);
         if (std::find(units_.begin(), units_.end(), unit) != units_.end()) return {at, 2};
+        // A character beyond the Basic Multilingual Plane is a surrogate
+        // pair; its first unit never stands for a character of its own, so
+        // only a whole pair can match here.
+        for (const std::string& pair : surrogatePairs_) {
+            switch (SequenceAt(pair, at, end, lineEnds)) {
+                case MatchResult::Yes:
+                    return {at, 4};
+                case MatchResult::NeedMore:
+                    return {at, 0};
+                case MatchResult::No:
+                    break;
+            }
+        }
     }
     return {lineEnds ? end : at, 0};
 }

@@ -57,7 +57,8 @@ class DelimiterScanner {
     std::array<bool, 256> firstByte_{};
     int distinctFirstBytes_ = 0;
     std::vector<std::string> sequences_;
-    std::vector<std::uint16_t> units_;
+    std::vector<std::uint16_t> units_;         // UTF-16: characters of one unit
+    std::vector<std::string> surrogatePairs_;  // UTF-16: characters of two units
     std::optional<std::string> eol_;
 };
 

@@ -75,11 +75,13 @@ std::optional<LoopSetup> SetUpLoop(const ForCommand& command, Encoding encoding,
 // [base_, base_ + filled_).
 class ForLoopRun {
   public:
-    ForLoopRun(const ForCommand& command, const RunContext& context, SourceFile source)
+    ForLoopRun(const ForCommand& command, const RunContext& context, SourceFile source,
+               std::unique_ptr<OutputFile> output)
         : command_(command),
           context_(context),
           source_(std::move(source)),
-          buffer_(std::max(context.readBufferSize, kMinimumBuffer)) {}
+          buffer_(std::max(context.readBufferSize, kMinimumBuffer)),
+          output_(std::move(output)) {}
 
     bool Run();
 
@@ -133,7 +135,12 @@ bool ForLoopRun::Fail(const std::string& message) {
 }
 
 bool ForLoopRun::ReadMore() {
-    const ssize_t got = source_.Read(buffer_.data() + filled_, buffer_.size() - filled_);
+    ssize_t got = 0;
+    do {
+        if (context_.stopRequested && *context_.stopRequested)
+            return Fail("stopped before the end of the source; what was written is taken back");
+        got = source_.Read(buffer_.data() + filled_, buffer_.size() - filled_);
+    } while (got < 0 && source_.Interrupted());
     if (got < 0)
         return Fail("cannot read the source file \"" + command_.source + "\": " + source_.Error());
     if (got == 0) atEnd_ = true;
@@ -178,12 +185,7 @@ bool ForLoopRun::Prepare() {
     pieces_ = std::move(setup->pieces);
     lineBreak_ = std::move(setup->lineBreak);
 
-    if (command_.body.redirect == Redirect::None) {
-        output_ = std::make_unique<OutputFile>(context_.standardOutput);
-    } else {
-        output_ = std::make_unique<OutputFile>(command_.body.target, command_.body.redirect,
-                                               byteOrderMark);
-    }
+    output_->SetByteOrderMark(std::move(byteOrderMark));
     return true;
 }
 
@@ -301,9 +303,13 @@ bool ForLoopRun::Walk() {
             continue;
         }
         if (atEnd_) {
-            // A last line without a line feed; a CR at its end is data.
-            if (lineStart_ < filled_ || lineState_ != LineState::Fresh) {
-                if (!FinishLine(lineStart_, filled_)) return false;
+            // A last line without a line feed; a CR at its end is data. A
+            // UTF-16 file of odd length ends in half a code unit, which is
+            // no character: it is left out.
+            std::size_t end = filled_;
+            if (unit_ == 2 && ((base_ + end) & 1)) --end;
+            if (lineStart_ < end || lineState_ != LineState::Fresh) {
+                if (!FinishLine(lineStart_, end)) return false;
             }
             return true;
         }
@@ -393,13 +399,24 @@ bool ForLoopRun::EndRecord(bool ok) {
 }  // namespace
 
 bool RunForLoop(const ForCommand& command, const RunContext& context) {
+    auto output = command.body.redirect == Redirect::None
+                      ? std::make_unique<OutputFile>(context.standardOutput)
+                      : std::make_unique<OutputFile>(command.body.target, command.body.redirect,
+                                                     context.createdFiles);
+    // A redirection around a block opens its target before the loop reads
+    // anything, so the target is there even when no line gives a value.
+    if (command.inBlock && !output->OpenNow()) {
+        context.report(output->Error());
+        return false;
+    }
     std::string error;
     auto source = SourceFile::Open(command.source, error);
     if (!source) {
         context.report(error);
+        output->Discard();
         return false;
     }
-    ForLoopRun run(command, context, std::move(*source));
+    ForLoopRun run(command, context, std::move(*source), std::move(output));
     return run.Run();
 }
 

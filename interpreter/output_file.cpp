@@ -4,13 +4,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
 namespace morvane::interp {
 
-OutputFile::OutputFile(std::string path, Redirect mode, std::string byteOrderMark)
-    : path_(std::move(path)), mode_(mode), byteOrderMark_(std::move(byteOrderMark)) {}
+OutputFile::OutputFile(std::string path, Redirect mode, CreatedFiles* created)
+    : path_(std::move(path)), mode_(mode), createdFiles_(created), markWritten_(false) {}
 
 OutputFile::OutputFile(int fd) : fd_(fd) {}
 
@@ -23,32 +24,56 @@ bool OutputFile::Fail(const std::string& what, int error) {
 }
 
 bool OutputFile::Open() {
-    // Non-blocking, so a pipe nobody reads fails at once instead of hanging.
-    const int flags = O_WRONLY | O_APPEND | O_CLOEXEC | O_NONBLOCK | O_NOCTTY;
-    // Telling apart "created here" from "was there" needs the exclusive create;
-    // the retries cover a file that appears or vanishes in between.
-    for (int attempt = 0; attempt < 8; ++attempt) {
-        int fd = ::open(path_.c_str(), flags | O_CREAT | O_EXCL, 0666);
-        if (fd >= 0) {
-            owned_.Reset(fd);
-            created_ = true;
-            break;
-        }
-        if (errno != EEXIST) return Fail("cannot create the output file \"" + path_ + "\"", errno);
+    // Non-blocking, so a pipe nobody reads fails at once instead of hanging;
+    // never through a link: a link at the path is refused, not followed.
+    const int flags = O_WRONLY | O_APPEND | O_CLOEXEC | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW;
+    // Created anew, with the mode the umask leaves: in a folder others can
+    // write, whatever was put at the path before this moment is not ours.
+    int fd = ::open(path_.c_str(), flags | O_CREAT | O_EXCL, 0666);
+    struct stat info {};
+    if (fd >= 0) {
+        owned_.Reset(fd);
+        created_ = true;
+        if (createdFiles_ && ::fstat(fd, &info) == 0)
+            createdFiles_->files.push_back({info.st_dev, info.st_ino});
+    } else if (errno != EEXIST) {
+        return Fail("cannot create the output file \"" + path_ + "\"", errno);
+    } else {
+        // Something is there: only a regular file this run created may be
+        // written again.
         fd = ::open(path_.c_str(), flags);
-        if (fd >= 0) {
-            owned_.Reset(fd);
-            struct stat info {};
-            if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) originalSize_ = info.st_size;
-            break;
+        if (fd >= 0) owned_.Reset(fd);
+        const bool ours =
+            fd >= 0 && createdFiles_ && ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
+            std::any_of(createdFiles_->files.begin(), createdFiles_->files.end(),
+                        [&](const CreatedFiles::Identity& file) {
+                            return file.device == info.st_dev && file.inode == info.st_ino;
+                        });
+        if (!ours) {
+            owned_.Reset();
+            failed_ = true;
+            error_ = "the output file \"" + path_ +
+                     "\" already exists and was not created by this run; nothing was written";
+            return false;
         }
-        if (errno != ENOENT) return Fail("cannot open the output file \"" + path_ + "\"", errno);
+        originalSize_ = info.st_size;
     }
-    if (!owned_.Valid()) return Fail("cannot open the output file \"" + path_ + "\"", ENOENT);
     fd_ = owned_.Get();
     const int current = ::fcntl(fd_, F_GETFL);
     if (current >= 0) ::fcntl(fd_, F_SETFL, current & ~O_NONBLOCK);
-    if (created_ && mode_ == Redirect::Append) return Append(byteOrderMark_);
+    return true;
+}
+
+bool OutputFile::OpenNow() {
+    if (failed_) return false;
+    if (fd_ < 0 && !Open()) return false;
+    openedFirst_ = true;
+    if (mode_ == Redirect::Replace) {
+        if (!created_ && ::ftruncate(fd_, 0) != 0)
+            return Fail("cannot empty the output file \"" + path_ + "\"", errno);
+        originalSize_ = 0;
+        mode_ = Redirect::Append;
+    }
     return true;
 }
 
@@ -63,6 +88,11 @@ bool OutputFile::BeginRecordSlowly() {
             return Fail("cannot empty the output file \"" + path_ + "\"", errno);
         }
         return Append(byteOrderMark_);
+    }
+    if (!markWritten_) {
+        // The mark goes with the first record, so a file with no value stays empty.
+        markWritten_ = true;
+        if (created_) return Append(byteOrderMark_);
     }
     return true;
 }
@@ -111,12 +141,16 @@ bool OutputFile::Finish() {
 void OutputFile::Discard() {
     size_ = 0;
     if (path_.empty()) return;
-    if (created_) {
+    if (created_ && !openedFirst_) {
         ::unlink(path_.c_str());
-    } else if (owned_.Valid() && mode_ == Redirect::Append) {
+    } else if (owned_.Valid()) {
+        // A block's output was there before any value, as on Windows: it
+        // stays, emptied of what the loop wrote. A file an earlier line of
+        // the run made goes back to the length it had.
         struct stat info {};
         if (::fstat(owned_.Get(), &info) == 0 && S_ISREG(info.st_mode)) {
-            [[maybe_unused]] const int ignored = ::ftruncate(owned_.Get(), originalSize_);
+            [[maybe_unused]] const int ignored =
+                ::ftruncate(owned_.Get(), created_ ? 0 : originalSize_);
         }
     }
     owned_.Reset();

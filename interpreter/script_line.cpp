@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <limits>
+#include <unordered_set>
 
 namespace morvane::interp {
 
@@ -179,6 +180,9 @@ std::size_t WordEnd(std::string_view text, std::size_t pos) {
 // The delimiter list starting at `pos`; leaves `pos` where parsing goes on.
 std::vector<std::string> ReadDelimiters(std::string_view text, std::size_t& pos) {
     std::vector<std::string> delimiters;
+    // A list may be long (a pasted text); duplicates are found in a set, so
+    // reading it takes time linear in its length.
+    std::unordered_set<std::string_view> seen;
     while (pos < text.size()) {
         if (IsBlank(text[pos])) {
             const std::size_t next = SkipBlanks(text, pos);
@@ -188,10 +192,8 @@ std::vector<std::string> ReadDelimiters(std::string_view text, std::size_t& pos)
             }
         }
         const std::size_t length = Utf8CharLengthAt(text, pos);
-        std::string character(text.substr(pos, length));
-        if (std::find(delimiters.begin(), delimiters.end(), character) == delimiters.end()) {
-            delimiters.push_back(std::move(character));
-        }
+        if (seen.insert(text.substr(pos, length)).second)
+            delimiters.emplace_back(text.substr(pos, length));
         pos += length;
     }
     return delimiters;
@@ -439,6 +441,87 @@ ScriptCommand ParseFor(std::string_view line) {
     return command;
 }
 
+// The redirection word at the start of `text`: ">>" or ">", then blanks,
+// then a quoted name or an unquoted one that ends at a blank or at
+// `unquotedEnd`. `text` is left after the name.
+std::optional<std::string> ReadRedirection(std::string_view& text, Redirect& redirect,
+                                           std::string_view unquotedEnd) {
+    const bool append = text.size() > 1 && text[1] == '>';
+    redirect = append ? Redirect::Append : Redirect::Replace;
+    text = DropLeadingBlanks(text.substr(append ? 2 : 1));
+    std::size_t end = 0;
+    std::string name;
+    if (!text.empty() && text.front() == '"') {
+        end = text.find('"', 1);
+        if (end == std::string_view::npos) return std::nullopt;
+        name = std::string(text.substr(1, end - 1));
+        ++end;
+    } else {
+        end = std::min(text.find_first_of(std::string(" \t") + std::string(unquotedEnd)),
+                       text.size());
+        name = std::string(text.substr(0, end));
+    }
+    text = text.substr(end);
+    if (name.empty()) return std::nullopt;
+    return name;
+}
+
+// A parenthesised block holding one for /f loop, with its redirection before
+// it (`>>"T" (for ...)`, the form Morvane writes) or after it
+// (`(for ...)>>"T"`). The block ends at the last ")" before the redirection
+// (or the line's end): the loop's own parentheses, and any in its quoted
+// source, come before it. Answers nothing when the line is not a block.
+std::optional<ScriptCommand> ParseBlock(std::string_view line) {
+    Redirect redirect = Redirect::None;
+    std::optional<std::string> target;
+    std::string_view rest = TrimBlanks(line);
+    if (!rest.empty() && rest.front() == '>') {
+        target = ReadRedirection(rest, redirect, "(");
+        rest = DropLeadingBlanks(rest);
+        if (rest.empty() || rest.front() != '(') return std::nullopt;  // echo-less, not a block
+    } else if (rest.empty() || rest.front() != '(') {
+        return std::nullopt;
+    } else if (rest.back() == '"') {
+        // A quoted target after the block ends the line and holds no quote.
+        const std::size_t open = rest.rfind('"', rest.size() - 2);
+        const std::size_t arrow = rest.find_last_not_of(" \t", open - 1);
+        if (open == std::string_view::npos || arrow == std::string_view::npos ||
+            rest[arrow] != '>') {
+            return LineError{"syntax error: text after the block"};
+        }
+        std::string_view redirection = rest.substr(rest[arrow - 1] == '>' ? arrow - 1 : arrow);
+        rest.remove_suffix(redirection.size());
+        target = ReadRedirection(redirection, redirect, "");
+        rest = TrimBlanks(rest);
+    } else if (const std::size_t close = rest.rfind(')'); close != std::string_view::npos) {
+        std::string_view after = DropLeadingBlanks(rest.substr(close + 1));
+        if (!after.empty()) {
+            if (after.front() != '>') return LineError{"syntax error: text after the block"};
+            target = ReadRedirection(after, redirect, "");
+            if (!DropLeadingBlanks(after).empty())
+                return LineError{"syntax error: text after the block's redirection"};
+        }
+        rest = rest.substr(0, close + 1);
+    }
+    if (redirect != Redirect::None && !target)
+        return LineError{"syntax error: no file named after the redirection"};
+    if (rest.size() < 2 || rest.back() != ')')
+        return LineError{"syntax error: the block has no closing \")\" at its end"};
+
+    const std::string_view inner = DropLeadingBlanksAndAts(rest.substr(1, rest.size() - 2));
+    if (!StartsWithWord(inner, "for") || inner.size() <= 3 || !IsBlank(inner[3]))
+        return LineError{"only a for /f loop is supported inside a block"};
+    ScriptCommand parsed = ParseFor(inner);
+    if (auto* loop = std::get_if<ForCommand>(&parsed)) {
+        if (loop->body.redirect != Redirect::None)
+            return LineError{"a redirection inside a redirected block is not supported"};
+        loop->body.redirect = redirect;
+        loop->body.target = target.value_or(std::string());
+        loop->inBlock = true;
+    }
+    return parsed;
+}
+
 // What a batch file's first reading does to a line before it is parsed:
 // "%%" becomes "%". Environment variables are not expanded, and a "%" that
 // is not doubled stays as it is.
@@ -500,6 +583,7 @@ ScriptCommand ParseScriptLine(std::string_view line) {
     const std::string readLine = ReadPercents(line);
     const std::string_view command = DropLeadingBlanksAndAts(readLine);
     if (DropLeadingBlanks(command).empty()) return BlankLine{};
+    if (auto block = ParseBlock(command)) return std::move(*block);
     if (StartsWithWord(command, "for") && command.size() > 3 && IsBlank(command[3])) {
         return ParseFor(command);
     }

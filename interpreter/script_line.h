@@ -79,12 +79,19 @@ struct EchoCommand {
     std::string target;  // "NAME" without its quotes, or the rest of the line verbatim
 };
 
-// for /f "OPTIONS" %%V in (SOURCE) do ECHO
+// for /f "OPTIONS" %%V in (SOURCE) do ECHO, on its own or as the one command
+// of a parenthesised block with a redirection before or after it:
+//   >>"TARGET" (for /f ... do @echo(%%a)      (for /f ... do @echo(%%a)>>"TARGET"
+// The block's redirection is kept in `body`; the echo inside the block has
+// none of its own.
 struct ForCommand {
     ForOptions options;
     char variable = 'a';
     std::string source;  // blanks around it dropped; with usebackq, "NAME" without its quotes
     EchoCommand body;
+    // Redirected around a block: the target is opened once, when the block
+    // starts, so it exists even when no value is written.
+    bool inBlock = false;
 };
 
 struct BlankLine {};

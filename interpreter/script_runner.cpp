@@ -32,7 +32,7 @@ bool RunEcho(const EchoCommand& echo, const RunContext& context) {
     *text += "\r\n";
     OutputFile output = echo.redirect == Redirect::None
                             ? OutputFile(context.standardOutput)
-                            : OutputFile(echo.target, echo.redirect, std::string());
+                            : OutputFile(echo.target, echo.redirect, context.createdFiles);
     if (output.BeginRecord() && output.Append(*text) && output.Finish()) return true;
     context.report(output.Error());
     output.Discard();
@@ -67,7 +67,10 @@ bool RunLine(std::string_view rawLine, std::size_t number, const RunContext& con
 
 }  // namespace
 
-bool RunScriptText(std::string_view script, const RunContext& context) {
+bool RunScriptText(std::string_view script, const RunContext& outerContext) {
+    CreatedFiles created;
+    RunContext context = outerContext;
+    if (!context.createdFiles) context.createdFiles = &created;
     bool allRan = true;
     std::size_t number = 0;
     while (!script.empty()) {

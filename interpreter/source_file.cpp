@@ -40,13 +40,13 @@ ssize_t SourceFile::Read(unsigned char* buffer, std::size_t size) {
         if (got > 0) position_ += static_cast<std::uint64_t>(got);
         return got;
     }
-    while (true) {
+    {
         const ssize_t got = ::read(fd_.Get(), buffer, size);
         if (got >= 0) return got;
-        if (errno != EINTR) {
-            errno_ = errno;
-            return -1;
-        }
+        // An interrupted wait for a pipe is handed back: the signal may
+        // have asked the run to stop.
+        errno_ = errno;
+        return -1;
     }
 }
 

@@ -3,6 +3,7 @@
 
 #include <sys/types.h>
 
+#include <cerrno>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -30,6 +31,8 @@ class SourceFile {
     bool Seekable() const { return seekable_; }
     std::uint64_t Size() const { return size_; }
     std::string Error() const;
+    // Whether the last Read failed only because a signal came meanwhile.
+    bool Interrupted() const { return errno_ == EINTR; }
 
   private:
     SourceFile(posix::UniqueFd fd, bool seekable, std::uint64_t size)

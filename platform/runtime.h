@@ -20,6 +20,7 @@
 // text) and to the script's code page happen inside the implementations.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -109,8 +110,14 @@ enum class InterpreterState {
     NotStarted,       // no interpreter was started by this program yet
     Running,          // still running
     EndedNormally,    // ended with exit status (Linux) or exit code (Windows) 0
-    EndedAbnormally,  // ended otherwise: an error status, killed, terminated
+    EndedAbnormally,  // ended otherwise: an error status, killed from outside
+    // Stopped before its end: by a signal on Linux, by Ctrl+C, Ctrl+Break or
+    // the user logging off on Windows.
+    Stopped,
 };
+
+// What the folder an output would be created in allows.
+enum class FolderAccess { Writable, Missing, NotAFolder, NotWritable };
 
 class SystemServices {
   public:
@@ -163,9 +170,26 @@ class SystemServices {
     // (even a dangling one), a folder, a device, a FIFO.
     virtual bool SomethingExistsAt(const std::string& path) = 0;
 
-    // True when a regular file is at `path`, taken literally, whatever its
-    // attributes; a link is not followed, so a link is not a regular file.
-    virtual bool RegularFileAt(const std::string& path) = 0;
+    // The size in bytes of the regular file at `path`, taken literally,
+    // whatever its attributes; nothing when no regular file is there. A link
+    // is not followed, so a link is not a regular file.
+    virtual std::optional<std::uint64_t> RegularFileSize(const std::string& path) = 0;
+
+    // True when `path` starts from a root ("/" on Linux; a drive "C:\" or a
+    // share "\\server\" on Windows), so it does not depend on the folder
+    // the program was started from.
+    virtual bool IsAbsolutePath(const std::string& path) const = 0;
+
+    // True when the file at `path` can be opened for reading now.
+    virtual bool CanOpenForReading(const std::string& path) = 0;
+
+    // Whether a file could be created at `path`: its folder exists, is a
+    // folder and may be written by this user.
+    virtual FolderAccess OutputFolderAccess(const std::string& path) = 0;
+
+    // True when the path's name (and the whole path) is short enough for the
+    // file system and for the command interpreter to open.
+    virtual bool NameFits(const std::string& path) const = 0;
 
     // True when both paths name the same existing file, however each is
     // spelt (same device and inode on Linux; same volume serial number and

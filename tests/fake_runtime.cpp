@@ -108,8 +108,8 @@ bool FakeRuntime::WriteNewFile(const std::string& path, const std::string& bytes
 
 bool FakeRuntime::DeleteFile(const std::string& path) {
     log.push_back("delete " + path);
-    existingFiles.erase(path);
-    return writtenFiles.erase(path) > 0;
+    const bool existed = existingFiles.erase(path) + regularFiles.erase(path) > 0;
+    return writtenFiles.erase(path) > 0 || existed;
 }
 
 std::string FakeRuntime::FileQuery(const std::string& path) {
@@ -144,9 +144,15 @@ bool FakeRuntime::SomethingExistsAt(const std::string& path) {
     return existingFiles.count(path) || regularFiles.count(path) || somethingAt.count(path);
 }
 
-bool FakeRuntime::RegularFileAt(const std::string& path) {
+std::optional<std::uint64_t> FakeRuntime::RegularFileSize(const std::string& path) {
     log.push_back("regular " + path);
-    return existingFiles.count(path) || regularFiles.count(path);
+    if (!existingFiles.count(path) && !regularFiles.count(path)) return std::nullopt;
+    return emptyFiles.count(path) ? 0 : 1;
+}
+
+FolderAccess FakeRuntime::OutputFolderAccess(const std::string& path) {
+    const auto found = outputFolders.find(path);
+    return found == outputFolders.end() ? FolderAccess::Writable : found->second;
 }
 
 bool FakeRuntime::SameFile(const std::string& first, const std::string& second) {

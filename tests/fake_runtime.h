@@ -24,6 +24,11 @@ class FakeRuntime : public Controls, public SystemServices {
     std::set<std::string> existingFiles;  // visible regular files: the file query finds them
     std::set<std::string> regularFiles;   // regular files the query does not see (hidden, dot)
     std::set<std::string> somethingAt;    // anything else at a path: folder, link, FIFO, device
+    std::set<std::string> emptyFiles;     // regular files of the two sets above that hold no byte
+    std::set<std::string> relativePaths;  // paths that do not start from a root
+    std::set<std::string> unreadable;     // files that cannot be opened for reading
+    std::map<std::string, FolderAccess> outputFolders;  // by output path; Writable if absent
+    std::set<std::string> tooLong;                      // names the file system cannot hold
     std::set<std::pair<std::string, std::string>> sameFilePairs;  // spellings of one file
     // The started interpreter's state; ShellStart sets it to stateAfterStart.
     InterpreterState interpreterState = InterpreterState::NotStarted;
@@ -89,7 +94,13 @@ class FakeRuntime : public Controls, public SystemServices {
     bool PreviousInstance() override { return previousInstance; }
     InterpreterState StartedInterpreterState() override;
     bool SomethingExistsAt(const std::string& path) override;
-    bool RegularFileAt(const std::string& path) override;
+    std::optional<std::uint64_t> RegularFileSize(const std::string& path) override;
+    bool IsAbsolutePath(const std::string& path) const override {
+        return !relativePaths.count(path);
+    }
+    bool CanOpenForReading(const std::string& path) override { return !unreadable.count(path); }
+    FolderAccess OutputFolderAccess(const std::string& path) override;
+    bool NameFits(const std::string& path) const override { return !tooLong.count(path); }
     bool SameFile(const std::string& first, const std::string& second) override;
 
     bool previousInstance = false;

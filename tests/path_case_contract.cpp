@@ -44,13 +44,16 @@ class PathCaseContract : public ::testing::Test {
   protected:
     // Runs the extraction of field 2 the way the Start button and the timer
     // would, and answers the output file's bytes ("" when there is none).
-    std::string Extract(const PathCase& names) {
+    // The source holds `lines`, or two lines of three fields.
+    std::string Extract(const PathCase& names, const std::string& lines = "") {
         const char separator = platform->PathSeparator();
         const std::string folder = platform->ScratchFolder() + separator + names.folder;
         EXPECT_TRUE(platform->MakeFolder(folder)) << folder;
         const std::string& d = names.delimiter;
         const std::string source = folder + separator + names.source;
-        WriteFile(source, "01" + d + "zhang" + d + "m\r\n02" + d + "li" + d + "f\r\n");
+        WriteFile(source, lines.empty()
+                              ? "01" + d + "zhang" + d + "m\r\n02" + d + "li" + d + "f\r\n"
+                              : lines);
         const std::string output = folder + separator + names.output;
 
         FakeRuntime window;
@@ -86,6 +89,14 @@ TEST_F(PathCaseContract, EveryAwkwardNameIsReadAndWrittenExactly) {
         SCOPED_TRACE(names.folder + " | " + names.source + " | " + names.output);
         EXPECT_EQ(Extract(names), "zhang\r\nli\r\n");
     }
+}
+
+TEST_F(PathCaseContract, EveryValueIsWrittenAsItIsAndNoLineIsTakenForAComment) {
+    // Values echo would take for switches or a help request, a blank one,
+    // and a line that starts with the default end-of-line character.
+    EXPECT_EQ(Extract({"values", "in.csv", "out.txt"},
+                      "1,ON\r\n2,off\r\n3,/?\r\n4, \r\n5,On \r\n;6,semi\r\n"),
+              "ON\r\noff\r\n/?\r\n \r\nOn \r\nsemi\r\n");
 }
 
 }  // namespace

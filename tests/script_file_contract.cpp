@@ -18,18 +18,21 @@ namespace {
 
 TEST_F(ScriptFileContract, ExampleLineByteForByteWithCrLf) {
     EXPECT_EQ(Script("C:\\123.txt", "C:\\321.txt提取.txt", ",", "2"),
-              "for /f \"usebackq tokens=2 delims=,\" %%a in (\"C:\\123.txt\") do @echo "
-              "%%a>>\"C:\\321.txt\xCC\xE1\xC8\xA1.txt\"\r\n");
+              ">>\"C:\\321.txt\xCC\xE1\xC8\xA1.txt\" (for /f \"usebackq tokens=2 eol=, delims=,\" "
+              "%%a in (\"C:\\123.txt\") do @echo(%%a)\r\n");
 }
 
 TEST_F(ScriptFileContract, PercentSpaceAndFullWidthCommaDelimiters) {
-    EXPECT_EQ(Script("a", "b", "%", "3"),
-              "for /f \"usebackq tokens=3 delims=%%\" %%a in (\"a\") do @echo %%a>>\"b\"\r\n");
-    EXPECT_EQ(Script("a", "b", " ", "1"),
-              "for /f \"usebackq tokens=1 delims= \" %%a in (\"a\") do @echo %%a>>\"b\"\r\n");
+    EXPECT_EQ(
+        Script("a", "b", "%", "3"),
+        ">>\"b\" (for /f \"usebackq tokens=3 eol=%% delims=%%\" %%a in (\"a\") do @echo(%%a)\r\n");
+    EXPECT_EQ(
+        Script("a", "b", " ", "1"),
+        ">>\"b\" (for /f \"usebackq tokens=1 eol=  delims= \" %%a in (\"a\") do @echo(%%a)\r\n");
     EXPECT_EQ(
         Script("a", "b", "，", "07"),
-        "for /f \"usebackq tokens=7 delims=\xA3\xAC\" %%a in (\"a\") do @echo %%a>>\"b\"\r\n");
+        ">>\"b\" (for /f \"usebackq tokens=7 eol=\xA3\xAC delims=\xA3\xAC\" %%a in (\"a\") do "
+        "@echo(%%a)\r\n");
 }
 
 TEST_F(ScriptFileContract, ChinesePathsAreInTheCodePageNotUtf8) {
@@ -44,8 +47,9 @@ TEST_F(ScriptFileContract, ChinesePathsAreInTheCodePageNotUtf8) {
 
 TEST_F(ScriptFileContract, ASecondWriteReplacesTheFirst) {
     Script("C:\\a-long-source-name.txt", "C:\\a-long-output-name.txt", ",", "12");
-    EXPECT_EQ(Script("a", "b", ";", "1"),
-              "for /f \"usebackq tokens=1 delims=;\" %%a in (\"a\") do @echo %%a>>\"b\"\r\n");
+    EXPECT_EQ(
+        Script("a", "b", ";", "1"),
+        ">>\"b\" (for /f \"usebackq tokens=1 eol=; delims=;\" %%a in (\"a\") do @echo(%%a)\r\n");
 }
 
 }  // namespace

@@ -15,17 +15,17 @@ TEST_F(ServicesContract, AHiddenFileIsSomethingAndARegularFileThoughTheQueryMiss
     const std::string hidden = platform->MakeHiddenFile();
     EXPECT_EQ(system.FileQuery(hidden), "");
     EXPECT_TRUE(system.SomethingExistsAt(hidden));
-    EXPECT_TRUE(system.RegularFileAt(hidden));
+    EXPECT_EQ(system.RegularFileSize(hidden), 3u) << "x, CR, LF";
 }
 
 TEST_F(ServicesContract, AFolderIsSomethingButNoRegularFileAndNothingIsNeither) {
     const std::string folder = platform->ScratchPath("folder");
     ASSERT_TRUE(platform->MakeFolder(folder));
     EXPECT_TRUE(system.SomethingExistsAt(folder));
-    EXPECT_FALSE(system.RegularFileAt(folder));
+    EXPECT_FALSE(system.RegularFileSize(folder));
     for (const std::string& nothing : {platform->ScratchPath("absent.txt"), std::string()}) {
         EXPECT_FALSE(system.SomethingExistsAt(nothing)) << nothing;
-        EXPECT_FALSE(system.RegularFileAt(nothing)) << nothing;
+        EXPECT_FALSE(system.RegularFileSize(nothing)) << nothing;
     }
 }
 

@@ -73,7 +73,7 @@ GivenFiles JudgeGivenFiles(SystemServices& system, const std::vector<std::string
                                       "”中含有无法识别的字符，本程序打不开这个文件，"
                                       "请把文件改名后再试！"};
         }
-        if (system.RegularFileAt(path)) {
+        if (system.RegularFileSize(path)) {
             if (!FileMatches(system, path))
                 return {std::nullopt, "对不起，源文件路径不正确，请重新输入！"};
             return {path, ""};

@@ -1,7 +1,12 @@
 #include "platform/posix/file_query.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
 
 #include "common/posix/unique_handle.h"
 
@@ -76,10 +81,42 @@ bool SomethingExistsAt(const std::string& path) {
     return ::lstat(path.c_str(), &info) == 0;
 }
 
-bool RegularFileAt(const std::string& path) {
-    if (path.empty() || HasNul(path)) return false;
+std::optional<std::uint64_t> RegularFileSize(const std::string& path) {
+    if (path.empty() || HasNul(path)) return std::nullopt;
     struct stat info {};
-    return ::lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+    if (::lstat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
+    return static_cast<std::uint64_t>(info.st_size);
+}
+
+bool IsAbsolutePath(const std::string& path) { return !path.empty() && path.front() == '/'; }
+
+bool CanOpenForReading(const std::string& path) {
+    if (path.empty() || HasNul(path)) return false;
+    // Non-blocking, so that a FIFO without a writer does not hang the check.
+    const UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+    return fd.Valid();
+}
+
+FolderAccess OutputFolderAccess(const std::string& path) {
+    if (path.empty() || HasNul(path)) return FolderAccess::Missing;
+    const std::size_t slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? "."
+                               : slash == 0               ? "/"
+                                                          : path.substr(0, slash);
+    struct stat info {};
+    if (::stat(folder.c_str(), &info) != 0)
+        return errno == ENOTDIR ? FolderAccess::NotAFolder : FolderAccess::Missing;
+    if (!S_ISDIR(info.st_mode)) return FolderAccess::NotAFolder;
+    // Creating a name needs write and search permission on the folder; a
+    // read-only file system or an immutable folder answers no as well.
+    return ::access(folder.c_str(), W_OK | X_OK) == 0 ? FolderAccess::Writable
+                                                      : FolderAccess::NotWritable;
+}
+
+bool NameFits(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    const std::size_t nameLength = path.size() - (slash == std::string::npos ? 0 : slash + 1);
+    return nameLength <= NAME_MAX && path.size() < PATH_MAX;
 }
 
 bool SameFile(const std::string& first, const std::string& second) {

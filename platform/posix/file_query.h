@@ -3,7 +3,11 @@
 // links and special files cannot fool them.
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
+
+#include "platform/runtime.h"
 
 namespace morvane::posix {
 
@@ -23,10 +27,16 @@ bool WildcardMatch(const std::string& pattern, const std::string& name);
 bool SomethingExistsAt(const std::string& path);
 
 // True when a regular file is at `path`; a link is not followed.
-bool RegularFileAt(const std::string& path);
+std::optional<std::uint64_t> RegularFileSize(const std::string& path);
 
 // True when both paths lead (links followed) to the same existing file:
 // same device and inode.
+// The path questions Start asks before a run; see SystemServices.
+bool IsAbsolutePath(const std::string& path);
+bool CanOpenForReading(const std::string& path);
+FolderAccess OutputFolderAccess(const std::string& path);
+bool NameFits(const std::string& path);
+
 bool SameFile(const std::string& first, const std::string& second);
 
 }  // namespace morvane::posix

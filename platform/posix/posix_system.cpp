@@ -84,7 +84,23 @@ bool PosixSystem::SomethingExistsAt(const std::string& path) {
     return posix::SomethingExistsAt(path);
 }
 
-bool PosixSystem::RegularFileAt(const std::string& path) { return posix::RegularFileAt(path); }
+std::optional<std::uint64_t> PosixSystem::RegularFileSize(const std::string& path) {
+    return posix::RegularFileSize(path);
+}
+
+bool PosixSystem::IsAbsolutePath(const std::string& path) const {
+    return posix::IsAbsolutePath(path);
+}
+
+bool PosixSystem::CanOpenForReading(const std::string& path) {
+    return posix::CanOpenForReading(path);
+}
+
+FolderAccess PosixSystem::OutputFolderAccess(const std::string& path) {
+    return posix::OutputFolderAccess(path);
+}
+
+bool PosixSystem::NameFits(const std::string& path) const { return posix::NameFits(path); }
 
 bool PosixSystem::SameFile(const std::string& first, const std::string& second) {
     return posix::SameFile(first, second);

@@ -40,6 +40,7 @@ InterpreterState PollChild(pid_t pid) {
     // A child that cannot be waited for any more (reaped elsewhere) has
     // ended, but nobody can say it ended well.
     if (got < 0) return InterpreterState::EndedAbnormally;
+    if (WIFSIGNALED(status)) return InterpreterState::Stopped;
     return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? InterpreterState::EndedNormally
                                                          : InterpreterState::EndedAbnormally;
 }

@@ -1,6 +1,7 @@
 #include "platform/win32/win32_system.h"
 
 #include <algorithm>
+#include <cctype>
 #include <utility>
 #include <vector>
 
@@ -192,8 +193,13 @@ InterpreterState Win32System::StartedInterpreterState() {
             return InterpreterState::Running;
         case WAIT_OBJECT_0: {
             DWORD exitCode = 1;
-            if (GetExitCodeProcess(startedInterpreter_.Get(), &exitCode) && exitCode == 0)
-                return InterpreterState::EndedNormally;
+            if (!GetExitCodeProcess(startedInterpreter_.Get(), &exitCode))
+                return InterpreterState::EndedAbnormally;
+            if (exitCode == 0) return InterpreterState::EndedNormally;
+            // What a console process ends with when Ctrl+C, Ctrl+Break or
+            // logging off closes it.
+            if (exitCode == static_cast<DWORD>(STATUS_CONTROL_C_EXIT))
+                return InterpreterState::Stopped;
             return InterpreterState::EndedAbnormally;
         }
         default:
@@ -213,16 +219,68 @@ bool Win32System::SomethingExistsAt(const std::string& path) {
     return GetLastError() == ERROR_SHARING_VIOLATION;
 }
 
-bool Win32System::RegularFileAt(const std::string& path) {
+std::optional<std::uint64_t> Win32System::RegularFileSize(const std::string& path) {
     const std::optional<std::wstring> wide = PathText(path);
-    if (!wide || wide->empty()) return false;
-    const DWORD attributes = GetFileAttributesW(wide->c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES ||
-        (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0)
-        return false;
+    if (!wide || wide->empty()) return std::nullopt;
+    // Attributes and size without opening the file, and without following a
+    // link.
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW(wide->c_str(), GetFileExInfoStandard, &data) ||
+        (data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0)
+        return std::nullopt;
     // A device name ("NUL", "COM1") has attributes too, but is no disk file.
     const UniqueHandle file = OpenForQuery(*wide, false);
-    return !file.Valid() || GetFileType(file.Get()) == FILE_TYPE_DISK;
+    if (file.Valid() && GetFileType(file.Get()) != FILE_TYPE_DISK) return std::nullopt;
+    return (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+bool Win32System::IsAbsolutePath(const std::string& path) const {
+    const auto isSlash = [](char c) { return c == '\\' || c == '/'; };
+    const bool drive = path.size() >= 3 && std::isalpha(static_cast<unsigned char>(path[0])) &&
+                       path[1] == ':' && isSlash(path[2]);
+    const bool share = path.size() >= 3 && isSlash(path[0]) && isSlash(path[1]);
+    return drive || share;
+}
+
+bool Win32System::CanOpenForReading(const std::string& path) {
+    const std::optional<std::wstring> wide = PathText(path);
+    if (!wide || wide->empty()) return false;
+    // Sharing everything, so that only a file another program holds
+    // exclusively (or one this user may not read) answers no.
+    const UniqueHandle file(CreateFileW(wide->c_str(), GENERIC_READ,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return file.Valid();
+}
+
+FolderAccess Win32System::OutputFolderAccess(const std::string& path) {
+    const std::optional<std::wstring> wide = PathText(path);
+    if (!wide || wide->empty()) return FolderAccess::Missing;
+    const std::size_t slash = wide->find_last_of(L"\\/");
+    if (slash == std::wstring::npos) return FolderAccess::Missing;
+    // "C:\" keeps its backslash: "C:" alone is the drive's current folder.
+    const std::wstring folder = wide->substr(0, slash == 2 ? 3 : slash);
+    const DWORD attributes = GetFileAttributesW(folder.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return FolderAccess::Missing;
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) return FolderAccess::NotAFolder;
+    // Asking for the right to add a file checks the folder's access list
+    // without creating anything. (The read-only attribute of a folder means
+    // nothing to the file system.)
+    const UniqueHandle handle(CreateFileW(
+        folder.c_str(), FILE_ADD_FILE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!handle.Valid() && GetLastError() == ERROR_ACCESS_DENIED) return FolderAccess::NotWritable;
+    return FolderAccess::Writable;
+}
+
+bool Win32System::NameFits(const std::string& path) const {
+    // The command interpreter opens paths of fewer than MAX_PATH characters
+    // (the terminating null counts); a name has at most 255.
+    const std::optional<std::wstring> wide = PathText(path);
+    if (!wide) return false;
+    const std::size_t slash = wide->find_last_of(L"\\/");
+    const std::size_t nameLength = wide->size() - (slash == std::wstring::npos ? 0 : slash + 1);
+    return wide->size() < MAX_PATH && nameLength <= 255;
 }
 
 bool Win32System::SameFile(const std::string& first, const std::string& second) {

@@ -9,10 +9,13 @@
 
 #include <algorithm>
 #include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
+#include <thread>
 
 #include "tests/interpreter/test_support.h"
+#include "tests/support/waiting.h"
 
 namespace morvane::interp::testing {
 namespace {
@@ -43,8 +46,10 @@ TEST_F(CmdExeTest, RunsTheScriptMorvaneWrites) {
     WriteFile(folder_ / "1.bat", Gb18030(MorvaneLine(source, output, ",", 2)));
     EXPECT_EQ(Run("/c '" + (folder_ / "1.bat") + "'"), 0) << stderr_;
     EXPECT_EQ(ReadFile(output), "甲\r\n乙\r\n");
-    EXPECT_EQ(Run("/C '" + (folder_ / "1.bat") + "'"), 0) << stderr_;
-    EXPECT_EQ(ReadFile(output), "甲\r\n乙\r\n甲\r\n乙\r\n");
+    // A second run finds the output there: not its own, so not written.
+    EXPECT_EQ(Run("/C '" + (folder_ / "1.bat") + "'"), 1);
+    EXPECT_NE(stderr_.find("not created by this run"), std::string::npos) << stderr_;
+    EXPECT_EQ(ReadFile(output), "甲\r\n乙\r\n");
 }
 
 TEST_F(CmdExeTest, ExitsWithOneWhenALineCannotRun) {
@@ -52,7 +57,7 @@ TEST_F(CmdExeTest, ExitsWithOneWhenALineCannotRun) {
               Gb18030(MorvaneLine(folder_ / "missing.csv", folder_ / "o.txt", ",", 2)));
     EXPECT_EQ(Run("/c '" + (folder_ / "1.bat") + "'"), 1);
     EXPECT_NE(stderr_.find("missing.csv"), std::string::npos);
-    EXPECT_FALSE(ReadFile(folder_ / "o.txt"));
+    EXPECT_EQ(ReadFile(folder_ / "o.txt"), "");
 
     WriteFile(folder_ / "a.csv", "1,2\r\n");
     WriteFile(folder_ / "2.bat",
@@ -108,6 +113,7 @@ class Started {
         }
         return true;
     }
+    void Signal(int signal) { ::kill(pid_, signal); }
     void CloseInput() {
         if (input_ >= 0) ::close(input_);
         input_ = -1;
@@ -131,7 +137,23 @@ TEST_F(CmdExeTest, AnEndlessLineEndsWithAnErrorWithinTwoGibibytes) {
     EXPECT_EQ(run.Wait(), 1);
     EXPECT_NE(ReadFile(errors_).value_or("").find("longer than 1 GiB"), std::string::npos)
         << ReadFile(errors_).value_or("");
-    EXPECT_FALSE(ReadFile(folder_ / "o.txt"));
+    EXPECT_EQ(ReadFile(folder_ / "o.txt"), "");
+}
+
+TEST_F(CmdExeTest, ATerminatedRunTakesBackItsOutput) {
+    const std::string output = folder_ / "o.txt";
+    WriteFile(folder_ / "1.bat", Gb18030(MorvaneLine("/dev/stdin", output, ",", 2)));
+    for (int signal : {SIGTERM, SIGHUP, SIGINT}) {
+        Started run(STAND_IN_CMD, folder_ / "1.bat", errors_);
+        ASSERT_TRUE(run.Feed("a,1\r\n"));
+        EXPECT_TRUE(morvane::testing::WaitUntil(
+            [&] { return ReadFile(output).has_value(); }, std::chrono::seconds(10),
+            [] { std::this_thread::sleep_for(std::chrono::milliseconds(5)); }));
+        run.Signal(signal);
+        EXPECT_EQ(run.Wait(), -1) << "ended by the signal " << signal;
+        EXPECT_EQ(ReadFile(output), "") << signal;
+        ::unlink(output.c_str());
+    }
 }
 
 TEST_F(CmdExeTest, OneLongLineThroughAPipeTakesLinearTime) {
@@ -162,14 +184,17 @@ TEST_F(CmdExeTest, OneLongLineThroughAPipeTakesLinearTime) {
 }
 
 TEST_F(CmdExeTest, ASourceCutShortWhileReadIsAnError) {
-    // The loop empties its own source with its first value (">" on the
-    // source): the rest it expected is gone.
+    // The second loop empties its own source with its first value (">" on
+    // the file the first loop made): the rest it expected is gone.
     const std::string source = folder_ / "in.csv";
+    const std::string copy = folder_ / "copy.csv";
     std::string lines;
     for (int i = 0; i < 200'000; ++i) lines += "a,b\r\n";
     WriteFile(source, lines);
-    WriteFile(folder_ / "1.bat", Gb18030("for /f \"usebackq tokens=2 delims=,\" %%a in (\"" +
-                                         source + "\") do @echo %%a>\"" + source + "\"\r\n"));
+    WriteFile(folder_ / "1.bat",
+              Gb18030("for /f \"delims=\" %%a in (" + source + ") do @echo %%a>>" + copy +
+                      "\r\nfor /f \"usebackq tokens=2 delims=,\" %%a in (\"" + copy +
+                      "\") do @echo %%a>\"" + copy + "\"\r\n"));
     EXPECT_EQ(Run("/c '" + (folder_ / "1.bat") + "'"), 1);
     EXPECT_NE(stderr_.find("became shorter"), std::string::npos) << stderr_;
 }

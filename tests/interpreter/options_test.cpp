@@ -1,6 +1,9 @@
 // The for /f options string: token lists, delimiter lists and the rest.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
+
 #include "interpreter/script_line.h"
 
 namespace morvane::interp {
@@ -95,6 +98,36 @@ TEST(ForOptions, DelimitersAreCharacters) {
     EXPECT_EQ(Options("delims=，").delimiters, Chars{"，"});
     EXPECT_EQ(Options("delims=\\|").delimiters, (Chars{"\\", "|"}));
     EXPECT_EQ(Options("delims=,,").delimiters, Chars{","});
+}
+
+TEST(ForOptions, ALongDelimiterListIsReadInLinearTime) {
+    // The best of three readings of a list of `count` distinct characters
+    // (and each once more), in seconds.
+    const auto seconds = [](char32_t count) {
+        std::string list;
+        for (int twice = 0; twice < 2; ++twice) {
+            for (char32_t c = 0x100; c < 0x100 + count; ++c) {
+                const char32_t code = c < 0xD800 ? c : c + 0x800;  // no surrogates
+                list += static_cast<char>(0xF0 | code >> 18);
+                list += static_cast<char>(0x80 | (code >> 12 & 0x3F));
+                list += static_cast<char>(0x80 | (code >> 6 & 0x3F));
+                list += static_cast<char>(0x80 | (code & 0x3F));
+            }
+        }
+        double best = 1e9;
+        for (int round = 0; round < 3; ++round) {
+            std::string error;
+            const auto start = std::chrono::steady_clock::now();
+            const auto options = ParseForOptions("delims=" + list, error);
+            best = std::min(
+                best,
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+            EXPECT_EQ(options->delimiters.size(), count);
+        }
+        return best;
+    };
+    const double small = seconds(1'000);
+    EXPECT_LT(seconds(100'000), 300 * small + 0.05) << "a hundred times the list";
 }
 
 TEST(ForOptions, KeywordsInAnyCaseAndOtherOptions) {

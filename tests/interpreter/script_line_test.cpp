@@ -19,16 +19,31 @@ bool IsError(std::string_view line) {
     return std::holds_alternative<LineError>(ParseScriptLine(line));
 }
 
-TEST(ScriptLine, MorvanesLine) {
-    const ForCommand loop = ParseFor(
-        R"(for /f "usebackq tokens=2 delims=," %%a in ("/home/u/123.txt") do @echo %%a>>"/home/u/321.txt提取.txt")");
-    EXPECT_EQ(loop.variable, 'a');
-    EXPECT_EQ(loop.source, "/home/u/123.txt");
-    EXPECT_EQ(loop.options.delimiters, std::vector<std::string>{","});
-    EXPECT_EQ(loop.options.tokens.TokenOfVariable(0), 2);
-    EXPECT_EQ(loop.body.text, "%a");
-    EXPECT_EQ(loop.body.redirect, Redirect::Append);
-    EXPECT_EQ(loop.body.target, "/home/u/321.txt提取.txt");
+TEST(ScriptLine, MorvanesLineAndTheBlockRedirectedAfterIt) {
+    for (
+        const char* line : {
+            R"x(>>"/home/u/321.txt提取.txt" (for /f "usebackq tokens=2 eol=, delims=," %%a in ("/home/u/123.txt") do @echo(%%a))x",
+            R"x( @ ( for /f "usebackq tokens=2 eol=, delims=," %%a in ("/home/u/123.txt") do @echo(%%a) >> "/home/u/321.txt提取.txt" )x",
+        }) {
+        const ForCommand loop = ParseFor(line);
+        EXPECT_EQ(loop.variable, 'a');
+        EXPECT_EQ(loop.source, "/home/u/123.txt");
+        EXPECT_EQ(loop.options.delimiters, std::vector<std::string>{","});
+        EXPECT_EQ(loop.options.eol, ",");
+        EXPECT_EQ(loop.options.tokens.TokenOfVariable(0), 2);
+        EXPECT_EQ(loop.body.text, "%a") << "echo( writes what follows the parenthesis";
+        EXPECT_EQ(loop.body.redirect, Redirect::Append);
+        EXPECT_EQ(loop.body.target, "/home/u/321.txt提取.txt");
+        EXPECT_TRUE(loop.inBlock);
+    }
+    EXPECT_EQ(ParseFor(R"x(>"/o (1)" (for /f %%a in ("/a") do echo(%%a))x").body.redirect,
+              Redirect::Replace);
+    EXPECT_EQ(ParseFor(R"x((for /f %%a in (/a) do echo(x)>/o)x").body.target, "/o");
+    EXPECT_EQ(ParseFor(R"x((for /f %%a in (/a) do echo(x))x").body.redirect, Redirect::None);
+    EXPECT_TRUE(IsError(R"x(>>"/o" (for /f %%a in (/a) do echo(x)x"));
+    EXPECT_TRUE(IsError(R"x(>>"/o" (for /f %%a in (/a) do echo x>>/p))x"));
+    EXPECT_TRUE(IsError(R"x(>>"/o" (echo x))x"));
+    EXPECT_TRUE(IsError(R"x((for /f %%a in (/a) do echo(x) junk)x"));
 }
 
 TEST(ScriptLine, AQuotedSourceEndsAtItsClosingQuote) {

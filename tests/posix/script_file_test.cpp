@@ -41,8 +41,8 @@ class PosixScriptPlatform : public ScriptPlatform {
 
 TEST_F(ScriptFileContract, EveryUnicodeCharacterIsWrittenInGb18030) {
     EXPECT_EQ(Script("/é/ß.csv", "/한/😀.txt", ",", "2"),
-              "for /f \"usebackq tokens=2 delims=,\" %%a in (\"/\xA8\xA6/\x81\x30\x89\x38.csv\") "
-              "do @echo %%a>>\"/\x83\x36\x84\x33/\x94\x39\xFC\x36.txt\"\r\n");
+              ">>\"/\x83\x36\x84\x33/\x94\x39\xFC\x36.txt\" (for /f \"usebackq tokens=2 eol=, "
+              "delims=,\" %%a in (\"/\xA8\xA6/\x81\x30\x89\x38.csv\") do @echo(%%a)\r\n");
     FakeRuntime boxes;
     boxes.texts[Control::SourcePathBox] = "/données/ö ñ.csv";
     boxes.texts[Control::OutputPathBox] = "/안녕/😀.txt";

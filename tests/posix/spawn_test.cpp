@@ -117,7 +117,7 @@ TEST(InterpreterProcess, TellsRunningFromANormalAndAnAbnormalEnd) {
     const std::string pid = WaitForContent(dir / "1.bat.pid");
     ASSERT_FALSE(pid.empty());
     ASSERT_EQ(::kill(std::stoi(pid), SIGKILL), 0);
-    EXPECT_EQ(WaitForEnd(process), InterpreterState::EndedAbnormally);
+    EXPECT_EQ(WaitForEnd(process), InterpreterState::Stopped);
     ExpectReaped(dir / "1.bat");
 }
 

@@ -1,7 +1,10 @@
 // Whole extractions through the real window, the real script file, the
 // stand-in interpreter and the real process watch.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <linux/fs.h>
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -74,6 +77,30 @@ pid_t OurInterpreter() {
     }
     return -1;
 }
+
+// A folder this process may not add files to: without write permission, or,
+// for root (whom permissions do not stop), immutable while it lives.
+struct ReadOnlyFolder {
+    explicit ReadOnlyFolder(std::string folder) : path(std::move(folder)) {
+        std::filesystem::create_directory(path);
+        made = ::getuid() == 0 ? SetImmutable(true) : ::chmod(path.c_str(), 0555) == 0;
+    }
+    ~ReadOnlyFolder() {
+        if (made && ::getuid() == 0) SetImmutable(false);
+    }
+    bool Made() const { return made; }
+    bool SetImmutable(bool on) const {
+        const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        int flags = 0;
+        bool done = fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+        flags = on ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
+        done = done && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+        if (fd >= 0) ::close(fd);
+        return done;
+    }
+    std::string path;
+    bool made = false;
+};
 
 class Extraction : public ::testing::Test {
   protected:
@@ -165,7 +192,8 @@ TEST_F(Extraction, NoValueMeansFailure) {
     ASSERT_EQ(answerer.notices.size(), 1u);
     EXPECT_EQ(answerer.notices[0].title, "失败");
     EXPECT_EQ(answerer.notices[0].text,
-              "对不起,因为某些原因本次数据提取失败！请正确填写信息后，再试一次！");
+              "对不起,因为某些原因本次数据提取失败！请正确填写信息后，再试一次！\n"
+              "原因：源文件中没有一行含有第3段。");
     EXPECT_EQ(labelDuringNotice, "正在提取数据...");
     EXPECT_FALSE(std::filesystem::exists(output));
     ExpectIdleAndEmpty();
@@ -204,6 +232,20 @@ TEST_F(Extraction, HalfACharacterInABoxIsRefusedAndNothingIsWritten) {
               "路径或分割符号中含有无法写入脚本文件的字符，请修改后再试！");
     EXPECT_EQ(test.Window().focusWidget(), &test.Widget(Control::DelimiterBox));
     EXPECT_FALSE(std::filesystem::exists(posix::PosixSystem().ScriptPath()));
+}
+
+TEST_F(Extraction, AReadOnlyOutputFolderIsRefusedAtStartWithTheBoxesKept) {
+    const std::string source = dir.Write("in.txt", "a,b\r\n");
+    const ReadOnlyFolder folder(dir / "read-only");
+    if (!folder.Made()) GTEST_SKIP() << "no read-only folder for this user on this file system";
+    Fill(source, folder.path + "/out.txt", ",", "2");
+    QTest::mouseClick(&test.Widget(Control::StartButton), Qt::LeftButton);
+    ASSERT_EQ(answerer.notices.size(), 1u);
+    EXPECT_EQ(answerer.notices[0].text,
+              "没有在输出路径所在的文件夹中新建文件的权限，请换一个文件夹！");
+    EXPECT_EQ(test.Window().focusWidget(), &test.Widget(Control::OutputPathBox));
+    EXPECT_EQ(test.Text(Control::OutputPathBox), QString::fromStdString(folder.path + "/out.txt"));
+    EXPECT_FALSE(test.Window().CompletionTimer().isActive());
 }
 
 TEST_F(Extraction, ARunningInterpreterBlocksStartAndTheChoosers) {
@@ -295,8 +337,9 @@ TEST_F(Extraction, AKilledInterpreterIsAFailureThoughItLeftAnOutput) {
     ASSERT_EQ(answerer.notices.size(), 1u);
     EXPECT_EQ(answerer.notices[0].title, "失败");
     EXPECT_EQ(answerer.notices[0].text,
-              "对不起,因为某些原因本次数据提取失败！请正确填写信息后，再试一次！");
-    EXPECT_LT(std::filesystem::file_size(output), 500000u * 12) << "the run was not cut short";
+              "对不起,因为某些原因本次数据提取失败！请正确填写信息后，再试一次！\n"
+              "原因：命令解释器在提取完成之前被终止了。");
+    EXPECT_FALSE(std::filesystem::exists(output)) << "the partial output is removed";
 }
 
 TEST_F(Extraction, ProgramsNamedLikePiecesOfCmdExeDoNotBlock) {

@@ -16,10 +16,10 @@ constexpr Control kInputBoxes[] = {SourcePathBox, OutputPathBox, DelimiterBox, F
 constexpr Control kButtons[] = {ChooseSourceButton, ChooseOutputButton, StartButton, ExitButton,
                                 ExampleButton};
 const std::pair<Control, const char*> kTemplateTexts[] = {
-    {TokensClauseBox, "for /f \"usebackq tokens="},
+    {TokensClauseBox, " (for /f \"usebackq tokens="},
     {DelimsClauseBox, " delims="},
     {InClauseBox, "\" %%a in ("},
-    {EchoClauseBox, ") do @echo %%a>>"},
+    {EchoClauseBox, ") do @echo(%%a)"},
 };
 
 }  // namespace

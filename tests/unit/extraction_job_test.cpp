@@ -9,8 +9,10 @@ namespace {
 using testing::FakeRuntime;
 
 const char* const kScript = "C:\\Users\\zhang\\AppData\\Local\\Morvane\\1.bat";
-const char* const kFailurePrompt =
+const std::string kFailurePrompt =
     "对不起,因为某些原因本次数据提取失败！请正确填写信息后，再试一次！";
+
+std::string FirstLine(const std::string& text) { return text.substr(0, text.find('\n')); }
 
 class ExtractionJobTest : public ::testing::Test {
   protected:
@@ -44,8 +46,8 @@ class ExtractionJobTest : public ::testing::Test {
 TEST_F(ExtractionJobTest, StartWritesLaunchesAndTurnsBusyInOrder) {
     job.StartAction();
     EXPECT_EQ(runtime.writtenFiles.at(kScript),
-              "for /f \"usebackq tokens=2 delims=,\" %%a in (\"C:\\123.txt\") do @echo "
-              "%%a>>\"C:\\out.txt\"\r\n");
+              ">>\"C:\\out.txt\" (for /f \"usebackq tokens=2 eol=, delims=,\" %%a in "
+              "(\"C:\\123.txt\") do @echo(%%a)\r\n");
     std::vector<std::string> expected = {std::string("write ") + kScript,
                                          std::string("launch ") + kScript,
                                          "timer on",
@@ -155,7 +157,7 @@ TEST_F(ExtractionJobTest, FailureKeepsTheProgressCaptionWhileTheNoticeIsOpen) {
     };
     job.CompletionTick();
     ASSERT_EQ(runtime.notices.size(), 1u);
-    EXPECT_EQ(runtime.notices[0].prompt, kFailurePrompt);
+    EXPECT_EQ(FirstLine(runtime.notices[0].prompt), kFailurePrompt);
     EXPECT_EQ(runtime.notices[0].title, "失败");
     EXPECT_EQ(captionDuringNotice, "正在提取数据...");
     EXPECT_EQ(runtime.writtenFiles.count(kScript), 0u);
@@ -208,16 +210,37 @@ TEST_F(ExtractionJobTest, AnotherCmdExeHoldsTheRunOpenAfterOursHasEnded) {
     EXPECT_FALSE(runtime.timer);
 }
 
-TEST_F(ExtractionJobTest, AnInterpreterThatDidNotEndNormallyFailsEvenWithAnOutput) {
-    Start();
-    runtime.interpreterState = InterpreterState::EndedAbnormally;
-    runtime.existingFiles.insert("C:\\out.txt");
-    job.CompletionTick();
-    ASSERT_EQ(runtime.notices.size(), 1u);
-    EXPECT_EQ(runtime.notices[0].prompt, kFailurePrompt);
-    EXPECT_EQ(runtime.notices[0].title, "失败");
-    EXPECT_EQ(runtime.writtenFiles.count(kScript), 0u);
-    ExpectIdleWithTexts(true);
+TEST_F(ExtractionJobTest, AFailedRunRemovesItsOutputAndSaysWhyWhenThatIsCertain) {
+    const struct {
+        InterpreterState state;
+        const char* output;  // "absent", "empty" or "partial"
+        std::string reason;
+    } cases[] = {
+        {InterpreterState::EndedNormally, "empty", "原因：源文件中没有一行含有第2段。"},
+        {InterpreterState::EndedNormally, "absent", "原因：源文件中没有一行含有第2段。"},
+        {InterpreterState::Stopped, "partial", "原因：命令解释器在提取完成之前被终止了。"},
+        {InterpreterState::EndedAbnormally, "absent", "原因：命令解释器无法创建输出文件。"},
+        // A source it could not read, or a kill from outside: not told apart.
+        {InterpreterState::EndedAbnormally, "partial", ""},
+    };
+    for (const auto& c : cases) {
+        runtime.notices.clear();
+        SetUp();
+        Start();
+        runtime.interpreterState = c.state;
+        const std::string output = c.output;
+        if (output != "absent") runtime.existingFiles.insert("C:\\out.txt");
+        if (output == "empty") runtime.emptyFiles.insert("C:\\out.txt");
+        job.CompletionTick();
+        ASSERT_EQ(runtime.notices.size(), 1u);
+        EXPECT_EQ(runtime.notices[0].prompt,
+                  c.reason.empty() ? kFailurePrompt : kFailurePrompt + ("\n" + c.reason));
+        EXPECT_EQ(runtime.notices[0].title, "失败");
+        EXPECT_EQ(runtime.LogStartingWith("delete C:\\out.txt").size(), output != "absent")
+            << c.output;
+        EXPECT_EQ(runtime.writtenFiles.count(kScript), 0u);
+        ExpectIdleWithTexts(true);
+    }
 }
 
 TEST_F(ExtractionJobTest, TheVerdictTakesARegularFileAtTheLiteralPathWhateverItsAttributes) {
@@ -229,20 +252,6 @@ TEST_F(ExtractionJobTest, TheVerdictTakesARegularFileAtTheLiteralPathWhateverIts
     job.CompletionTick();
     ASSERT_EQ(runtime.notices.size(), 1u);
     EXPECT_EQ(runtime.notices[0].prompt, "提取完成");
-
-    runtime.notices.clear();
-    runtime.texts[Control::SourcePathBox] = "C:\\123.txt";
-    runtime.texts[Control::OutputPathBox] = "C:\\out*.txt";
-    runtime.texts[Control::DelimiterBox] = ",";
-    runtime.texts[Control::FieldNumberBox] = "2";
-    Start();
-    // A pattern matching some other file, or a folder at the path, is no
-    // output.
-    runtime.existingFiles.insert("C:\\out1.txt");
-    runtime.somethingAt.insert("C:\\out*.txt");
-    job.CompletionTick();
-    ASSERT_EQ(runtime.notices.size(), 1u);
-    EXPECT_EQ(runtime.notices[0].prompt, kFailurePrompt);
 }
 
 TEST_F(ExtractionJobTest, AScriptAlreadyGoneDoesNotChangeTheVerdict) {
@@ -290,11 +299,11 @@ TEST_F(ExtractionJobTest, ALaunchThatFailsDeletesTheScriptAndStaysIdle) {
 }
 
 TEST_F(ExtractionJobTest, ChangedTemplateBoxesAreReadAtEveryStart) {
-    runtime.texts[Control::DelimsClauseBox] = ",3* delims=";
+    runtime.texts[Control::EchoClauseBox] = ") do @echo %%a)";
     job.StartAction();
     EXPECT_EQ(runtime.writtenFiles.at(kScript),
-              "for /f \"usebackq tokens=2,3* delims=,\" %%a in (\"C:\\123.txt\") do @echo "
-              "%%a>>\"C:\\out.txt\"\r\n");
+              ">>\"C:\\out.txt\" (for /f \"usebackq tokens=2 eol=, delims=,\" %%a in "
+              "(\"C:\\123.txt\") do @echo %%a)\r\n");
 }
 
 }  // namespace

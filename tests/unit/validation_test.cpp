@@ -135,6 +135,42 @@ TEST_F(ValidationTest, AnythingAtTheOutputPathIsRefusedThoughTheQueryMissesIt) {
     }
 }
 
+TEST_F(ValidationTest, WhatWouldMakeTheRunFailIsRefusedAfterTheSevenChecks) {
+    runtime.existingFiles = {"a.txt", "data?.csv"};
+    runtime.relativePaths = {"a.txt", "rel.txt"};
+    runtime.unreadable = {"locked.csv"};
+    runtime.existingFiles.insert("locked.csv");
+    runtime.outputFolders = {{"/gone/o.txt", FolderAccess::Missing},
+                             {"/file/o.txt", FolderAccess::NotAFolder},
+                             {"/ro/o.txt", FolderAccess::NotWritable}};
+    runtime.tooLong = {"/long.txt"};
+    const std::string relative = "必须是从根目录或盘符开始的完整路径，请重新输入！";
+    const std::string wildcard = "路径中不能含有“*”或“?”，请修改后再试！";
+    const struct {
+        std::string source, output, prompt;
+        Control focus;
+    } cases[] = {
+        {"a.txt", "/o.txt", "源文件路径" + relative, Control::SourcePathBox},
+        {"data?.csv", "rel.txt", "输出路径" + relative, Control::OutputPathBox},
+        {"data?.csv", "/o.txt", wildcard, Control::SourcePathBox},
+        {"locked.csv", "/new*.txt", wildcard, Control::OutputPathBox},
+        {"locked.csv", "/o.txt", "无法读取源文件：没有读取权限，或正被其他程序独占打开！",
+         Control::SourcePathBox},
+        {"/a", "/gone/o.txt", "输出路径所在的文件夹不存在，请重新输入！", Control::OutputPathBox},
+        {"/a", "/file/o.txt", "输出路径所在的位置不是文件夹，请重新输入！", Control::OutputPathBox},
+        {"/a", "/ro/o.txt", "没有在输出路径所在的文件夹中新建文件的权限，请换一个文件夹！",
+         Control::OutputPathBox},
+        {"/a", "/long.txt", "输出文件名太长，请换一个短一些的名字！", Control::OutputPathBox},
+    };
+    runtime.existingFiles.insert("/a");
+    for (const auto& c : cases) {
+        runtime.notices.clear();
+        runtime.log.clear();
+        Fill(c.source, c.output, ",", "2");
+        EXPECT_EQ(OnlyNotice(c.focus), c.prompt) << c.source << " | " << c.output;
+    }
+}
+
 TEST_F(ValidationTest, PassesSilentlyAndChangesNoBox) {
     runtime.existingFiles = {"a.txt"};
     Fill("a.txt", "out.txt", ",", "07");

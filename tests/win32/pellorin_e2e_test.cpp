@@ -73,9 +73,9 @@ int SlowSourceLines() {
             const std::string name = "sample" + std::to_string(sample);
             WriteSource(scratch / (name + ".csv"), sample);
             WriteFile(scratch / (name + ".bat"),
-                      "for /f \"usebackq tokens=2 delims=,\" %%a in (\"" +
-                          scratch / (name + ".csv") + "\") do @echo %%a>>\"" +
-                          scratch / (name + ".txt") + "\"\r\n");
+                      ">>\"" + scratch / (name + ".txt") +
+                          "\" (for /f \"usebackq tokens=2 eol=, delims=,\" %%a in (\"" +
+                          scratch / (name + ".csv") + "\") do @echo(%%a)\r\n");
             const ULONGLONG begun = GetTickCount64();
             wintest::RunAndWait(
                 L"cmd.exe /d /c \"\"" + win32::Utf8ToWide(scratch / (name + ".bat")) + L"\"\"",
@@ -201,9 +201,9 @@ TEST_F(PellorinTest, WhileAnotherInterpreterRunsTheRunStaysOpen) {
     wintest::HeldInterpreter held;
     ASSERT_TRUE(held.Started());
 
-    EXPECT_EQ(ReadFile(script), "for /f \"usebackq tokens=3 delims=;\" %%a in (\"" +
-                                    folder / "a.csv" + "\") do @echo %%a>>\"" +
-                                    *win32::EncodeForCodePage(output, 936) + "\"\r\n");
+    EXPECT_EQ(ReadFile(script), ">>\"" + *win32::EncodeForCodePage(output, 936) +
+                                    "\" (for /f \"usebackq tokens=3 eol=; delims=;\" %%a in (\"" +
+                                    folder / "a.csv" + "\") do @echo(%%a)\r\n");
     Sleep(4500);  // two ticks: both find the interpreter
     EXPECT_FALSE(app.NoticeOpen());
     for (Control control : {SourcePathBox, OutputPathBox, DelimiterBox, FieldNumberBox,
@@ -231,7 +231,9 @@ TEST_F(PellorinTest, NoLineWithTheFieldIsAFailure) {
     Fill(folder / "short.csv", output, ",", "5");
     const Notice notice = StartAndGetNotice(15000);
     EXPECT_EQ(notice.title, "失败");
-    EXPECT_EQ(notice.prompt, "对不起,因为某些原因本次数据提取失败！请正确填写信息后，再试一次！");
+    EXPECT_EQ(notice.prompt,
+              "对不起,因为某些原因本次数据提取失败！请正确填写信息后，再试一次！\n"
+              "原因：源文件中没有一行含有第5段。");
     EXPECT_EQ(app.Text(ProgressLabel), "正在提取数据...");
     App::CloseNotice(notice);
     ExpectIdleAndEmpty();
@@ -254,6 +256,7 @@ TEST_F(PellorinTest, TheSevenChecksInOrderWithTheirFocusMoves) {
     const std::string missing = folder / "missing.csv";
     const std::string taken = folder / "taken.txt";
     const std::string free = folder / "free.txt";
+    const std::string noFolder = folder / "no folder\\out.txt";
     // A hidden file is there all the same, though the directory search
     // skips it: refused like any other, and never written into.
     const std::string hidden = folder / "hidden.txt";
@@ -269,6 +272,11 @@ TEST_F(PellorinTest, TheSevenChecksInOrderWithTheirFocusMoves) {
         {in.c_str(), in.c_str(), ",", "2", "源文件名和导出文件名不能相同！", OutputPathBox},
         {in.c_str(), taken.c_str(), ",", "2", "导出文件名已存在，请重新输入！", OutputPathBox},
         {in.c_str(), hidden.c_str(), ",", "2", "导出文件名已存在，请重新输入！", OutputPathBox},
+        // After the seven, what would make the run fail.
+        {in.c_str(), "out.txt", ",", "2",
+         "输出路径必须是从根目录或盘符开始的完整路径，请重新输入！", OutputPathBox},
+        {in.c_str(), noFolder.c_str(), ",", "2", "输出路径所在的文件夹不存在，请重新输入！",
+         OutputPathBox},
     };
     for (const Step& step : steps) {
         Fill(step.source, step.output, step.delimiter, step.field);

@@ -183,7 +183,9 @@ std::vector<ByteRange> ReferenceLines(std::string_view file, Encoding encoding,
         lines.push_back({start, end});
         start = at + unit;
     }
-    if (start < file.size()) lines.push_back({start, file.size()});
+    // An odd last byte of a UTF-16 file is half a unit, in no line.
+    const std::size_t fileEnd = file.size() - (unit == 2 ? file.size() % 2 : 0);
+    if (start < fileEnd) lines.push_back({start, fileEnd});
     return lines;
 }
 
