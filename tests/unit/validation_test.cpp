@@ -100,6 +100,8 @@ TEST_F(ValidationTest, WhatTheScriptLineCannotCarryIsRefusedBeforeTheFileChecks)
         {"a.txt", "o\x7Fut.txt", ",", control, Control::OutputPathBox},
         {"a\x1B.txt", "o\"ut.txt", ",", control, Control::SourcePathBox},
         {"a\".txt", "out.txt", ",", quoteInPath, Control::SourcePathBox},
+        {"a\xED\xA0\x80.txt", "out.txt", ",",
+         "路径或分割符号中含有无法写入脚本文件的字符，请修改后再试！", Control::SourcePathBox},
         {"a.txt", "out\".txt", "\"", quoteInPath, Control::OutputPathBox},
         {"a.txt", "out.txt", "\"", "分割符号不能是双引号，请换一个分割符号！",
          Control::DelimiterBox},

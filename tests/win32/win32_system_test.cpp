@@ -231,10 +231,10 @@ TEST_F(WindowsValidationTest, AnOutputThatIsTheSourceInAnyLetterCaseIsRefused) {
     }
 }
 
-TEST_F(WindowsValidationTest, AWildcardSourcePassesAndAHiddenOneFails) {
+TEST_F(WindowsValidationTest, AWildcardSourceIsFoundThenRefusedAndAHiddenOneFails) {
     WriteFile(folder / "source.csv", "a,b\r\n");
     Fill(folder / "*.csv", folder / "out.txt");
-    EXPECT_EQ(OnlyPrompt(), "");
+    EXPECT_EQ(OnlyPrompt(), "路径中不能含有“*”或“?”，请修改后再试！");
     const std::string hidden = folder / "hidden.csv";
     WriteFile(hidden, "a,b\r\n");
     SetFileAttributesW(win32::Utf8ToWide(hidden).c_str(), FILE_ATTRIBUTE_HIDDEN);
