@@ -614,7 +614,10 @@ std::vector<HWND> ProcessWindows(DWORD processId, const wchar_t* className) {
 }
 
 // The screen's dpi for the programs the test starts (the LogPixels value
-// Windows and Wine read when a program starts).
+// Windows and Wine read when a program starts). The display itself keeps the
+// dpi its session began with (on Windows the sign-in, under Wine 10 the Wine
+// session), so each dpi but 96 runs in a session of its own begun at that dpi
+// (wine-run.sh, for the tests named after their dpi).
 class WithScreenDpi {
   protected:
     explicit WithScreenDpi(int dpi)

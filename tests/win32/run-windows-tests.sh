@@ -157,7 +157,7 @@ run_ctest() {
     local name outcome report header tests failures errors bad
     while read -r name outcome; do
         case $name in
-            win32_tests_acp1252) report=$MORVANE_RESULTS/win32_tests-acp1252.xml ;;
+            *_acp1252 | *_[0-9]*dpi) report=$MORVANE_RESULTS/${name%_*}-${name##*_}.xml ;;
             *) report=$MORVANE_RESULTS/$name${MORVANE_RESULT_SUFFIX:-}.xml ;;
         esac
         if [ -f "$report" ]; then
@@ -226,7 +226,7 @@ elif [ -f "$exe32" ]; then
         logs=$logs32
         [ -d "$prefix32" ] || make_prefix || exit 1
         say "i686: running the end-to-end tests on the 32-bit Pellorin.exe ($wine32_version)"
-        run_ctest i686 "$logs32/ctest.log" -R '^win32_e2e_tests$' --timeout 900
+        run_ctest i686 "$logs32/ctest.log" -R '^win32_e2e_tests' --timeout 900
         echo "$passed $failed" >"$logs32/counts"
     ) || failed=$((failed + 1))
     if [ -f "$logs32/counts" ]; then

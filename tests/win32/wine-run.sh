@@ -21,4 +21,23 @@ if [ -n "${MORVANE_RESULTS:-}" ]; then
     rm -f "$MORVANE_RESULTS/$name.xml"
     export GTEST_OUTPUT="xml:Z:${MORVANE_RESULTS//\//\\}\\$name.xml"
 fi
-exec /usr/lib/wine/wine64 "$exe" "$@"
+wine=/usr/lib/wine/wine64
+[ -n "${MORVANE_SCREEN_DPI:-}" ] || exec "$wine" "$exe" "$@"
+
+# A screen of another dpi. Wine 10's display keeps the dpi the user's
+# LogPixels had when the Wine session began (as Windows' keeps the one of
+# the sign-in): a program started later with another LogPixels is scaled to
+# the display's dpi. So the program runs in a session of its own, begun at
+# that dpi, and the next one at the default dpi again.
+wineserver=/usr/lib/wine/wineserver
+set_dpi() {
+    "$wineserver" -w  # the session before has ended (and saved the registry)
+    "$wine" reg "$@" >/dev/null 2>&1
+    "$wineserver" -w
+}
+desktop='HKCU\Control Panel\Desktop'
+set_dpi add "$desktop" /v LogPixels /t REG_DWORD /d "$MORVANE_SCREEN_DPI" /f
+"$wine" "$exe" "$@"
+status=$?
+set_dpi delete "$desktop" /v LogPixels /f
+exit $status
