@@ -1,21 +1,22 @@
 #!/usr/bin/env bash
 # Builds every preset and runs every test: the Linux tests (with ASan and
-# UBSan) through ctest, the Windows tests as 64-bit programs under wine64 in
-# a virtual display, the end-to-end tests again on the 32-bit release under
-# 32-bit Wine, checks of the 32-bit release exe, and the Debian package
-# built, installed on this machine, used and removed again. Installs whatever
-# is missing with apt-get first, and sets up 32-bit Wine
-# (tools/setup-wine32.sh). Ends with one line "N passed, N failed"
-# (", N not run" added when this machine cannot run 32-bit programs at all).
+# UBSan) through ctest, the Windows tests as 64-bit programs under Wine 10's
+# wine64 in a virtual display, the end-to-end tests again on the 32-bit
+# release under Wine 10's 32-bit half, checks of the 32-bit release exe, and
+# the Debian package built, installed on this machine, used and removed
+# again. Installs whatever is missing with apt-get first, and sets up the
+# Debian 13 root that Wine 10 runs in (tools/setup-wine10.sh). Ends with one
+# line "N passed, N failed" (", N not run" added when this machine cannot run
+# 32-bit programs at all).
 set -uo pipefail
 cd "$(dirname "$0")"
 
 packages=(
     cmake ninja-build g++ clang clang-format libgtest-dev
     qt6-base-dev qt6-translations-l10n libgl-dev fonts-arphic-uming fonts-arphic-ukai
-    xvfb xauth xdotool imagemagick mawk locales
+    xvfb xauth xdotool imagemagick mawk
     dpkg-dev file appstream desktop-file-utils
-    wine64 fonts-wine g++-mingw-w64-x86-64 g++-mingw-w64-i686 binutils-mingw-w64 mingw-w64-tools
+    g++-mingw-w64-x86-64 g++-mingw-w64-i686 binutils-mingw-w64 mingw-w64-tools debootstrap
 )
 
 passed=0
@@ -44,14 +45,15 @@ tools/install-missing.sh "${packages[@]}" || { echo "== could not install the bu
 log_dir=build/logs
 mkdir -p "$log_dir"
 
-# 32-bit Wine for the run of the end-to-end tests on the 32-bit release, set
-# up while the Linux program builds (on a fresh machine it is minutes of
-# downloading and unpacking). A machine that cannot run 32-bit programs at
-# all skips that run (counted as not run); any other set-up failure is a
+# The Debian 13 root holding Wine 10, which the Windows tests run in, set up
+# while the Linux program builds (on a fresh machine it is a minute or two of
+# downloading and unpacking; afterwards a check of a second). A machine that
+# cannot run 32-bit programs at all gets a root with 64-bit Wine only and
+# skips the 32-bit run (counted as not run); any other set-up failure is a
 # failure.
-echo "== 32-bit Wine: set-up (tools/setup-wine32.sh), alongside the Linux build"
+echo "== Wine 10 root: set-up (tools/setup-wine10.sh), alongside the Linux build"
 setup_started=$SECONDS
-tools/setup-wine32.sh >"$log_dir/setup-wine32.log" 2>&1 &
+tools/setup-wine10.sh >"$log_dir/setup-wine10.log" 2>&1 &
 setup_pid=$!
 
 echo "== Linux: configure, build"
@@ -65,18 +67,19 @@ fi
 wait "$setup_pid"
 setup_status=$?
 case $setup_status in
-    0) tail -n 1 "$log_dir/setup-wine32.log" ;;
+    0) tail -n 1 "$log_dir/setup-wine10.log" ;;
     2)
         export MORVANE_WINE32_UNAVAILABLE
-        MORVANE_WINE32_UNAVAILABLE=$(tail -n 1 "$log_dir/setup-wine32.log")
+        MORVANE_WINE32_UNAVAILABLE=$(tail -n 1 "$log_dir/setup-wine10.log")
+        tail -n 2 "$log_dir/setup-wine10.log" | head -n 1
         ;;
     *)
-        tail -n 30 "$log_dir/setup-wine32.log"
-        echo "== the 32-bit Wine set-up failed"
+        tail -n 30 "$log_dir/setup-wine10.log"
+        echo "== the Wine 10 root set-up failed"
         failed=$((failed + 1))
         ;;
 esac
-echo "== 32-bit Wine: set-up and Linux build took $((SECONDS - setup_started)) s"
+echo "== Wine 10 root: set-up and Linux build took $((SECONDS - setup_started)) s"
 
 if [ "$linux_built" -eq 1 ]; then
     echo "== Linux: tests"
@@ -89,7 +92,7 @@ else
     failed=$((failed + 1))
 fi
 
-echo "== Windows: build both exes, tests under wine64, end-to-end tests again on the 32-bit exe"
+echo "== Windows: build both exes, tests under Wine 10's wine64, end-to-end tests again on the 32-bit exe"
 if tests/win32/run-windows-tests.sh 2>&1 | tee "$log_dir/windows.log"; then :; fi
 windows_summary=$(grep -E '^[0-9]+ passed, [0-9]+ failed(, [0-9]+ not run)?$' "$log_dir/windows.log" | tail -n 1)
 if [ -n "$windows_summary" ]; then

@@ -74,7 +74,7 @@ class PathCaseContract : public ::testing::Test {
         if (!window.notices.empty()) {
             EXPECT_EQ(window.notices[0].prompt, "提取完成");
         }
-        return ReadFile(output).value_or("");
+        return ReadInterpreterOutput(output).value_or("");
     }
 
     std::unique_ptr<ScriptPlatform> platform = MakeScriptPlatform();

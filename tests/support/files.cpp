@@ -5,6 +5,7 @@
 #include <memory>
 #include <random>
 #include <system_error>
+#include <utility>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -53,6 +54,25 @@ std::optional<std::string> ReadFile(const std::string& path) {
     return bytes;
 }
 #endif
+
+std::optional<std::string> ReadInterpreterOutput(const std::string& path) {
+    std::optional<std::string> bytes = ReadFile(path);
+#ifdef _WIN32
+    // Wine is told apart by ntdll's wine_get_version, which no Windows has.
+    static const bool underWine =
+        GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+    if (bytes && underWine) {
+        std::string kept;
+        bool lineStart = true;
+        for (const char c : *bytes) {
+            if (!lineStart || c != '(') kept += c;
+            lineStart = c == '\n';
+        }
+        bytes = std::move(kept);
+    }
+#endif
+    return bytes;
+}
 
 void WriteFile(const std::string& path, std::string_view bytes) {
 #ifdef _WIN32

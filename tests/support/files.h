@@ -14,6 +14,12 @@ namespace morvane::testing {
 // from writing or deleting it.
 std::optional<std::string> ReadFile(const std::string& path);
 
+// The bytes of an output file the command interpreter wrote with the
+// program's line, as Windows writes them. Wine's cmd.exe writes "(" before
+// the text of `echo(text`, where Windows writes the text alone: under Wine
+// one leading "(" of each line is dropped; every other byte is kept.
+std::optional<std::string> ReadInterpreterOutput(const std::string& path);
+
 // Creates the file, or replaces what it held, with `bytes`.
 void WriteFile(const std::string& path, std::string_view bytes);
 

@@ -30,6 +30,18 @@ BOOL CALLBACK FindInProcess(HWND window, LPARAM data) {
     return FALSE;
 }
 
+// The driver reads the program's windows in physical pixels, the size the
+// program gave them. A process that is not per-monitor dpi aware reads the
+// windows of a program running at another dpi scaled to its own (Windows 8.1
+// and later do that, and so does Wine 10): a window laid out for 144 dpi
+// would read as if for 96.
+[[maybe_unused]] const bool physicalPixels = [] {
+    using SetContext = BOOL(WINAPI*)(DPI_AWARENESS_CONTEXT);
+    const auto set = reinterpret_cast<SetContext>(reinterpret_cast<void*>(
+        GetProcAddress(LoadLibraryW(L"user32.dll"), "SetProcessDpiAwarenessContext")));
+    return set && set(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
+}();
+
 }  // namespace
 
 std::wstring PellorinPath() {

@@ -38,6 +38,7 @@ using enum Control;
 using wintest::App;
 using wintest::Notice;
 using wintest::ReadFile;
+using wintest::ReadInterpreterOutput;
 using wintest::TempDir;
 using wintest::WaitFor;
 using wintest::WriteFile;
@@ -186,7 +187,7 @@ TEST_F(PellorinTest, AWholeExtractionSucceedsAndResetsTheWindow) {
     App::CloseNotice(notice);
 
     ExpectIdleAndEmpty();
-    EXPECT_EQ(ReadFile(output), "zhang\r\nli\r\nzhao\r\n");
+    EXPECT_EQ(ReadInterpreterOutput(output), "zhang\r\nli\r\nzhao\r\n");
     EXPECT_FALSE(wintest::Exists(script));
 }
 
@@ -221,7 +222,7 @@ TEST_F(PellorinTest, WhileAnotherInterpreterRunsTheRunStaysOpen) {
     EXPECT_EQ(notice->title, "成功");
     App::CloseNotice(*notice);
     ExpectIdleAndEmpty();
-    EXPECT_EQ(ReadFile(output), "y\r\ny2\r\n");
+    EXPECT_EQ(ReadInterpreterOutput(output), "y\r\ny2\r\n");
     EXPECT_FALSE(wintest::Exists(script));
 }
 
@@ -483,7 +484,7 @@ TEST_F(PellorinInUnusualUserFolderTest, TheScriptIsWrittenRunAndDeletedInTheUser
     EXPECT_EQ(notice->title, "成功");
     App::CloseNotice(*notice);
     ASSERT_TRUE(app.WaitIdle());
-    EXPECT_EQ(ReadFile(output), column);
+    EXPECT_EQ(ReadInterpreterOutput(output), column);
     EXPECT_FALSE(wintest::Exists(script));
     EXPECT_TRUE(wintest::Exists(localAppData + "\\Morvane"));
 }
@@ -543,7 +544,7 @@ TEST_F(PellorinWithoutProcessListTest, TheRunWaitsForItsOwnInterpreterAndGetsThe
         std::optional<Notice> notice = app.WaitForNotice(kSlowRunTimeoutMs);
         ASSERT_TRUE(notice.has_value());
         EXPECT_EQ(notice->title, "成功");
-        EXPECT_EQ(ReadFile(output), column);
+        EXPECT_EQ(ReadInterpreterOutput(output), column);
         App::CloseNotice(*notice);
         ASSERT_TRUE(app.WaitIdle());
         EXPECT_FALSE(wintest::Exists(script));
@@ -574,7 +575,7 @@ TEST_F(PellorinTest, AnInterpreterEndedFromOutsideMidRunIsAFailure) {
     EXPECT_EQ(notice->prompt, "对不起,因为某些原因本次数据提取失败！请正确填写信息后，再试一次！");
     App::CloseNotice(*notice);
     ASSERT_TRUE(app.WaitIdle());
-    const std::string partial = ReadFile(output).value_or("");
+    const std::string partial = ReadInterpreterOutput(output).value_or("");
     EXPECT_FALSE(partial.empty());
     EXPECT_LT(partial.size(), column.size());
     EXPECT_FALSE(wintest::Exists(script));
@@ -608,7 +609,7 @@ TEST_F(PellorinTest, ProcessesNamedMdExeAndExeExeDoNotBlock) {
     EXPECT_EQ(notice.prompt, "提取完成");
     App::CloseNotice(notice);
     ASSERT_TRUE(app.WaitIdle());
-    EXPECT_EQ(ReadFile(folder / "out.txt"), "one\r\ntwo\r\n");
+    EXPECT_EQ(ReadInterpreterOutput(folder / "out.txt"), "one\r\ntwo\r\n");
 }
 
 // Every top-level window of the process, visible or not, of one class.
@@ -634,7 +635,10 @@ std::vector<HWND> ProcessWindows(DWORD processId, const wchar_t* className) {
 }
 
 // The screen's dpi for the programs the test starts (the LogPixels value
-// Windows and Wine read when a program starts).
+// Windows and Wine read when a program starts). The display itself keeps the
+// dpi its session began with (on Windows the sign-in, under Wine 10 the Wine
+// session), so each dpi but 96 runs in a session of its own begun at that dpi
+// (wine-run.sh, for the tests named after their dpi).
 class WithScreenDpi {
   protected:
     explicit WithScreenDpi(int dpi)

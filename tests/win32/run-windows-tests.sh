@@ -1,9 +1,10 @@
 #!/bin/bash
-# Builds the Windows programs and runs every Windows test under Wine.
+# Builds the Windows programs and runs every Windows test under Wine 10.
 #
-#   1. builds the win64 preset (the test build: unit tests, Windows service
-#      tests, the end-to-end tests and the 64-bit Pellorin.exe) and the win32
-#      preset (the release: the 32-bit Pellorin.exe);
+#   1. builds, on this machine with the MinGW cross compilers, the win64
+#      preset (the test build: unit tests, Windows service tests, the
+#      end-to-end tests and the 64-bit Pellorin.exe) and the win32 preset
+#      (the release: the 32-bit Pellorin.exe);
 #   2. makes a fresh Wine prefix for the run in build/win64/wineprefix, with
 #      no writable C:\progra~1 (the program must never need one) and the
 #      Arphic fonts standing in for 宋体 and 楷体_GB2312;
@@ -16,7 +17,7 @@
 #      (build/win32/wineprefix, a copy of the fresh one of 2); Wine starts
 #      it with its 32-bit half (the test program itself stays 64-bit); its
 #      lines say "i686", its reports and screenshots go to build/win32/.
-#      Where 32-bit Wine does not run (see tools/setup-wine32.sh), one line
+#      Where 32-bit Wine does not run (see tools/setup-32bit.sh), one line
 #      says so and why, and this run counts as one "not run";
 #   5. checks the 32-bit Pellorin.exe with objdump, and its embedded
 #      manifest.
@@ -26,7 +27,13 @@
 # program that fails without a report, and a build that fails, count one
 # failure each. The last line is "N passed, M failed" (", K not run" added
 # when the 32-bit run was skipped); the exit status is non-zero when
-# anything failed. Installs nothing: ./test.sh does that.
+# anything failed.
+#
+# Everything Wine does (2 to 4) happens in the Debian 13 root that
+# tools/setup-wine10.sh makes (Debian 12 has only Wine 8): Wine, Xvfb, ctest,
+# the zh_CN.UTF-8 locale and the fonts are the root's; this checkout, and so
+# build/, is at the same path inside (tools/in-wine10-root.sh). Installs
+# nothing: ./test.sh runs the set-up.
 set -u
 cd "$(dirname "$0")/../.."
 root=$PWD
@@ -73,39 +80,33 @@ mkdir -p "$logs" "$results" "$screenshots"
 rm -f "$results"/*.xml "$screenshots"/*.png
 
 # --- 2. Wine prefixes ------------------------------------------------------
+# Wine, and all it needs, runs in the Wine 10 root; the paths below are the
+# root's.
+in_root() { "$root/tools/in-wine10-root.sh" "$@"; }
 wine=/usr/lib/wine/wine64
 wineserver=/usr/lib/wine/wineserver
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
-
-# Wine names the code page after the locale but converts file names with the
-# C library's locale, which must exist for Chinese names: compile it into a
-# private folder (the locales package provides its source).
-locpath=$root/build/win64/locale
-if [ ! -d "$locpath/zh_CN.UTF-8" ]; then
-    mkdir -p "$locpath"
-    if ! localedef -i zh_CN -f UTF-8 "$locpath/zh_CN.UTF-8" >"$logs/localedef.log" 2>&1; then
-        cat "$logs/localedef.log"
-        say "FAILED: cannot compile the zh_CN.UTF-8 locale (is the locales package installed?)"
-        failed=$((failed + 1))
-        finish
-    fi
+if ! wine_version=$(in_root "$wine" --version 2>&1); then
+    echo "$wine_version"
+    say "FAILED: no Wine 10 root to run the tests in (make it with tools/setup-wine10.sh)"
+    failed=$((failed + 1))
+    finish
 fi
-export MORVANE_LOCPATH=$locpath
 
 # A fresh prefix in $WINEPREFIX (with 32-bit Wine installed, it holds the
 # 32-bit half too), with no writable C:\progra~1 and the Arphic fonts
 # standing in for 宋体 and 楷体_GB2312.
 make_prefix() {
     say "making a fresh Wine prefix in ${WINEPREFIX#"$root"/}"
-    [ -d "$WINEPREFIX" ] && "$wineserver" -k >/dev/null 2>&1
+    [ -d "$WINEPREFIX" ] && in_root "$wineserver" -k >/dev/null 2>&1
     rm -rf "$WINEPREFIX"
-    if ! LOCPATH=$locpath LC_ALL=zh_CN.UTF-8 xvfb-run -a "$wine" wineboot -i >"$logs/wineboot.log" 2>&1; then
+    if ! in_root env LC_ALL=zh_CN.UTF-8 xvfb-run -a "$wine" wineboot -i >"$logs/wineboot.log" 2>&1; then
         tail -20 "$logs/wineboot.log"
         say "FAILED: wineboot"
         return 1
     fi
-    LOCPATH=$locpath "$wineserver" -w
+    in_root "$wineserver" -w
     # What an ordinary user meets on Windows since Vista: the program-files
     # folder takes no file. Wine hashes short names ("PROG~FBU"), so the old
     # script folder c:\progra~1 is made here for real, without write
@@ -119,13 +120,14 @@ make_prefix() {
         chmod a-w "$WINEPREFIX/drive_c/progra~1"
     fi
     # The Arphic fonts in the prefix, standing in for SimSun and KaiTi (and
-    # Wine's Marlett for the caption buttons); Wine draws the window frames
-    # itself (Xvfb has no window manager); the classic look, not Wine's theme.
+    # Wine's Marlett for the caption buttons; links to the root's files, which
+    # its set-up installs); Wine draws the window frames itself (Xvfb has no
+    # window manager); the classic look, not Wine's theme.
     local fonts=$WINEPREFIX/drive_c/windows/Fonts
     mkdir -p "$fonts"
     for font in /usr/share/fonts/truetype/arphic/uming.ttc /usr/share/fonts/truetype/arphic/ukai.ttc \
         /usr/share/wine/fonts/marlett.ttf; do
-        [ -f "$font" ] && ln -sf "$font" "$fonts/"
+        ln -sf "$font" "$fonts/"
     done
     printf '%s\r\n' 'Windows Registry Editor Version 5.00' '' \
         '[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes]' \
@@ -135,8 +137,8 @@ make_prefix() {
         '[HKEY_CURRENT_USER\Software\Wine\X11 Driver]' '"Managed"="N"' '"Decorated"="N"' '' \
         '[HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\ThemeManager]' '"ThemeActive"="0"' '' |
         iconv -f UTF-8 -t UTF-16 >"$WINEPREFIX/drive_c/morvane-fonts.reg"
-    LOCPATH=$locpath LC_ALL=zh_CN.UTF-8 "$wine" regedit /S 'C:\morvane-fonts.reg' >"$logs/regedit.log" 2>&1
-    LOCPATH=$locpath "$wineserver" -w
+    in_root env LC_ALL=zh_CN.UTF-8 "$wine" regedit /S 'C:\morvane-fonts.reg' >"$logs/regedit.log" 2>&1
+    in_root "$wineserver" -w
 }
 
 # --- 3. the test programs -------------------------------------------------
@@ -146,7 +148,7 @@ make_prefix() {
 run_ctest() {
     local run=$1 log=$2
     shift 2
-    xvfb-run -a -s "-screen 0 1024x768x24" \
+    in_root xvfb-run -a -s "-screen 0 1024x768x24" \
         bash -c 'ctest --test-dir build/win64 --output-on-failure "$@"; status=$?; '"'$wineserver'"' -k; exit $status' \
         ctest "$@" >"$log" 2>&1
     grep -aE "Test +#|tests passed|Total Test time" "$log"
@@ -155,7 +157,7 @@ run_ctest() {
     local name outcome report header tests failures errors bad
     while read -r name outcome; do
         case $name in
-            win32_tests_acp1252) report=$MORVANE_RESULTS/win32_tests-acp1252.xml ;;
+            *_acp1252 | *_[0-9]*dpi) report=$MORVANE_RESULTS/${name%_*}-${name##*_}.xml ;;
             *) report=$MORVANE_RESULTS/$name${MORVANE_RESULT_SUFFIX:-}.xml ;;
         esac
         if [ -f "$report" ]; then
@@ -178,10 +180,11 @@ run_ctest() {
     fi
 }
 
-# Whether 32-bit Wine runs here (tools/setup-wine32.sh sets it up).
+# Whether 32-bit Wine runs here (tools/setup-wine10.sh installs it where
+# tools/setup-32bit.sh makes 32-bit programs run).
 exe32=$root/build/win32/bin/Pellorin.exe
 prefix32=$root/build/win32/wineprefix
-wine32_version=$(/usr/lib/wine/wine --version 2>&1) || wine32_version=""
+wine32_version=$(in_root /usr/lib/wine/wine --version 2>&1) || wine32_version=""
 
 # Every test program, with the 64-bit Pellorin.exe, under wine64.
 export WINEPREFIX=$root/build/win64/wineprefix
@@ -194,7 +197,7 @@ if make_prefix; then
     if [ -n "$wine32_version" ] && [ -f "$exe32" ]; then
         cp -a "$WINEPREFIX" "$prefix32" || rm -rf "$prefix32"
     fi
-    say "x86_64: running the Windows tests under wine64 (ctest in xvfb-run)"
+    say "x86_64: running the Windows tests under wine64 ($wine_version; ctest in xvfb-run)"
     run_ctest x86_64 "$logs/ctest.log" --timeout 300
 else
     failed=$((failed + 1))
@@ -206,7 +209,7 @@ fi
 # run here.
 if [ -z "$wine32_version" ]; then
     not_run=$((not_run + 1))
-    say "NOT RUN: the end-to-end tests on the 32-bit Pellorin.exe: ${MORVANE_WINE32_UNAVAILABLE:-32-bit Wine does not run here (set it up with tools/setup-wine32.sh)}"
+    say "NOT RUN: the end-to-end tests on the 32-bit Pellorin.exe: ${MORVANE_WINE32_UNAVAILABLE:-32-bit Wine does not run here (set it up with tools/setup-wine10.sh)}"
 elif [ -f "$exe32" ]; then
     logs32=$root/build/win32/test-logs
     mkdir -p "$logs32" "$root/build/win32/test-results" "$root/build/win32/screenshots"
@@ -223,7 +226,7 @@ elif [ -f "$exe32" ]; then
         logs=$logs32
         [ -d "$prefix32" ] || make_prefix || exit 1
         say "i686: running the end-to-end tests on the 32-bit Pellorin.exe ($wine32_version)"
-        run_ctest i686 "$logs32/ctest.log" -R '^win32_e2e_tests$' --timeout 900
+        run_ctest i686 "$logs32/ctest.log" -R '^win32_e2e_tests' --timeout 900
         echo "$passed $failed" >"$logs32/counts"
     ) || failed=$((failed + 1))
     if [ -f "$logs32/counts" ]; then

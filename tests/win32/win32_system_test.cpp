@@ -309,7 +309,7 @@ TEST(ShellStart, RunsTheScriptHiddenWithWinesCmd) {
     ASSERT_TRUE(system.ShellStart(system.ScriptPath(), reason)) << reason;
     EXPECT_TRUE(wintest::WaitFor(
         [&] { return !system.FileQuery(output).empty() && !InterpreterRuns(system); }, 15000));
-    EXPECT_EQ(ReadFile(output), "zhang\r\nli\r\n");
+    EXPECT_EQ(wintest::ReadInterpreterOutput(output), "zhang\r\nli\r\n");
     EXPECT_TRUE(system.DeleteFile(system.ScriptPath()));
 }
 

@@ -18,6 +18,7 @@ namespace morvane::wintest {
 // Files and scratch folders are tests/support/files.h's.
 using testing::Exists;
 using testing::ReadFile;
+using testing::ReadInterpreterOutput;
 using testing::TempDir;
 using testing::WriteFile;
 

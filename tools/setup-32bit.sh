@@ -1,20 +1,20 @@
 #!/usr/bin/env bash
-# Makes this Debian 12 x86-64 machine run 32-bit (i686) Windows programs
-# under Wine, so that the tests can execute the 32-bit release.
+# Makes this Debian 12 x86-64 machine run 32-bit (i686) Linux programs, as
+# the 32-bit half of Wine in the Wine 10 root (tools/setup-wine10.sh) needs
+# to run the 32-bit release.
 #
-# Wine's 64-bit half runs natively. Its 32-bit half (wine32:i386) needs the
-# kernel to run 32-bit Linux programs; where the kernel's IA-32 emulation is
-# switched off ("Exec format error"), they run under qemu-i386's user-mode
-# emulation instead, hooked in through binfmt_misc. That needs qemu 8 or
-# later (with Debian 12's 7.2, Wine dies with "failed to map the shared user
-# data"): qemu-i386 is taken from the qemu-user package of the
-# bookworm-backports suite on the machine's own Debian mirror, downloaded
-# with a private apt state (the machine's sources stay as they are) and
-# unpacked, not installed. binfmt is registered before wine32:i386 is
-# installed, because its install scripts run 32-bit helpers.
+# Where the kernel runs them itself, nothing is done. Where its IA-32
+# emulation is switched off ("Exec format error"), they run under
+# qemu-i386's user-mode emulation instead, hooked in through binfmt_misc with
+# the F flag (the kernel opens the emulator at registration, so it serves the
+# root's chroot as well). That needs qemu 8 or later (with Debian 12's 7.2,
+# Wine dies with "failed to map the shared user data"): qemu-i386 is taken
+# from the qemu-user package of the bookworm-backports suite on the machine's
+# own Debian mirror, downloaded with a private apt state (the machine's
+# sources stay as they are) and unpacked, not installed.
 #
-# Idempotent; does only what is missing, so a second run takes seconds.
-# Needs root (or sudo) only when something is missing. binfmt_misc
+# Idempotent; does only what is missing, so a second run takes well under a
+# second. Needs root (or sudo) only when something is missing. binfmt_misc
 # registrations do not survive a reboot: run it again after one.
 #
 # MORVANE_WINE32_QEMU=1 takes the qemu route even where the kernel runs
@@ -34,7 +34,7 @@ entry=$binfmt/qemu-i386
 interpreter=$qemu_dir/i386-binfmt-P
 started=$SECONDS
 
-say() { printf '[setup-wine32 %3ds] %s\n' $((SECONDS - started)) "$*"; }
+say() { printf '[setup-32bit %3ds] %s\n' $((SECONDS - started)) "$*"; }
 cannot() {
     echo "cannot run 32-bit programs here: $*"
     exit 2
@@ -61,16 +61,11 @@ qemu_is_new_enough() {
 registered() {
     [ -f "$entry" ] && grep -qx enabled "$entry" && grep -qx "interpreter $interpreter" "$entry"
 }
-wine32_installed() {
-    dpkg-query -W -f='${Status}' wine32:i386 2>/dev/null | grep -q "install ok installed"
-}
 
 # Fast path: everything in place (no root needed).
 force_qemu=${MORVANE_WINE32_QEMU:-}
-if command -v as >/dev/null && make_elf32 && runs_32bit && wine32_installed &&
-    { [ -z "$force_qemu" ] || registered; } &&
-    /usr/lib/wine/wine --version >/dev/null 2>&1; then
-    say "ready: $(/usr/lib/wine/wine --version), $(registered && echo "through $("$qemu_dir/qemu-i386" --version | head -1)" || echo "32-bit programs run natively")"
+if command -v as >/dev/null && make_elf32 && runs_32bit && { [ -z "$force_qemu" ] || registered; }; then
+    say "ready: $(registered && echo "32-bit programs run through $("$qemu_dir/qemu-i386" --version | head -1)" || echo "32-bit programs run natively")"
     exit 0
 fi
 
@@ -89,7 +84,7 @@ if ! command -v as >/dev/null || ! command -v dpkg-deb >/dev/null; then
 fi
 make_elf32
 
-# --- 1. 32-bit Linux programs: natively, or through qemu-i386 ---------------
+# 32-bit Linux programs: natively, or through qemu-i386.
 if [ -z "$force_qemu" ] && runs_32bit && ! registered; then
     say "the kernel runs 32-bit programs itself"
 else
@@ -143,14 +138,4 @@ else
     say "binfmt_misc: 32-bit programs run through $interpreter"
 fi
 
-# --- 2. Wine's 32-bit half ----------------------------------------------------
-if ! wine32_installed; then
-    say "installing wine32:i386 (multiarch i386)"
-    dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
-    apt-get "${lock_wait[@]}" update -q >"$scratch/update.log" 2>&1 ||
-        { tail -20 "$scratch/update.log"; say "FAILED: apt-get update"; exit 1; }
-    apt-get "${lock_wait[@]}" install -y -q --no-remove --no-install-recommends wine32:i386 >"$scratch/install.log" 2>&1 ||
-        { tail -30 "$scratch/install.log"; say "FAILED: installing wine32:i386"; exit 1; }
-fi
-version=$(/usr/lib/wine/wine --version 2>&1) || { say "FAILED: the 32-bit Wine loader does not start: $version"; exit 1; }
-say "ready: $version (32-bit)"
+say "ready: 32-bit programs run here"
