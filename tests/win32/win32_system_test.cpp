@@ -208,6 +208,7 @@ class WindowsValidationTest : public ::testing::Test {
         runtime.texts[Control::FieldNumberBox] = "2";
     }
     std::string OnlyPrompt() {
+        runtime.notices.clear();
         if (ValidateRequest(runtime, system)) return "";
         EXPECT_EQ(runtime.notices.size(), 1u);
         return runtime.notices.empty() ? "" : runtime.notices.back().prompt;
