@@ -5,9 +5,10 @@
 # release under Wine 10's 32-bit half, checks of the 32-bit release exe, and
 # the Debian package built, installed on this machine, used and removed
 # again. Installs whatever is missing with apt-get first, and sets up the
-# Debian 13 root that Wine 10 runs in (tools/setup-wine10.sh). Ends with one
+# Debian 13 root that Wine 10 runs in (tools/setup-wine10.sh). Last, checks
+# that every C++ source is formatted as .clang-format says. Ends with one
 # line "N passed, N failed" (", N not run" added when this machine cannot run
-# 32-bit programs at all).
+# 32-bit programs at all); the counting is tools/lib.sh's.
 set -uo pipefail
 cd "$(dirname "$0")"
 
@@ -19,26 +20,8 @@ packages=(
     g++-mingw-w64-x86-64 g++-mingw-w64-i686 binutils-mingw-w64 mingw-w64-tools debootstrap
 )
 
-passed=0
-failed=0
-not_run=0
-
-# Adds the counts of one ctest run from its summary line
-# "NN% tests passed, F tests failed out of T".
-count_ctest() {
-    local summary
-    summary=$(grep -E 'tests passed, [0-9]+ tests? failed out of [0-9]+' "$1" | tail -n 1)
-    if [ -z "$summary" ]; then
-        echo "== no test summary in $1"
-        failed=$((failed + 1))
-        return
-    fi
-    local f t
-    f=$(sed -E 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\1/' <<<"$summary")
-    t=$(sed -E 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\2/' <<<"$summary")
-    passed=$((passed + t - f))
-    failed=$((failed + f))
-}
+. tools/lib.sh
+start_counting "test.sh"
 
 tools/install-missing.sh "${packages[@]}" || { echo "== could not install the build dependencies"; echo "0 passed, 1 failed"; exit 1; }
 
@@ -85,7 +68,7 @@ if [ "$linux_built" -eq 1 ]; then
     echo "== Linux: tests"
     xvfb-run -a ctest --preset linux -j2 --timeout 120 2>&1 | tee "$log_dir/linux-tests.log" |
         grep -E '\*\*\*|Not Run|tests passed' || true
-    count_ctest "$log_dir/linux-tests.log"
+    add_counts_from "$log_dir/linux-tests.log" "the Linux tests"
 else
     tail -n 40 "$log_dir"/linux-*.log
     echo "== Linux build failed"
@@ -94,27 +77,11 @@ fi
 
 echo "== Windows: build both exes, tests under Wine 10's wine64, end-to-end tests again on the 32-bit exe"
 if tests/win32/run-windows-tests.sh 2>&1 | tee "$log_dir/windows.log"; then :; fi
-windows_summary=$(grep -E '^[0-9]+ passed, [0-9]+ failed(, [0-9]+ not run)?$' "$log_dir/windows.log" | tail -n 1)
-if [ -n "$windows_summary" ]; then
-    passed=$((passed + $(cut -d' ' -f1 <<<"$windows_summary")))
-    failed=$((failed + $(cut -d' ' -f3 <<<"$windows_summary")))
-    windows_not_run=$(sed -nE 's/.*, ([0-9]+) not run$/\1/p' <<<"$windows_summary")
-    not_run=$((not_run + ${windows_not_run:-0}))
-else
-    echo "== the Windows tests gave no summary"
-    failed=$((failed + 1))
-fi
+add_counts_from "$log_dir/windows.log" "the Windows tests"
 
 echo "== Linux: the Debian package, installed and removed"
 if tests/package/run-package-test.sh 2>&1 | tee "$log_dir/package.log"; then :; fi
-package_summary=$(grep -E '^[0-9]+ passed, [0-9]+ failed$' "$log_dir/package.log" | tail -n 1)
-if [ -n "$package_summary" ]; then
-    passed=$((passed + $(cut -d' ' -f1 <<<"$package_summary")))
-    failed=$((failed + $(cut -d' ' -f3 <<<"$package_summary")))
-else
-    echo "== the package test gave no summary"
-    failed=$((failed + 1))
-fi
+add_counts_from "$log_dir/package.log" "the package test"
 
 echo "== Formatting (.clang-format)"
 if git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run -Werror >"$log_dir/format.log" 2>&1; then
@@ -127,9 +94,5 @@ fi
 
 # Not run (a machine that cannot run 32-bit programs) is neither passed nor
 # failed: it is reported, and does not make the run fail.
-if [ "$not_run" -gt 0 ]; then
-    echo "$passed passed, $failed failed, $not_run not run"
-else
-    echo "$passed passed, $failed failed"
-fi
+summary_line
 [ "$failed" -eq 0 ] && [ "$passed" -gt 0 ]

@@ -20,17 +20,8 @@
 set -u
 cd "$(dirname "$0")/../.."
 root=$PWD
-started=$SECONDS
-passed=0
-failed=0
-
-say() { printf '[package %3ds] %s\n' $((SECONDS - started)) "$*"; }
-finish() {
-    say "done"
-    echo "$passed passed, $failed failed"
-    [ "$failed" -eq 0 ]
-    exit $?
-}
+. tools/lib.sh
+start_counting package
 check() {  # name, then the command that must succeed
     local name=$1
     shift

@@ -37,22 +37,8 @@
 set -u
 cd "$(dirname "$0")/../.."
 root=$PWD
-started=$SECONDS
-passed=0
-failed=0
-not_run=0
-
-say() { printf '[windows %3ds] %s\n' $((SECONDS - started)) "$*"; }
-finish() {
-    say "done"
-    if [ "$not_run" -gt 0 ]; then
-        echo "$passed passed, $failed failed, $not_run not run"
-    else
-        echo "$passed passed, $failed failed"
-    fi
-    [ "$failed" -eq 0 ]
-    exit $?
-}
+. tools/lib.sh
+start_counting windows
 
 logs=$root/build/win64/test-logs
 results=$root/build/win64/test-results
