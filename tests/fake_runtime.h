@@ -26,6 +26,10 @@ class FakeRuntime : public Controls, public SystemServices {
     std::set<std::string> somethingAt;    // anything else at a path: folder, link, FIFO, device
     std::set<std::string> emptyFiles;     // regular files of the two sets above that hold no byte
     std::set<std::pair<std::string, std::string>> sameFilePairs;  // spellings of one file
+    // What reading a file hands out, a byte at a time, so that every line and
+    // character is cut between pieces; a file not here cannot be read.
+    std::map<std::string, std::string> fileContents;
+    SourceReading sourceReading{.encodingFromContent = true};  // as our stand-in reads
     // The started interpreter's state; ShellStart sets it to stateAfterStart.
     InterpreterState interpreterState = InterpreterState::NotStarted;
     InterpreterState stateAfterStart = InterpreterState::EndedNormally;
@@ -92,6 +96,9 @@ class FakeRuntime : public Controls, public SystemServices {
     bool SomethingExistsAt(const std::string& path) override;
     std::optional<std::uint64_t> RegularFileSize(const std::string& path) override;
     bool SameFile(const std::string& first, const std::string& second) override;
+    bool ReadFileInPieces(const std::string& path,
+                          const std::function<bool(std::string_view)>& piece) override;
+    SourceReading InterpreterSourceReading() const override { return sourceReading; }
 
     bool previousInstance = false;
 };

@@ -37,6 +37,9 @@ class Win32System : public SystemServices {
     bool SomethingExistsAt(const std::string& path) override;
     std::optional<std::uint64_t> RegularFileSize(const std::string& path) override;
     bool SameFile(const std::string& first, const std::string& second) override;
+    bool ReadFileInPieces(const std::string& path,
+                          const std::function<bool(std::string_view)>& piece) override;
+    SourceReading InterpreterSourceReading() const override;
 
   private:
     std::wstring scriptFolder_;
