@@ -2,12 +2,18 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
+#include <cstdint>
 #include <cstring>
 #include <string>
 #include <string_view>
 #include <utility>
 
 #include "common/text/source_encoding.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace morvane {
 
@@ -93,6 +99,47 @@ class LineTally {
     bool lineOpen_ = false;  // a character came since the last line feed
 };
 
+// Which of up to 64 bytes can end a run of data (a line feed, a CR, the
+// delimiter) and which are line feeds, a bit each.
+struct ByteMasks {
+    std::uint64_t stops = 0;
+    std::uint64_t lineFeeds = 0;
+};
+
+ByteMasks ClassifyBytes(const unsigned char* bytes, std::size_t count, unsigned char delimiter) {
+    ByteMasks masks;
+#if defined(__SSE2__)
+    if (count == 64) {
+        // 16 bytes to a compare.
+        const __m128i lineFeed = _mm_set1_epi8('\n');
+        const __m128i carriageReturn = _mm_set1_epi8('\r');
+        const __m128i delimiters = _mm_set1_epi8(static_cast<char>(delimiter));
+        for (int part = 0; part < 4; ++part) {
+            const __m128i chunk =
+                _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + part * 16));
+            const __m128i lineFeeds = _mm_cmpeq_epi8(chunk, lineFeed);
+            const __m128i stops =
+                _mm_or_si128(_mm_or_si128(lineFeeds, _mm_cmpeq_epi8(chunk, carriageReturn)),
+                             _mm_cmpeq_epi8(chunk, delimiters));
+            const auto bits = [](__m128i matches) {
+                return static_cast<std::uint64_t>(
+                    static_cast<std::uint16_t>(_mm_movemask_epi8(matches)));
+            };
+            masks.lineFeeds |= bits(lineFeeds) << (part * 16);
+            masks.stops |= bits(stops) << (part * 16);
+        }
+        return masks;
+    }
+#endif
+    for (std::size_t i = 0; i < count; ++i) {
+        const unsigned char byte = bytes[i];
+        masks.lineFeeds |= static_cast<std::uint64_t>(byte == '\n') << i;
+        masks.stops |= static_cast<std::uint64_t>(byte == '\n' || byte == '\r' || byte == delimiter)
+                       << i;
+    }
+    return masks;
+}
+
 // How bytes make characters in one encoding.
 enum class Width {
     Bytes,        // every byte (UTF-8, whose multi-byte delimiters match as byte sequences)
@@ -110,45 +157,28 @@ class CharacterReading {
     CharacterReading(Width width, std::string delimiter, const std::array<bool, 256>& leadBytes,
                      int field)
         : width_(width), delimiter_(std::move(delimiter)), leadBytes_(leadBytes), tally_(field) {
-        if (delimiter_.size() == 1) single_ = static_cast<unsigned char>(delimiter_[0]);
-        // A one-byte delimiter that is never a double-byte character's second
-        // byte is found wherever that byte is.
-        plain_ = single_ >= 0 && (width_ == Width::Bytes ||
-                                  !text::IsGbkSecondByte(static_cast<unsigned char>(single_)));
-        if (plain_) {
-            endsRun_['\n'] = endsRun_['\r'] = true;
-            endsRun_[static_cast<unsigned char>(single_)] = true;
-        }
         if (IsUtf16() && delimiter_.size() == 2) {
             const auto first = static_cast<unsigned char>(delimiter_[0]);
             const auto second = static_cast<unsigned char>(delimiter_[1]);
             unit_ = width_ == Width::Utf16Be ? first << 8 | second : second << 8 | first;
+        } else if (delimiter_.size() == 1) {
+            single_ = static_cast<unsigned char>(delimiter_[0]);
+            secondBytesMatter_ = width_ == Width::DoubleBytes &&
+                                 text::IsGbkSecondByte(static_cast<unsigned char>(single_));
         }
     }
 
-    void Feed(const unsigned char* at, const unsigned char* end) {
+    void Feed(const unsigned char* piece, const unsigned char* end) {
         if (delimiter_.empty()) return;
         if (IsUtf16()) {
-            while (at < end) TakeUnitByte(*at++);
-            return;
-        }
-        while (at < end) {
-            if (tally_.Settled()) {
-                // The rest of the line counts for nothing: on to its line feed,
-                // which is never part of another character.
-                const void* lineFeed = std::memchr(at, '\n', static_cast<std::size_t>(end - at));
-                if (lineFeed == nullptr) return;
-                at = static_cast<const unsigned char*>(lineFeed) + 1;
-                lead_ = -1;
-                matched_ = 0;
-                tally_.LineFeed();
-            } else if (plain_) {
-                at = TakePlainRun(at, end);
-            } else if (width_ == Width::DoubleBytes) {
-                TakeDoubleByteSequence(*at++);
-            } else {
-                TakeInDelimiterSequence(*at++);
-            }
+            for (const unsigned char* at = piece; at < end; ++at) TakeUnitByte(*at);
+        } else if (single_ >= 0) {
+            const auto size = static_cast<std::size_t>(end - piece);
+            for (std::size_t block = 0; block < size; block += 64)
+                TakeBlock(piece, piece + block, std::min<std::size_t>(size - block, 64));
+            if (secondBytesMatter_) leadRunOdd_ = OddLeadRunBefore(piece, end);
+        } else {
+            TakeBytes(piece, end);
         }
     }
 
@@ -175,26 +205,70 @@ class CharacterReading {
             tally_.Data();
         }
     }
-    // Where every delimiter byte is a delimiter: a run of data bytes, one
-    // call standing for them all, and the byte that ends it. Answers where
-    // to go on.
-    const unsigned char* TakePlainRun(const unsigned char* at, const unsigned char* end) {
-        const unsigned char* stop = at;
-        while (stop < end && !endsRun_[*stop]) ++stop;
-        if (stop > at) tally_.Data();
-        if (stop == end) return end;
-        TakeCharacter(*stop);
-        return stop + 1;
+
+    // A one-byte delimiter, up to 64 bytes at once: from one byte that can
+    // end a run of data to the next, one call standing for the whole run
+    // between them; once the line is settled, straight to its line feed.
+    void TakeBlock(const unsigned char* piece, const unsigned char* bytes, std::size_t count) {
+        const ByteMasks masks = ClassifyBytes(bytes, count, static_cast<unsigned char>(single_));
+        for (std::size_t at = 0; at < count;) {
+            const bool settled = tally_.Settled();
+            const std::uint64_t ahead = (settled ? masks.lineFeeds : masks.stops) & ~0ull << at;
+            const std::size_t stop =
+                ahead == 0 ? count : static_cast<std::size_t>(std::countr_zero(ahead));
+            if (stop > at && !settled) tally_.Data();
+            if (stop == count) return;
+            // A line feed or a CR is never a double-byte character's second
+            // byte; the delimiter may be.
+            if (secondBytesMatter_ && bytes[stop] == single_ &&
+                OddLeadRunBefore(piece, bytes + stop)) {
+                tally_.Data();
+            } else {
+                TakeCharacter(bytes[stop]);
+            }
+            at = stop + 1;
+        }
+    }
+
+    // Whether an odd number of lead bytes stands right before `at` (those
+    // that ended the earlier pieces counted too). A byte that is no lead
+    // byte ends a character, and every lead byte can also be a second byte,
+    // so the lead bytes after it pair off from the first: after an odd
+    // number of them, the byte at `at` is the last one's second byte.
+    bool OddLeadRunBefore(const unsigned char* piece, const unsigned char* at) const {
+        const unsigned char* runStart = at;
+        while (runStart > piece && leadBytes_[runStart[-1]]) --runStart;
+        const bool odd = (at - runStart) % 2 == 1;
+        return runStart == piece ? odd != leadRunOdd_ : odd;
+    }
+
+    // A delimiter of several bytes, character by character.
+    void TakeBytes(const unsigned char* at, const unsigned char* end) {
+        while (at < end) {
+            if (tally_.Settled()) {
+                // The rest of the line counts for nothing: on to its line
+                // feed, which is never part of another character.
+                const void* lineFeed = std::memchr(at, '\n', static_cast<std::size_t>(end - at));
+                if (lineFeed == nullptr) return;
+                at = static_cast<const unsigned char*>(lineFeed) + 1;
+                lead_ = -1;
+                matched_ = 0;
+                tally_.LineFeed();
+            } else if (width_ == Width::DoubleBytes) {
+                TakeDoubleByteSequence(*at++);
+            } else {
+                TakeInDelimiterSequence(*at++);
+            }
+        }
     }
 
     // GBK and the like: a lead byte followed by a second byte is one
-    // character, so a delimiter byte that is its second half is no delimiter.
+    // character, the delimiter perhaps.
     void TakeDoubleByteSequence(unsigned char byte) {
         if (lead_ >= 0) {
             const int lead = std::exchange(lead_, -1);
             if (text::IsGbkSecondByte(byte)) {
-                const bool isDelimiter = delimiter_.size() == 2 &&
-                                         lead == static_cast<unsigned char>(delimiter_[0]) &&
+                const bool isDelimiter = lead == static_cast<unsigned char>(delimiter_[0]) &&
                                          byte == static_cast<unsigned char>(delimiter_[1]);
                 isDelimiter ? tally_.Delimiter() : tally_.Data();
                 return;
@@ -244,8 +318,9 @@ class CharacterReading {
     const std::array<bool, 256> leadBytes_;
     int single_ = -1;  // a one-byte delimiter
     int unit_ = -1;    // a two-byte delimiter as a UTF-16 code unit
-    bool plain_ = false;
-    std::array<bool, 256> endsRun_{};  // line feed, CR and the delimiter, when plain_
+    // A one-byte delimiter that can be the second byte of a double-byte character.
+    bool secondBytesMatter_ = false;
+    bool leadRunOdd_ = false;  // the earlier pieces ended in an odd run of lead bytes
     LineTally tally_;
     int lead_ = -1;            // a lead byte waiting for its second byte
     std::size_t matched_ = 0;  // bytes of a several-byte delimiter seen so far
@@ -304,21 +379,22 @@ class Survey {
 
     bool Feed(std::string_view piece) {
         if (reading_) return Count(piece);
-        head_ += piece;
         // Three bytes are enough to see a byte-order mark.
-        return head_.size() < 3 || Begin();
+        if (head_.empty() && piece.size() >= 3) return Begin(piece);
+        head_ += piece;
+        return head_.size() < 3 || Begin(head_);
     }
 
     std::optional<SourceSurvey> Finish() {
-        if (!reading_ && !Begin()) return std::nullopt;
+        if (!reading_ && !Begin(head_)) return std::nullopt;
         if (utf8Reading_ && validator_.Chosen() == Encoding::Utf8) return utf8Reading_->Finish();
         return reading_->Finish();
     }
 
   private:
-    bool Begin() {
-        Choose();
-        return Count(std::string_view(head_).substr(markLength_));
+    bool Begin(std::string_view head) {
+        Choose(head);
+        return Count(head.substr(markLength_));
     }
 
     bool Count(std::string_view piece) {
@@ -335,7 +411,7 @@ class Survey {
         return true;
     }
 
-    void Choose() {
+    void Choose(std::string_view head) {
         if (!source_.encodingFromContent) {
             // cmd.exe: the ANSI code page, whatever the file holds.
             const bool doubleByte = std::find(source_.leadBytes.begin(), source_.leadBytes.end(),
@@ -345,8 +421,8 @@ class Survey {
             return;
         }
         // Our stand-in: the byte-order mark, else the content.
-        const auto* head = reinterpret_cast<const unsigned char*>(head_.data());
-        if (const auto mark = text::DetectByteOrderMark({head, head_.size()})) {
+        const auto* bytes = reinterpret_cast<const unsigned char*>(head.data());
+        if (const auto mark = text::DetectByteOrderMark({bytes, head.size()})) {
             markLength_ = mark->length;
             const Width width = mark->encoding == Encoding::Utf8      ? Width::Bytes
                                 : mark->encoding == Encoding::Utf16Le ? Width::Utf16Le
@@ -368,7 +444,7 @@ class Survey {
     const std::string utf8Delimiter_;
     const std::optional<std::string> scriptDelimiter_;
     const int field_;
-    std::string head_;
+    std::string head_;  // the first bytes, while fewer than three came
     std::size_t markLength_ = 0;
     // The reading counted by; while UTF-8 is still possible, the GBK one.
     std::optional<CharacterReading> reading_;
