@@ -2,7 +2,10 @@
 // the command interpreter of this platform does for the line with DELIMITER
 // and FIELD, ROUNDS times, and prints the counts and each round's seconds.
 //
-//   survey_bench FILE DELIMITER FIELD [ROUNDS]      (FILE and DELIMITER in UTF-8)
+//   survey_bench FILE DELIMITER FIELD [ROUNDS]
+//
+// FILE and DELIMITER as the command line gives them: UTF-8 on Linux; in the
+// ANSI code page on Windows, so there only ASCII is taken as it is meant.
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
