@@ -1,17 +1,19 @@
 #!/usr/bin/env bash
-# Throughput of the stand-in cmd.exe against cut and mawk.
+# Throughput of the stand-in cmd.exe against cut and mawk, and of the survey
+# the program makes of the source after a run against the stand-in.
 #
 # Makes a reproducible 5,000,000-line UTF-8 file with CR LF line ends (about
 # 195 MB), runs the stand-in on the script Morvane writes for field 2 and the
-# delimiter ",", and `cut -d, -f2` and `mawk -F, '{print $2}'` on the same
-# file, alternating, ROUNDS times each. Then the same on a GBK file of
+# delimiter ",", the survey of the same file for the same line (survey_bench),
+# and `cut -d, -f2` and `mawk -F, '{print $2}'` on the same file, alternating,
+# ROUNDS times each. Then the same on a GBK file of
 # double-byte text with the delimiter "|" (cut splits inside characters
 # there, so it is only a speed reference). Prints medians, ratios to cut and
 # peak memory (/usr/bin/time -v's maximum resident set size), and the peak
 # memory on a tenth of the file, which must be the same.
 #
 # Usage: bench/interpreter-bench.sh [rounds]   (default 7)
-# Environment: CMD_EXE (default: the linux-release preset's build),
+# Environment: CMD_EXE, SURVEY_BENCH (default: the linux-release preset's builds),
 #              BENCH_DIR (data files, default /tmp/morvane-bench).
 # Needs: cmake, ninja, g++, mawk, iconv, /usr/bin/time (package "time").
 set -euo pipefail
@@ -24,10 +26,11 @@ for tool in mawk cut iconv /usr/bin/time; do
     command -v "$tool" >/dev/null || { echo "missing: $tool" >&2; exit 1; }
 done
 
-if [ -z "${CMD_EXE:-}" ]; then
+if [ -z "${CMD_EXE:-}" ] || [ -z "${SURVEY_BENCH:-}" ]; then
     (cd "$root" && cmake --preset linux-release >/dev/null &&
-        cmake --build --preset linux-release --target stand_in_cmd >/dev/null)
-    CMD_EXE=$root/build/linux-release/bin/cmd.exe
+        cmake --build --preset linux-release --target stand_in_cmd survey_bench >/dev/null)
+    CMD_EXE=${CMD_EXE:-$root/build/linux-release/bin/cmd.exe}
+    SURVEY_BENCH=${SURVEY_BENCH:-$root/build/linux-release/bin/survey_bench}
 fi
 
 lines=5000000
@@ -61,10 +64,10 @@ make_gbk() {
 [ -s "$gbk" ] || make_gbk "$lines" >"$gbk"
 head -n $((lines / 10)) "$utf8" >"$data/utf8-500k.csv"
 
-# The one line Morvane writes, in code page 936.
+# The one line Morvane writes, in GB18030.
 write_script() { # source output delimiter script
-    printf 'for /f "tokens=2 delims=%s" %%%%a in (%s) do @echo %%%%a>>%s\r\n' "$3" "$1" "$2" |
-        iconv -f UTF-8 -t CP936 >"$4"
+    printf '>>"%s" (for /f "usebackq tokens=2 eol=%s delims=%s" %%%%a in ("%s") do @echo(%%%%a)\r\n' \
+        "$2" "$3" "$3" "$1" | iconv -f UTF-8 -t GB18030 >"$4"
 }
 
 # Runs a command once: prints "seconds peak-KiB". Output goes to $out.
@@ -87,26 +90,32 @@ run_set() { # label source delimiter
     local label=$1 source=$2 delimiter=$3
     local script=$data/1.bat
     write_script "$source" "$out" "$delimiter" "$script"
-    : >"$data/stand-in.times"; : >"$data/cut.times"; : >"$data/mawk.times"
-    local stand_in_kib=0
+    : >"$data/stand-in.times"; : >"$data/survey.times"; : >"$data/cut.times"; : >"$data/mawk.times"
+    local stand_in_kib=0 survey_kib=0
     for _ in $(seq "$rounds"); do
         read -r s k < <(measure "$CMD_EXE" /c "$script")
         echo "$s" >>"$data/stand-in.times"; stand_in_kib=$k
         cp "$out" "$data/stand-in.out"
+        read -r s k < <(measure "$SURVEY_BENCH" "$source" "$delimiter" 2)
+        echo "$s" >>"$data/survey.times"; survey_kib=$k
+        cp "$out.stdout" "$data/survey.out"
         read -r s _ < <(measure cut -d"$delimiter" -f2 "$source")
         echo "$s" >>"$data/cut.times"
         read -r s _ < <(measure mawk -F"$delimiter" '{print $2}' "$source")
         echo "$s" >>"$data/mawk.times"
     done
-    local stand_in cut mawk
+    local stand_in survey cut mawk
     stand_in=$(median <"$data/stand-in.times")
+    survey=$(median <"$data/survey.times")
     cut=$(median <"$data/cut.times")
     mawk=$(median <"$data/mawk.times")
     echo "== $label ($(wc -l <"$source") lines, $(($(stat -c %s "$source") / 1000000)) MB), median of $rounds"
     printf '  stand-in cmd.exe %.3f s  peak %d KiB\n' "$stand_in" "$stand_in_kib"
+    printf '  survey           %.3f s  peak %d KiB  (survey / stand-in = %.2f)\n' "$survey" "$survey_kib" \
+        "$(ratio "$survey" "$stand_in")"
     printf '  cut              %.3f s  (stand-in / cut = %.2f)\n' "$cut" "$(ratio "$stand_in" "$cut")"
     printf '  mawk             %.3f s  (stand-in / mawk = %.2f)\n' "$mawk" "$(ratio "$stand_in" "$mawk")"
-    echo "  values written: $(wc -l <"$data/stand-in.out")"
+    echo "  values written: $(wc -l <"$data/stand-in.out"); survey: $(sed 's/^[0-9.]* s  //' "$data/survey.out")"
 }
 
 run_set "UTF-8, delimiter \",\", field 2" "$utf8" ","
@@ -122,4 +131,6 @@ run_set "GBK, delimiter \"|\", field 2" "$gbk" "|"
 write_script "$data/utf8-500k.csv" "$out" "," "$data/1.bat"
 read -r _ small < <(measure "$CMD_EXE" /c "$data/1.bat")
 echo "== peak memory of the stand-in on a tenth of the UTF-8 file: $small KiB"
+read -r _ small < <(measure "$SURVEY_BENCH" "$data/utf8-500k.csv" , 2)
+echo "== peak memory of the survey on a tenth of the UTF-8 file: $small KiB"
 rm -f "$out" "$out.stdout"

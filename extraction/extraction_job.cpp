@@ -3,8 +3,42 @@
 #include "extraction/interpreter_gate.h"
 #include "extraction/request_validation.h"
 #include "extraction/script_file.h"
+#include "extraction/source_survey.h"
 
 namespace morvane {
+
+namespace {
+
+// A count as the notices show it, thousands separated: "1,234,567".
+std::string CountText(std::uint64_t count) {
+    std::string digits = std::to_string(count);
+    for (std::size_t at = digits.size(); at > 3; at -= 3) digits.insert(at - 3, ",");
+    return digits;
+}
+
+// The success notice: "提取完成", and when lines with data gave no value or a
+// later field's, what the source held and what became of it.
+std::string SuccessPrompt(const std::optional<SourceSurvey>& survey, int field) {
+    std::string prompt = "提取完成";
+    // A survey that found no value at all disagrees with the output: the
+    // source changed since the run.
+    if (!survey || survey->Values() == 0 ||
+        (survey->linesWithoutField == 0 && survey->linesWithEmptyFieldBefore == 0))
+        return prompt;
+    const std::string fieldText = "第 " + std::to_string(field) + " 段";
+    prompt += "\n源文件共 " + CountText(survey->DataLines()) + " 行数据，写出了 " +
+              CountText(survey->Values()) + " 个值";
+    prompt += survey->linesWithoutField == 0
+                  ? "。"
+                  : "：" + CountText(survey->linesWithoutField) + " 行没有" + fieldText + "。";
+    if (survey->linesWithEmptyFieldBefore > 0) {
+        prompt += "\n另有 " + CountText(survey->linesWithEmptyFieldBefore) + " 行在" + fieldText +
+                  "之前有空字段（分割符号相连或在行首），这些行写出的是后面一段的值。";
+    }
+    return prompt;
+}
+
+}  // namespace
 
 ExtractionJob::ExtractionJob(Controls& controls, SystemServices& system)
     : controls_(controls), system_(system) {}
@@ -98,8 +132,12 @@ void ExtractionJob::Complete() {
         if (!reason.empty()) prompt += "\n" + reason;
         controls_.ShowNotice(prompt, "失败");
     } else {
+        // The interpreter drops empty fields and lines without the field
+        // silently; the source, read once more, tells how many there were.
+        const std::string prompt =
+            SuccessPrompt(SurveySource(system_, request_), request_.fieldNumber);
         controls_.SetCaption(Control::ProgressLabel, kDoneCaption);
-        controls_.ShowNotice("提取完成", "成功");
+        controls_.ShowNotice(prompt, "成功");
     }
     ReturnToIdle();
 }

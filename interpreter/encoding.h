@@ -4,26 +4,23 @@
 
 #include <cstddef>
 #include <optional>
-#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "common/text/source_encoding.h"
 
 namespace morvane::interp {
 
 class SourceFile;
 
-// Code page 936 is the assumed encoding of a source without a byte-order mark
-// that is not UTF-8. (The script itself is GB18030, its superset.)
-enum class Encoding { Utf8, Gbk, Utf16Le, Utf16Be };
-
-// The encoding a byte-order mark at the start of a file announces, and the
-// mark's length.
-struct ByteOrderMark {
-    Encoding encoding;
-    std::size_t length;
-};
-std::optional<ByteOrderMark> DetectByteOrderMark(std::span<const unsigned char> head);
+// The encodings, the byte-order marks and GBK's double-byte characters are
+// common/text's, which the program's survey of a source reads by too.
+using text::ByteOrderMark;
+using text::DetectByteOrderMark;
+using text::Encoding;
+using text::IsGbkLeadByte;
+using text::IsGbkSecondByte;
 
 // Whether telling UTF-8 from GBK changes anything for these characters (UTF-8
 // text): it does not when every delimiter and the end-of-line character are
@@ -38,13 +35,6 @@ bool EncodingMatters(const std::vector<std::string>& delimiters,
 // already read) is. Answers nothing on a read error.
 std::optional<Encoding> ChooseEncodingFromContent(SourceFile& source, const unsigned char* head,
                                                   std::size_t headSize, bool headIsAll);
-
-// A GBK double-byte character is a lead byte 0x81-0xFE followed by a second
-// byte 0x40-0xFE other than 0x7F.
-constexpr bool IsGbkLeadByte(unsigned char byte) { return byte >= 0x81 && byte <= 0xFE; }
-constexpr bool IsGbkSecondByte(unsigned char byte) {
-    return byte >= 0x40 && byte <= 0xFE && byte != 0x7F;
-}
 
 // The byte-order mark written at the start of an output file in `encoding`.
 std::string_view ByteOrderMarkBytes(Encoding encoding);

@@ -9,9 +9,9 @@
 //                   window and ending the program.
 //   SystemServices  everything that is not a window: the script file and
 //                   its code page, the file query and literal existence
-//                   tests, deleting, starting the command interpreter and
-//                   asking how it ended, the process list and the
-//                   single-instance flag.
+//                   tests, deleting, reading a file, starting the command
+//                   interpreter, asking how it ended and how it reads a
+//                   source, the process list and the single-instance flag.
 //
 // Each platform provides both (platform/qt + platform/posix on Linux,
 // platform/win32 on Windows); tests/ provides a recording fake.
@@ -20,9 +20,12 @@
 // text) and to the script's code page happen inside the implementations.
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace morvane {
@@ -119,6 +122,20 @@ enum class InterpreterState {
 // What the folder an output would be created in allows.
 enum class FolderAccess { Writable, Missing, NotAFolder, NotWritable };
 
+// How the command interpreter ShellStart starts reads the text of a source
+// file: which bytes make one character, and so which of them can be a
+// delimiter.
+struct SourceReading {
+    // Our stand-in (Linux) takes each source's encoding from the file itself:
+    // its byte-order mark, else UTF-8 when the file is valid UTF-8, else code
+    // page 936 (interpreter/README.md).
+    bool encodingFromContent = false;
+    // Otherwise (cmd.exe on Windows) a source is read in the ANSI code page,
+    // and only up to its first NUL byte. These are the bytes that lead a
+    // double-byte character in that code page; none in a single-byte one.
+    std::array<bool, 256> leadBytes{};
+};
+
 class SystemServices {
   public:
     virtual ~SystemServices() = default;
@@ -195,6 +212,18 @@ class SystemServices {
     // spelt (same device and inode on Linux; same volume serial number and
     // file index on Windows).
     virtual bool SameFile(const std::string& first, const std::string& second) = 0;
+
+    // Hands the bytes of the regular file at `path`, from its start, to
+    // `piece` in pieces of a bounded size, so memory does not grow with the
+    // file; `piece` answers false to stop. Answers true once the whole file
+    // went through; false when nothing regular could be opened there (a
+    // file deleted, or locked by another program), a read failed, or `piece`
+    // stopped.
+    virtual bool ReadFileInPieces(const std::string& path,
+                                  const std::function<bool(std::string_view)>& piece) = 0;
+
+    // How the command interpreter ShellStart starts reads a source's text.
+    virtual SourceReading InterpreterSourceReading() const = 0;
 };
 
 }  // namespace morvane

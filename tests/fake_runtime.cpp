@@ -160,6 +160,18 @@ bool FakeRuntime::SameFile(const std::string& first, const std::string& second) 
     return sameFilePairs.count({first, second}) || sameFilePairs.count({second, first});
 }
 
+bool FakeRuntime::ReadFileInPieces(const std::string& path,
+                                   const std::function<bool(std::string_view)>& piece) {
+    log.push_back("read " + path);
+    const auto file = fileContents.find(path);
+    if (file == fileContents.end()) return false;
+    const std::string_view bytes = file->second;
+    for (std::size_t at = 0; at < bytes.size(); ++at) {
+        if (!piece(bytes.substr(at, 1))) return false;
+    }
+    return true;
+}
+
 std::string FakeWindowView::Text(Control control) const {
     const ControlSpec* entry = FindControl(MainWindowLayout(), control);
     const bool captioned = entry != nullptr && (entry->kind == ControlKind::Label ||

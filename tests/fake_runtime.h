@@ -30,6 +30,10 @@ class FakeRuntime : public Controls, public SystemServices {
     std::map<std::string, FolderAccess> outputFolders;  // by output path; Writable if absent
     std::set<std::string> tooLong;                      // names the file system cannot hold
     std::set<std::pair<std::string, std::string>> sameFilePairs;  // spellings of one file
+    // What reading a file hands out, a byte at a time, so that every line and
+    // character is cut between pieces; a file not here cannot be read.
+    std::map<std::string, std::string> fileContents;
+    SourceReading sourceReading{.encodingFromContent = true};  // as our stand-in reads
     // The started interpreter's state; ShellStart sets it to stateAfterStart.
     InterpreterState interpreterState = InterpreterState::NotStarted;
     InterpreterState stateAfterStart = InterpreterState::EndedNormally;
@@ -102,6 +106,9 @@ class FakeRuntime : public Controls, public SystemServices {
     FolderAccess OutputFolderAccess(const std::string& path) override;
     bool NameFits(const std::string& path) const override { return !tooLong.count(path); }
     bool SameFile(const std::string& first, const std::string& second) override;
+    bool ReadFileInPieces(const std::string& path,
+                          const std::function<bool(std::string_view)>& piece) override;
+    SourceReading InterpreterSourceReading() const override { return sourceReading; }
 
     bool previousInstance = false;
 };

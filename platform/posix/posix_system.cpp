@@ -1,10 +1,12 @@
 #include "platform/posix/posix_system.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
+#include <vector>
 
 #include "common/posix/iconv_converter.h"
 #include "common/posix/unique_handle.h"
@@ -13,6 +15,13 @@
 #include "platform/posix/process_list.h"
 
 namespace morvane::posix {
+
+namespace {
+
+// The size of the pieces a file is read in.
+constexpr std::size_t kReadPieceSize = 1 << 20;
+
+}  // namespace
 
 std::string PosixSystem::ScriptPath() const { return PrivateDirectoryPath() + "/" + kScriptName; }
 
@@ -104,6 +113,28 @@ bool PosixSystem::NameFits(const std::string& path) const { return posix::NameFi
 
 bool PosixSystem::SameFile(const std::string& first, const std::string& second) {
     return posix::SameFile(first, second);
+}
+
+bool PosixSystem::ReadFileInPieces(const std::string& path,
+                                   const std::function<bool(std::string_view)>& piece) {
+    // Opened without waiting, so that a FIFO put at the path meanwhile
+    // cannot hang the program; only a regular file is then read.
+    UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    struct stat info {};
+    if (!fd.Valid() || ::fstat(fd.Get(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
+    ::posix_fadvise(fd.Get(), 0, 0, POSIX_FADV_SEQUENTIAL);
+    std::vector<char> buffer(kReadPieceSize);
+    while (true) {
+        const ssize_t got = ::read(fd.Get(), buffer.data(), buffer.size());
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) return got == 0;
+        if (!piece({buffer.data(), static_cast<std::size_t>(got)})) return false;
+    }
+}
+
+SourceReading PosixSystem::InterpreterSourceReading() const {
+    // The stand-in installed beside the program.
+    return SourceReading{.encodingFromContent = true};
 }
 
 }  // namespace morvane::posix

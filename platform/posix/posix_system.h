@@ -26,6 +26,9 @@ class PosixSystem : public SystemServices {
     FolderAccess OutputFolderAccess(const std::string& path) override;
     bool NameFits(const std::string& path) const override;
     bool SameFile(const std::string& first, const std::string& second) override;
+    bool ReadFileInPieces(const std::string& path,
+                          const std::function<bool(std::string_view)>& piece) override;
+    SourceReading InterpreterSourceReading() const override;
 
   private:
     InstanceLock instanceLock_;

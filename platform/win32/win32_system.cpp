@@ -14,6 +14,9 @@ namespace morvane::win32 {
 
 namespace {
 
+// The size of the pieces a file is read in.
+constexpr std::size_t kReadPieceSize = 1 << 20;
+
 // Code pages for which WideCharToMultiByte takes neither flags nor the
 // used-default-character flag.
 bool TakesNoConversionFlags(UINT codePage) {
@@ -295,6 +298,35 @@ bool Win32System::SameFile(const std::string& first, const std::string& second) 
            infoA.dwVolumeSerialNumber == infoB.dwVolumeSerialNumber &&
            infoA.nFileIndexHigh == infoB.nFileIndexHigh &&
            infoA.nFileIndexLow == infoB.nFileIndexLow;
+}
+
+bool Win32System::ReadFileInPieces(const std::string& path,
+                                   const std::function<bool(std::string_view)>& piece) {
+    const std::optional<std::wstring> wide = PathText(path);
+    if (!wide || wide->empty()) return false;
+    // Others may go on reading, writing or deleting it; a program that holds
+    // it locked makes the open fail.
+    const UniqueHandle file(CreateFileW(
+        wide->c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!file.Valid() || GetFileType(file.Get()) != FILE_TYPE_DISK) return false;
+    std::vector<char> buffer(kReadPieceSize);
+    while (true) {
+        DWORD got = 0;
+        if (!ReadFile(file.Get(), buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr))
+            return false;
+        if (got == 0) return true;
+        if (!piece({buffer.data(), got})) return false;
+    }
+}
+
+SourceReading Win32System::InterpreterSourceReading() const {
+    // cmd.exe reads a source in the ANSI code page, as it reads the script.
+    SourceReading reading;
+    const UINT codePage = GetACP();
+    for (std::size_t byte = 0; byte < reading.leadBytes.size(); ++byte)
+        reading.leadBytes[byte] = IsDBCSLeadByteEx(codePage, static_cast<BYTE>(byte)) != FALSE;
+    return reading;
 }
 
 }  // namespace morvane::win32

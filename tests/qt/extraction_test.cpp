@@ -178,6 +178,20 @@ TEST_F(Extraction, ExampleExtractionSucceeds) {
     ExpectIdleAndEmpty();
 }
 
+TEST_F(Extraction, TheSuccessNoticeSaysWhichLinesGaveNoValueOrALaterFieldsValue) {
+    const std::string source = dir.Write("gaps.csv", "张三,,男\r\n李四,女\r\n王五\r\n\r\n");
+    const std::string output = dir / "out.txt";
+    Fill(source, output, ",", "2");
+    QTest::mouseClick(&test.Widget(Control::StartButton), Qt::LeftButton);
+    ASSERT_TRUE(testing::WaitUntil([&] { return !answerer.notices.empty(); }, kRunTimeoutMs));
+    EXPECT_EQ(answerer.notices[0].title, "成功");
+    EXPECT_EQ(
+        answerer.notices[0].text,
+        "提取完成\n源文件共 3 行数据，写出了 2 个值：1 行没有第 2 段。\n"
+        "另有 1 行在第 2 段之前有空字段（分割符号相连或在行首），这些行写出的是后面一段的值。");
+    EXPECT_EQ(testing::ReadFile(output), "男\r\n女\r\n");
+}
+
 TEST_F(Extraction, NoValueMeansFailure) {
     const std::string source = dir.Write("one.txt", "no delimiter here\r\nnor here\r\n");
     const std::string output = dir / "out.txt";

@@ -129,6 +129,7 @@ TEST_F(ExtractionJobTest, CompletionStepsComeInTheirOrder) {
                                                      std::string("delete ") + kScript,
                                                      "interpreter-state",
                                                      "regular C:\\out.txt",
+                                                     "read C:\\123.txt",
                                                      "caption ProgressLabel=提取已完成！",
                                                      "notice 成功 提取完成",
                                                      "timer off",
@@ -147,6 +148,22 @@ TEST_F(ExtractionJobTest, CompletionStepsComeInTheirOrder) {
                                                      "text DelimiterBox=",
                                                      "text FieldNumberBox=",
                                                      "focus SourcePathBox"}));
+}
+
+TEST_F(ExtractionJobTest, TheSuccessNoticeCountsTheLinesThatGaveNoValueOrALaterFieldsValue) {
+    std::string source = "\r\n,,\r\n";  // blank lines count for nothing
+    for (int line = 0; line < 1000; ++line)
+        source += line < 13 ? "1\r\n" : line < 38 ? "1,,a\r\n" : "1,a\r\n";
+    runtime.fileContents["C:\\123.txt"] = source;
+    Start();
+    runtime.existingFiles.insert("C:\\out.txt");
+    job.CompletionTick();
+    ASSERT_EQ(runtime.notices.size(), 1u);
+    EXPECT_EQ(runtime.notices[0].title, "成功");
+    EXPECT_EQ(
+        runtime.notices[0].prompt,
+        "提取完成\n源文件共 1,000 行数据，写出了 987 个值：13 行没有第 2 段。\n"
+        "另有 25 行在第 2 段之前有空字段（分割符号相连或在行首），这些行写出的是后面一段的值。");
 }
 
 TEST_F(ExtractionJobTest, FailureKeepsTheProgressCaptionWhileTheNoticeIsOpen) {

@@ -191,6 +191,20 @@ TEST_F(PellorinTest, AWholeExtractionSucceedsAndResetsTheWindow) {
     EXPECT_FALSE(wintest::Exists(script));
 }
 
+TEST_F(PellorinTest, TheSuccessNoticeSaysWhichLinesGaveNoValueOrALaterFieldsValue) {
+    // ASCII data: Wine 8's for /f garbles double-byte text.
+    WriteFile(folder / "gaps.csv", "zhang,,m\r\nli,f\r\nwang\r\n\r\n");
+    Fill(folder / "gaps.csv", folder / "out.txt", ",", "2");
+    const Notice notice = StartAndGetNotice(15000);
+    EXPECT_EQ(notice.title, "成功");
+    EXPECT_EQ(
+        notice.prompt,
+        "提取完成\n源文件共 3 行数据，写出了 2 个值：1 行没有第 2 段。\n"
+        "另有 1 行在第 2 段之前有空字段（分割符号相连或在行首），这些行写出的是后面一段的值。");
+    App::CloseNotice(notice);
+    ExpectIdleAndEmpty();
+}
+
 TEST_F(PellorinTest, WhileAnotherInterpreterRunsTheRunStaysOpen) {
     WriteFile(folder / "a.csv", "1;x;y\r\n2;x2;y2\r\n");
     const std::string output = folder / "提取.txt";

@@ -1,0 +1,468 @@
+#include "extraction/source_survey.h"
+
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <string_view>
+#include <utility>
+
+#include "common/text/source_encoding.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace morvane {
+
+namespace {
+
+using text::Encoding;
+
+// One line after another, from its characters sorted into delimiters,
+// carriage returns, line feeds and the rest (data), by the rules of
+// interpreter/README.md ("The loop"). The line's end-of-line character is
+// the delimiter, so once the leading delimiters are gone no line can start
+// with it: no line is passed over as a comment.
+class LineTally {
+  public:
+    explicit LineTally(int field) : field_(field) {}
+
+    void Data() {
+        KeepCarriageReturn();
+        OpenToken();
+    }
+    // A CR is data, unless the next character is a LF: then the two end the line.
+    void CarriageReturn() {
+        KeepCarriageReturn();
+        carriageReturnPending_ = true;
+        lineOpen_ = true;
+    }
+    void Delimiter() {
+        KeepCarriageReturn();
+        // A delimiter outside a token ends an empty field (the line's first
+        // field, or one between two delimiters). Before the token counted as
+        // field N has begun, such a field moves that token a field along.
+        if (!inToken_ && tokens_ < field_) emptyFieldBefore_ = true;
+        inToken_ = false;
+        lineOpen_ = true;
+    }
+    void LineFeed() {
+        carriageReturnPending_ = false;
+        EndLine();
+    }
+    // A last line without a line feed ends with the file; a CR at its end is data.
+    void EndOfFile() {
+        KeepCarriageReturn();
+        if (lineOpen_) EndLine();
+    }
+
+    // Whether the rest of the line can change nothing: field N's token has begun.
+    bool Settled() const { return tokens_ >= field_; }
+    const SourceSurvey& Counts() const { return counts_; }
+
+  private:
+    void KeepCarriageReturn() {
+        if (!carriageReturnPending_) return;
+        carriageReturnPending_ = false;
+        OpenToken();
+    }
+    void OpenToken() {
+        lineOpen_ = true;
+        if (inToken_) return;
+        inToken_ = true;
+        ++tokens_;
+    }
+    void EndLine() {
+        ++counts_.lines;
+        if (tokens_ == 0) {
+            ++counts_.blankLines;
+        } else if (tokens_ < field_) {
+            ++counts_.linesWithoutField;
+        } else if (emptyFieldBefore_) {
+            ++counts_.linesWithEmptyFieldBefore;
+        }
+        tokens_ = 0;
+        inToken_ = false;
+        emptyFieldBefore_ = false;
+        lineOpen_ = false;
+    }
+
+    const int field_;
+    SourceSurvey counts_;
+    int tokens_ = 0;
+    bool inToken_ = false;
+    bool emptyFieldBefore_ = false;
+    bool carriageReturnPending_ = false;
+    bool lineOpen_ = false;  // a character came since the last line feed
+};
+
+// Which of up to 64 bytes can end a run of data (a line feed, a CR, the
+// delimiter) and which are line feeds, a bit each.
+struct ByteMasks {
+    std::uint64_t stops = 0;
+    std::uint64_t lineFeeds = 0;
+};
+
+ByteMasks ClassifyBytes(const unsigned char* bytes, std::size_t count, unsigned char delimiter) {
+    ByteMasks masks;
+#if defined(__SSE2__)
+    if (count == 64) {
+        // 16 bytes to a compare.
+        const __m128i lineFeed = _mm_set1_epi8('\n');
+        const __m128i carriageReturn = _mm_set1_epi8('\r');
+        const __m128i delimiters = _mm_set1_epi8(static_cast<char>(delimiter));
+        for (int part = 0; part < 4; ++part) {
+            const __m128i chunk =
+                _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + part * 16));
+            const __m128i lineFeeds = _mm_cmpeq_epi8(chunk, lineFeed);
+            const __m128i stops =
+                _mm_or_si128(_mm_or_si128(lineFeeds, _mm_cmpeq_epi8(chunk, carriageReturn)),
+                             _mm_cmpeq_epi8(chunk, delimiters));
+            const auto bits = [](__m128i matches) {
+                return static_cast<std::uint64_t>(
+                    static_cast<std::uint16_t>(_mm_movemask_epi8(matches)));
+            };
+            masks.lineFeeds |= bits(lineFeeds) << (part * 16);
+            masks.stops |= bits(stops) << (part * 16);
+        }
+        return masks;
+    }
+#endif
+    for (std::size_t i = 0; i < count; ++i) {
+        const unsigned char byte = bytes[i];
+        masks.lineFeeds |= static_cast<std::uint64_t>(byte == '\n') << i;
+        masks.stops |= static_cast<std::uint64_t>(byte == '\n' || byte == '\r' || byte == delimiter)
+                       << i;
+    }
+    return masks;
+}
+
+// How bytes make characters in one encoding.
+enum class Width {
+    Bytes,        // every byte (UTF-8, whose multi-byte delimiters match as byte sequences)
+    DoubleBytes,  // a lead byte and a second byte, or one byte (GBK, the ANSI code pages of Asia)
+    Utf16Le,      // two bytes, whole code units only
+    Utf16Be,
+};
+
+// One reading of the source: its bytes taken as characters of one encoding,
+// with the delimiter in that encoding, counted line by line.
+class CharacterReading {
+  public:
+    // An empty `delimiter` has no form in this encoding: the reading counts
+    // nothing and tells nothing.
+    CharacterReading(Width width, std::string delimiter, const std::array<bool, 256>& leadBytes,
+                     int field)
+        : width_(width), delimiter_(std::move(delimiter)), leadBytes_(leadBytes), tally_(field) {
+        if (IsUtf16() && delimiter_.size() == 2) {
+            const auto first = static_cast<unsigned char>(delimiter_[0]);
+            const auto second = static_cast<unsigned char>(delimiter_[1]);
+            unit_ = width_ == Width::Utf16Be ? first << 8 | second : second << 8 | first;
+        } else if (delimiter_.size() == 1) {
+            single_ = static_cast<unsigned char>(delimiter_[0]);
+            secondBytesMatter_ = width_ == Width::DoubleBytes &&
+                                 text::IsGbkSecondByte(static_cast<unsigned char>(single_));
+        }
+    }
+
+    void Feed(const unsigned char* piece, const unsigned char* end) {
+        if (delimiter_.empty()) return;
+        if (IsUtf16()) {
+            for (const unsigned char* at = piece; at < end; ++at) TakeUnitByte(*at);
+        } else if (single_ >= 0) {
+            const auto size = static_cast<std::size_t>(end - piece);
+            for (std::size_t block = 0; block < size; block += 64)
+                TakeBlock(piece, piece + block, std::min<std::size_t>(size - block, 64));
+            if (secondBytesMatter_) leadRunOdd_ = OddLeadRunBefore(piece, end);
+        } else {
+            TakeBytes(piece, end);
+        }
+    }
+
+    std::optional<SourceSurvey> Finish() {
+        if (delimiter_.empty()) return std::nullopt;
+        // A lone byte at the end is a character of its own.
+        if (lead_ >= 0 || matched_ > 0 || halfUnit_ >= 0) tally_.Data();
+        tally_.EndOfFile();
+        return tally_.Counts();
+    }
+
+  private:
+    bool IsUtf16() const { return width_ == Width::Utf16Le || width_ == Width::Utf16Be; }
+
+    // A character of one byte or one UTF-16 code unit.
+    void TakeCharacter(int character) {
+        if (character == '\n') {
+            tally_.LineFeed();
+        } else if (character == '\r') {
+            tally_.CarriageReturn();
+        } else if (character == single_ || character == unit_) {
+            tally_.Delimiter();
+        } else {
+            tally_.Data();
+        }
+    }
+
+    // A one-byte delimiter, up to 64 bytes at once: from one byte that can
+    // end a run of data to the next, one call standing for the whole run
+    // between them; once the line is settled, straight to its line feed.
+    void TakeBlock(const unsigned char* piece, const unsigned char* bytes, std::size_t count) {
+        const ByteMasks masks = ClassifyBytes(bytes, count, static_cast<unsigned char>(single_));
+        for (std::size_t at = 0; at < count;) {
+            const bool settled = tally_.Settled();
+            const std::uint64_t ahead = (settled ? masks.lineFeeds : masks.stops) & ~0ull << at;
+            const std::size_t stop =
+                ahead == 0 ? count : static_cast<std::size_t>(std::countr_zero(ahead));
+            if (stop > at && !settled) tally_.Data();
+            if (stop == count) return;
+            // A line feed or a CR is never a double-byte character's second
+            // byte; the delimiter may be.
+            if (secondBytesMatter_ && bytes[stop] == single_ &&
+                OddLeadRunBefore(piece, bytes + stop)) {
+                tally_.Data();
+            } else {
+                TakeCharacter(bytes[stop]);
+            }
+            at = stop + 1;
+        }
+    }
+
+    // Whether an odd number of lead bytes stands right before `at` (those
+    // that ended the earlier pieces counted too). A byte that is no lead
+    // byte ends a character, and every lead byte can also be a second byte,
+    // so the lead bytes after it pair off from the first: after an odd
+    // number of them, the byte at `at` is the last one's second byte.
+    bool OddLeadRunBefore(const unsigned char* piece, const unsigned char* at) const {
+        const unsigned char* runStart = at;
+        while (runStart > piece && leadBytes_[runStart[-1]]) --runStart;
+        const bool odd = (at - runStart) % 2 == 1;
+        return runStart == piece ? odd != leadRunOdd_ : odd;
+    }
+
+    // A delimiter of several bytes, character by character.
+    void TakeBytes(const unsigned char* at, const unsigned char* end) {
+        while (at < end) {
+            if (tally_.Settled()) {
+                // The rest of the line counts for nothing: on to its line
+                // feed, which is never part of another character.
+                const void* lineFeed = std::memchr(at, '\n', static_cast<std::size_t>(end - at));
+                if (lineFeed == nullptr) return;
+                at = static_cast<const unsigned char*>(lineFeed) + 1;
+                lead_ = -1;
+                matched_ = 0;
+                tally_.LineFeed();
+            } else if (width_ == Width::DoubleBytes) {
+                TakeDoubleByteSequence(*at++);
+            } else {
+                TakeInDelimiterSequence(*at++);
+            }
+        }
+    }
+
+    // GBK and the like: a lead byte followed by a second byte is one
+    // character, the delimiter perhaps.
+    void TakeDoubleByteSequence(unsigned char byte) {
+        if (lead_ >= 0) {
+            const int lead = std::exchange(lead_, -1);
+            if (text::IsGbkSecondByte(byte)) {
+                const bool isDelimiter = lead == static_cast<unsigned char>(delimiter_[0]) &&
+                                         byte == static_cast<unsigned char>(delimiter_[1]);
+                isDelimiter ? tally_.Delimiter() : tally_.Data();
+                return;
+            }
+            tally_.Data();  // a lead byte without its second byte stands alone
+        }
+        if (leadBytes_[byte]) {
+            lead_ = byte;
+            return;
+        }
+        TakeCharacter(byte);
+    }
+
+    // UTF-8: a delimiter of several bytes is found wherever its bytes stand
+    // in a row. Its first byte is never one of the others, so a sequence cut
+    // short was data, and the byte that cut it may begin a new one.
+    void TakeInDelimiterSequence(unsigned char byte) {
+        if (matched_ > 0) {
+            if (byte == static_cast<unsigned char>(delimiter_[matched_])) {
+                if (++matched_ == delimiter_.size()) {
+                    matched_ = 0;
+                    tally_.Delimiter();
+                }
+                return;
+            }
+            matched_ = 0;
+            tally_.Data();
+        }
+        if (byte == static_cast<unsigned char>(delimiter_[0])) {
+            matched_ = 1;
+            return;
+        }
+        TakeCharacter(byte);
+    }
+
+    void TakeUnitByte(unsigned char byte) {
+        if (halfUnit_ < 0) {
+            halfUnit_ = byte;
+            return;
+        }
+        const int first = std::exchange(halfUnit_, -1);
+        TakeCharacter(width_ == Width::Utf16Be ? first << 8 | byte : byte << 8 | first);
+    }
+
+    const Width width_;
+    const std::string delimiter_;
+    const std::array<bool, 256> leadBytes_;
+    int single_ = -1;  // a one-byte delimiter
+    int unit_ = -1;    // a two-byte delimiter as a UTF-16 code unit
+    // A one-byte delimiter that can be the second byte of a double-byte character.
+    bool secondBytesMatter_ = false;
+    bool leadRunOdd_ = false;  // the earlier pieces ended in an odd run of lead bytes
+    LineTally tally_;
+    int lead_ = -1;            // a lead byte waiting for its second byte
+    std::size_t matched_ = 0;  // bytes of a several-byte delimiter seen so far
+    int halfUnit_ = -1;        // the first byte of a UTF-16 code unit
+};
+
+// The delimiter's one UTF-16 code unit, written in the given byte order;
+// nothing for a character outside the basic plane, which takes two.
+std::string Utf16Delimiter(std::string_view utf8, Width width) {
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(utf8[i]); };
+    unsigned unit = 0;
+    if (utf8.size() == 1) {
+        unit = byte(0);
+    } else if (utf8.size() == 2) {
+        unit = (byte(0) & 0x1Fu) << 6 | (byte(1) & 0x3Fu);
+    } else if (utf8.size() == 3) {
+        unit = (byte(0) & 0x0Fu) << 12 | (byte(1) & 0x3Fu) << 6 | (byte(2) & 0x3Fu);
+    } else {
+        return "";
+    }
+    const char high = static_cast<char>(unit >> 8);
+    const char low = static_cast<char>(unit & 0xFF);
+    return width == Width::Utf16Be ? std::string{high, low} : std::string{low, high};
+}
+
+// The delimiter in code page 936, from its form in the script. The Linux
+// script is GB18030, which writes every character code page 936 holds with
+// the same bytes, but the euro sign (A2 E3 there, 0x80 in code page 936); a
+// longer form is a character code page 936 lacks.
+std::string Gbk936Delimiter(const std::optional<std::string>& scriptForm) {
+    if (!scriptForm || scriptForm->size() > 2) return "";
+    return *scriptForm == "\xA2\xE3" ? "\x80" : *scriptForm;
+}
+
+constexpr std::array<bool, 256> kNoLeadBytes{};
+
+constexpr std::array<bool, 256> GbkLeadBytes() {
+    std::array<bool, 256> leads{};
+    for (std::size_t byte = 0; byte < leads.size(); ++byte)
+        leads[byte] = text::IsGbkLeadByte(static_cast<unsigned char>(byte));
+    return leads;
+}
+constexpr std::array<bool, 256> kGbkLeadBytes = GbkLeadBytes();
+
+// The survey as the pieces of the source come in. The reading is chosen from
+// the first bytes; while the content has yet to tell UTF-8 from GBK, both
+// readings count, and the one the content rules out is dropped.
+class Survey {
+  public:
+    Survey(const SourceReading& reading, std::string utf8Delimiter,
+           std::optional<std::string> scriptDelimiter, int field)
+        : source_(reading),
+          utf8Delimiter_(std::move(utf8Delimiter)),
+          scriptDelimiter_(std::move(scriptDelimiter)),
+          field_(field) {}
+
+    bool Feed(std::string_view piece) {
+        if (reading_) return Count(piece);
+        // Three bytes are enough to see a byte-order mark.
+        if (head_.empty() && piece.size() >= 3) return Begin(piece);
+        head_ += piece;
+        return head_.size() < 3 || Begin(head_);
+    }
+
+    std::optional<SourceSurvey> Finish() {
+        if (!reading_ && !Begin(head_)) return std::nullopt;
+        if (utf8Reading_ && validator_.Chosen() == Encoding::Utf8) return utf8Reading_->Finish();
+        return reading_->Finish();
+    }
+
+  private:
+    bool Begin(std::string_view head) {
+        Choose(head);
+        return Count(head.substr(markLength_));
+    }
+
+    bool Count(std::string_view piece) {
+        // cmd.exe stops reading at a NUL byte: what it made of the rest of
+        // the line cannot be told.
+        if (!source_.encodingFromContent && piece.find('\0') != std::string_view::npos) {
+            return false;
+        }
+        const auto* at = reinterpret_cast<const unsigned char*>(piece.data());
+        const auto* end = at + piece.size();
+        if (utf8Reading_ && !validator_.Feed(at, piece.size())) utf8Reading_.reset();
+        if (utf8Reading_) utf8Reading_->Feed(at, end);
+        reading_->Feed(at, end);
+        return true;
+    }
+
+    void Choose(std::string_view head) {
+        if (!source_.encodingFromContent) {
+            // cmd.exe: the ANSI code page, whatever the file holds.
+            const bool doubleByte = std::find(source_.leadBytes.begin(), source_.leadBytes.end(),
+                                              true) != source_.leadBytes.end();
+            reading_.emplace(doubleByte ? Width::DoubleBytes : Width::Bytes,
+                             scriptDelimiter_.value_or(""), source_.leadBytes, field_);
+            return;
+        }
+        // Our stand-in: the byte-order mark, else the content.
+        const auto* bytes = reinterpret_cast<const unsigned char*>(head.data());
+        if (const auto mark = text::DetectByteOrderMark({bytes, head.size()})) {
+            markLength_ = mark->length;
+            const Width width = mark->encoding == Encoding::Utf8      ? Width::Bytes
+                                : mark->encoding == Encoding::Utf16Le ? Width::Utf16Le
+                                                                      : Width::Utf16Be;
+            reading_.emplace(
+                width,
+                width == Width::Bytes ? utf8Delimiter_ : Utf16Delimiter(utf8Delimiter_, width),
+                kNoLeadBytes, field_);
+        } else if (text::ReadAlikeInUtf8AndGbk(utf8Delimiter_)) {
+            reading_.emplace(Width::Bytes, utf8Delimiter_, kNoLeadBytes, field_);
+        } else {
+            reading_.emplace(Width::DoubleBytes, Gbk936Delimiter(scriptDelimiter_), kGbkLeadBytes,
+                             field_);
+            utf8Reading_.emplace(Width::Bytes, utf8Delimiter_, kNoLeadBytes, field_);
+        }
+    }
+
+    const SourceReading source_;
+    const std::string utf8Delimiter_;
+    const std::optional<std::string> scriptDelimiter_;
+    const int field_;
+    std::string head_;  // the first bytes, while fewer than three came
+    std::size_t markLength_ = 0;
+    // The reading counted by; while UTF-8 is still possible, the GBK one.
+    std::optional<CharacterReading> reading_;
+    std::optional<CharacterReading> utf8Reading_;
+    text::Utf8Validator validator_;
+};
+
+}  // namespace
+
+std::optional<SourceSurvey> SurveySource(SystemServices& system, const ExtractionRequest& request) {
+    // for /f has tokens 1 to 31 only; other field numbers never give a value.
+    if (request.fieldNumber < 1 || request.fieldNumber > 31) return std::nullopt;
+    Survey survey(system.InterpreterSourceReading(), request.delimiter,
+                  system.EncodeForScript(request.delimiter), request.fieldNumber);
+    if (!system.ReadFileInPieces(request.sourcePath,
+                                 [&](std::string_view piece) { return survey.Feed(piece); }))
+        return std::nullopt;
+    return survey.Finish();
+}
+
+}  // namespace morvane
