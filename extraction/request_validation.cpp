@@ -2,6 +2,7 @@
 
 #include <tuple>
 
+#include "common/text/source_encoding.h"
 #include "extraction/extraction_request.h"
 
 namespace morvane {
@@ -24,41 +25,6 @@ bool HoldsControlCharacter(const std::string& text) {
     return false;
 }
 
-// Strict UTF-8: no stray continuation byte, no cut-off sequence, no
-// over-long form, no surrogate (ED A0-BF), nothing above U+10FFFF.
-bool IsValidUtf8(const std::string& text) {
-    for (std::size_t at = 0; at < text.size();) {
-        const auto lead = static_cast<unsigned char>(text[at]);
-        std::size_t length = 1;
-        unsigned char low = 0x80, high = 0xBF;
-        if (lead < 0x80) {
-            ++at;
-            continue;
-        } else if (lead >= 0xC2 && lead <= 0xDF) {
-            length = 2;
-        } else if (lead >= 0xE0 && lead <= 0xEF) {
-            length = 3;
-            if (lead == 0xE0) low = 0xA0;
-            if (lead == 0xED) high = 0x9F;
-        } else if (lead >= 0xF0 && lead <= 0xF4) {
-            length = 4;
-            if (lead == 0xF0) low = 0x90;
-            if (lead == 0xF4) high = 0x8F;
-        } else {
-            return false;
-        }
-        if (at + length > text.size()) return false;
-        for (std::size_t i = 1; i < length; ++i) {
-            const auto byte = static_cast<unsigned char>(text[at + i]);
-            if (byte < low || byte > high) return false;
-            low = 0x80;
-            high = 0xBF;
-        }
-        at += length;
-    }
-    return true;
-}
-
 bool HoldsDoubleQuote(const std::string& text) { return text.find('"') != std::string::npos; }
 
 // The loop variable is %%a; "%a" and every "%~...a" modifier form would be
@@ -74,7 +40,7 @@ bool ScriptCanHoldBoxes(Controls& controls) {
         const std::string text = controls.Text(box);
         // Half of a surrogate pair (pasted alone) reaches here as bytes that
         // are no UTF-8 and no character of any code page.
-        if (!IsValidUtf8(text))
+        if (!text::IsUtf8(text))
             return Refuse(controls, "路径或分割符号中含有无法写入脚本文件的字符，请修改后再试！",
                           box);
         if (HoldsControlCharacter(text))

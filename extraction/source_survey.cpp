@@ -184,8 +184,9 @@ class CharacterReading {
 
     std::optional<SourceSurvey> Finish() {
         if (delimiter_.empty()) return std::nullopt;
-        // A lone byte at the end is a character of its own.
-        if (lead_ >= 0 || matched_ > 0 || halfUnit_ >= 0) tally_.Data();
+        // A lone byte at the end is a character of its own, but half a
+        // UTF-16 code unit is none: the interpreter leaves it out.
+        if (lead_ >= 0 || matched_ > 0) tally_.Data();
         tally_.EndOfFile();
         return tally_.Counts();
     }

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <string_view>
 
+#include "common/text/source_encoding.h"
 #include "extraction/interpreter_gate.h"
 #include "extraction/request_validation.h"
 #include "ui/window_text.h"
@@ -68,7 +69,7 @@ int FilterIndexForFile(const std::string& path) {
 GivenFiles JudgeGivenFiles(SystemServices& system, const std::vector<std::string>& paths) {
     std::optional<std::string> passedOver;
     for (const std::string& path : paths) {
-        if (!IsUtf8(path)) {
+        if (!text::IsUtf8(path)) {
             return {std::nullopt, "文件名“" + path +
                                       "”中含有无法识别的字符，本程序打不开这个文件，"
                                       "请把文件改名后再试！"};

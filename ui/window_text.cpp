@@ -47,27 +47,4 @@ std::size_t UnitsOfFirstCharacters(std::u16string_view text, std::size_t charact
     return units;
 }
 
-bool IsUtf8(std::string_view bytes) {
-    static constexpr char32_t kLeastOfLength[] = {0, 0, 0x80, 0x800, 0x10000};
-    for (std::size_t at = 0; at < bytes.size();) {
-        const auto lead = static_cast<unsigned char>(bytes[at]);
-        const std::size_t length = lead < 0x80             ? 1
-                                   : (lead & 0xE0) == 0xC0 ? 2
-                                   : (lead & 0xF0) == 0xE0 ? 3
-                                   : (lead & 0xF8) == 0xF0 ? 4
-                                                           : 0;
-        if (length == 0 || at + length > bytes.size()) return false;
-        char32_t code = length == 1 ? lead : lead & (0x7F >> length);
-        for (std::size_t next = at + 1; next < at + length; ++next) {
-            const auto unit = static_cast<unsigned char>(bytes[next]);
-            if ((unit & 0xC0) != 0x80) return false;
-            code = (code << 6) | (unit & 0x3F);
-        }
-        if (length > 1 && code < kLeastOfLength[length]) return false;  // an overlong form
-        if ((code >= 0xD800 && code <= 0xDFFF) || code > 0x10FFFF) return false;
-        at += length;
-    }
-    return true;
-}
-
 }  // namespace morvane

@@ -1,5 +1,5 @@
-// Window text, UTF-16 on both toolkits, as the program's UTF-8; what a box
-// may hold; and whether a name is text at all.
+// Window text, UTF-16 on both toolkits, as the program's UTF-8, and what a
+// box may hold.
 #pragma once
 
 #include <cstddef>
@@ -18,10 +18,5 @@ std::string WindowTextToUtf8(std::u16string_view text);
 // How many UTF-16 units the first `characters` characters of `text` take: a
 // surrogate pair is one character, and so is a surrogate alone.
 std::size_t UnitsOfFirstCharacters(std::u16string_view text, std::size_t characters);
-
-// Whether `bytes` are well-formed UTF-8 (no overlong form, no surrogate,
-// nothing past U+10FFFF): what a file name must be for the program to hold
-// it as text.
-bool IsUtf8(std::string_view bytes);
 
 }  // namespace morvane

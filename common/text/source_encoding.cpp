@@ -75,4 +75,10 @@ bool Utf8Validator::Feed(const unsigned char* data, std::size_t size) {
     return true;
 }
 
+bool IsUtf8(std::string_view bytes) {
+    Utf8Validator validator;
+    validator.Feed(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+    return validator.Finish();
+}
+
 }  // namespace morvane::text

@@ -58,4 +58,9 @@ class Utf8Validator {
     unsigned char high_ = 0xBF;
 };
 
+// Whether `bytes` are well-formed UTF-8 as a whole (no overlong form, no
+// surrogate, nothing past U+10FFFF, no sequence cut off): what a name or a
+// box's text must be for the program to hold it as text.
+bool IsUtf8(std::string_view bytes);
+
 }  // namespace morvane::text

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <string_view>
 
+#include "common/text/source_encoding.h"
 #include "morvane_version.h"
 #include "ui/window_text.h"
 
@@ -79,7 +80,8 @@ QStringList ArgumentTexts(int argc, char* argv[]) {
             // A UTF-8 character is the one well-formed sequence of 1 to 4
             // bytes that starts at `at`, if there is one.
             std::size_t length = 1;
-            while (length <= 4 && at + length <= bytes.size() && !IsUtf8(bytes.substr(at, length)))
+            while (length <= 4 && at + length <= bytes.size() &&
+                   !text::IsUtf8(bytes.substr(at, length)))
                 ++length;
             if (length <= 4 && at + length <= bytes.size()) {
                 text += QString::fromUtf8(bytes.data() + at, static_cast<qsizetype>(length));
