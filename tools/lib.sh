@@ -1,5 +1,6 @@
-# What the test scripts share: the counts of one run, its one-line summary
-# and the timed progress lines. Sourced, not run:
+# What the test and set-up scripts share: the counts of one run, its
+# one-line summary, the timed progress lines, and the machine's Debian
+# mirror. Sourced, not run:
 #   . tools/lib.sh; start_counting "windows"
 # Each script keeps the counts passed, failed and not_run; the summary line,
 # "N passed, N failed" with ", N not run" when something could not run, is
@@ -52,4 +53,17 @@ add_counts_from() {
         failed=$((failed + BASH_REMATCH[2]))
         not_run=$((not_run + ${BASH_REMATCH[4]:-0}))
     fi
+}
+
+# The mirror of the machine's Debian 12 (bookworm) suites, from its apt
+# sources in either format; nothing when none is named.
+debian_mirror() {
+    {
+        cat /etc/apt/sources.list.d/*.sources 2>/dev/null | awk '
+            /^URIs:/ { uris = $2 } /^Suites:/ { suites = $0 }
+            /^$/ { if (suites ~ / bookworm( |$)/ && uris != "") print uris; uris = ""; suites = "" }
+            END { if (suites ~ / bookworm( |$)/ && uris != "") print uris }'
+        cat /etc/apt/sources.list /etc/apt/sources.list.d/*.list 2>/dev/null |
+            awk '$1 == "deb" { sub(/\[[^]]*\] */, ""); if ($3 == "bookworm") print $2 }'
+    } | grep -E '^https?://' | head -n 1 || true
 }

@@ -32,9 +32,8 @@ entry=$binfmt/qemu-i386
 # qemu takes an argv0 ending in "-binfmt-P" as "started by binfmt_misc with
 # the P flag" (argv0 kept): the entry points at this name.
 interpreter=$qemu_dir/i386-binfmt-P
-started=$SECONDS
-
-say() { printf '[setup-32bit %3ds] %s\n' $((SECONDS - started)) "$*"; }
+. "$(dirname "$0")/lib.sh"
+start_counting setup-32bit
 cannot() {
     echo "cannot run 32-bit programs here: $*"
     exit 2
@@ -95,16 +94,7 @@ else
 
     if ! qemu_is_new_enough; then
         # The mirror of the machine's main Debian suite, from its own sources.
-        mirror=$(
-            {
-                cat /etc/apt/sources.list.d/*.sources 2>/dev/null | awk '
-                    /^URIs:/ { uris = $2 } /^Suites:/ { suites = $0 }
-                    /^$/ { if (suites ~ / bookworm( |$)/ && uris != "") print uris; uris = ""; suites = "" }
-                    END { if (suites ~ / bookworm( |$)/ && uris != "") print uris }'
-                cat /etc/apt/sources.list /etc/apt/sources.list.d/*.list 2>/dev/null |
-                    awk '$1 == "deb" { sub(/\[[^]]*\] */, ""); if ($3 == "bookworm") print $2 }'
-            } | grep -E '^https?://' | head -1 || true
-        )
+        mirror=$(debian_mirror)
         [ -n "$mirror" ] || { say "FAILED: no Debian bookworm mirror in the apt sources"; exit 1; }
         say "downloading qemu-user from bookworm-backports on $mirror (unpacked, not installed)"
         mkdir -p "$scratch/lists/partial" "$scratch/cache/archives/partial" "$scratch/deb"

@@ -24,8 +24,8 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 root=${MORVANE_WINE10_ROOT:-/var/lib/morvane/wine10-root}
-started=$SECONDS
-say() { printf '[setup-wine10 %3ds] %s\n' $((SECONDS - started)) "$*"; }
+. "$here/lib.sh"
+start_counting setup-wine10
 
 # What the root holds: the packages, and the stamp naming those installed.
 packages=(wine wine64 fonts-wine xvfb xauth cmake locales fonts-arphic-uming fonts-arphic-ukai)
@@ -68,16 +68,7 @@ ready && finish  # made meanwhile by another set-up
 
 if [ ! -f "$root/.morvane-bootstrapped" ]; then
     # The mirror of the machine's own Debian suites, from its apt sources.
-    mirror=$(
-        {
-            cat /etc/apt/sources.list.d/*.sources 2>/dev/null | awk '
-                /^URIs:/ { uris = $2 } /^Suites:/ { suites = $0 }
-                /^$/ { if (suites ~ / bookworm( |$)/ && uris != "") print uris; uris = ""; suites = "" }
-                END { if (suites ~ / bookworm( |$)/ && uris != "") print uris }'
-            cat /etc/apt/sources.list /etc/apt/sources.list.d/*.list 2>/dev/null |
-                awk '$1 == "deb" { sub(/\[[^]]*\] */, ""); if ($3 == "bookworm") print $2 }'
-        } | grep -E '^https?://' | head -n 1 || true
-    )
+    mirror=$(debian_mirror)
     [ -n "$mirror" ] || { say "FAILED: no Debian mirror in the apt sources"; exit 1; }
     if ! command -v debootstrap >/dev/null; then
         say "installing debootstrap"
