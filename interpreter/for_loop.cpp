@@ -214,11 +214,8 @@ std::size_t ForLoopRun::FindLineFeed() {
     }
     // UTF-16: whole code units only; the units sit at even file offsets.
     std::size_t at = scanFrom_ + ((base_ + scanFrom_) & 1);
-    const bool big = encoding_ == Encoding::Utf16Be;
     for (; at + 2 <= filled_; at += 2) {
-        const unsigned char lo = big ? buffer_[at + 1] : buffer_[at];
-        const unsigned char hi = big ? buffer_[at] : buffer_[at + 1];
-        if (lo == '\n' && hi == 0) return at;
+        if (Utf16UnitAt(buffer_.data() + at, encoding_) == '\n') return at;
     }
     scanFrom_ = std::min(at, filled_);
     return filled_;
@@ -227,10 +224,7 @@ std::size_t ForLoopRun::FindLineFeed() {
 bool ForLoopRun::EndsWithCarriageReturn(std::size_t from, std::size_t to) const {
     if (to - from < unit_) return false;
     if (unit_ == 1) return buffer_[to - 1] == '\r';
-    const bool big = encoding_ == Encoding::Utf16Be;
-    const unsigned char lo = big ? buffer_[to - 1] : buffer_[to - 2];
-    const unsigned char hi = big ? buffer_[to - 2] : buffer_[to - 1];
-    return lo == '\r' && hi == 0;
+    return Utf16UnitAt(buffer_.data() + to - 2, encoding_) == '\r';
 }
 
 void ForLoopRun::StartLine(std::size_t at) {
