@@ -3,8 +3,8 @@
 // the character-by-character reference; they must agree.
 #include <gtest/gtest.h>
 
+#include "interpreter/for_options.h"
 #include "interpreter/line_splitter.h"
-#include "interpreter/script_line.h"
 #include "tests/interpreter/fuzz/split_invariant.h"
 #include "tests/interpreter/test_support.h"
 
