@@ -24,9 +24,11 @@ MatchResult SequenceAt(const std::string& sequence, const unsigned char* at,
     return MatchResult::No;
 }
 
-// Whether one of `sequences` stands at `at`; on Yes, `length` is its size.
+// Whether one of `sequences` stands at `at`; `length` is its size on Yes, 0
+// otherwise.
 MatchResult AnySequenceAt(const std::vector<std::string>& sequences, const unsigned char* at,
                           const unsigned char* end, bool lineEnds, std::size_t& length) {
+    length = 0;
     bool needMore = false;
     for (const std::string& sequence : sequences) {
         const MatchResult match = SequenceAt(sequence, at, end, lineEnds);
@@ -149,13 +151,8 @@ DelimiterScanner::Found DelimiterScanner::FindSequence(const unsigned char* from
             continue;
         }
         std::size_t length = 0;
-        switch (AnySequenceAt(sequences_, candidate, end, lineEnds, length)) {
-            case MatchResult::Yes:
-                return {candidate, length};
-            case MatchResult::NeedMore:
-                return {candidate, 0};
-            case MatchResult::No:
-                break;
+        if (AnySequenceAt(sequences_, candidate, end, lineEnds, length) != MatchResult::No) {
+            return {candidate, length};  // length 0 when more bytes decide
         }
         // Not a delimiter: step over the character that starts here.
         std::size_t step = 1;
@@ -184,13 +181,8 @@ DelimiterScanner::Found DelimiterScanner::FindUtf16(const unsigned char* from,
         // pair; its first unit never stands for a character of its own, so
         // only a whole pair can match here.
         std::size_t length = 0;
-        switch (AnySequenceAt(surrogatePairs_, at, end, lineEnds, length)) {
-            case MatchResult::Yes:
-                return {at, length};
-            case MatchResult::NeedMore:
-                return {at, 0};
-            case MatchResult::No:
-                break;
+        if (AnySequenceAt(surrogatePairs_, at, end, lineEnds, length) != MatchResult::No) {
+            return {at, length};  // length 0 when more bytes decide
         }
     }
     return {lineEnds ? end : at, 0};
