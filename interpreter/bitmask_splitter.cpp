@@ -38,10 +38,7 @@ bool BitmaskSplitter::Handles(const SplitRules& rules) {
     return !rules.eol || rules.eol->size() == 1;
 }
 
-BitmaskSplitter::BitmaskSplitter(const SplitRules& rules)
-    : plan_(rules.plan),
-      variableCount_(rules.plan.VariableCount()),
-      highest_(rules.plan.HighestToken()) {
+BitmaskSplitter::BitmaskSplitter(const SplitRules& rules) : values_(rules.plan) {
     for (const std::string& delimiter : rules.delimiters) {
         const auto byte = static_cast<unsigned char>(delimiter[0]);
         if (!isDelimiter_[byte]) delimiterBytes_.push_back(byte);
@@ -56,10 +53,6 @@ BitmaskSplitter::BitmaskSplitter(const SplitRules& rules)
         }
     }
     secondBytesPossible_ = !secondByteDelimiters_.empty();
-    variableOfToken_.fill(-1);
-    for (int index = 0; index < plan_.TokenCount(); ++index) {
-        variableOfToken_[static_cast<std::size_t>(plan_.TokenOfVariable(index))] = index;
-    }
 }
 
 void BitmaskSplitter::BuildMasks(const unsigned char* data, std::size_t size) {

@@ -99,9 +99,7 @@ class ForLoopRun {
     bool FeedPart(std::size_t from, std::size_t to);
     bool FinishLine(std::size_t from, std::size_t to);
     bool SplitCompleteLines();
-    bool Echo();
-    bool EchoSlices(const Slice* values, const unsigned char* data);
-    bool EndRecord(bool ok);
+    bool Echo(const LineValues& values);
     bool AppendValue(ByteRange range);
     bool Fail(const std::string& message);
     void Compact();
@@ -255,7 +253,8 @@ bool ForLoopRun::FinishLine(std::size_t from, std::size_t to) {
     lineState_ = LineState::Fresh;
     if (!split) return true;
     splitter_->Feed(buffer_.data() + from, to - from, true);
-    return !splitter_->Runs() || Echo();
+    const LineValues& values = splitter_->Values();
+    return !values.Runs() || Echo(values);
 }
 
 void ForLoopRun::Compact() {
@@ -269,9 +268,9 @@ void ForLoopRun::Compact() {
 
 // The fast path: every complete line in the buffer at once.
 bool ForLoopRun::SplitCompleteLines() {
-    const unsigned char* data = buffer_.data() + lineStart_;
     const auto progress = fastSplitter_->SplitLines(
-        data, filled_ - lineStart_, [&](const Slice* values) { return EchoSlices(values, data); });
+        buffer_.data() + lineStart_, filled_ - lineStart_, base_ + lineStart_,
+        [&](const LineValues& values) { return Echo(values); });
     if (progress.stopped) return false;
     lineNumber_ += progress.lines;
     lineStart_ += progress.consumed;
@@ -359,32 +358,14 @@ bool ForLoopRun::AppendValue(ByteRange range) {
     return true;
 }
 
-bool ForLoopRun::Echo() {
+// Inline: the bitmask splitter calls it for nearly every line.
+inline bool ForLoopRun::Echo(const LineValues& values) {
     bool ok = output_->BeginRecord();
     for (const EchoPiece& piece : pieces_) {
         if (!ok) break;
-        ok = piece.variable >= 0 ? AppendValue(splitter_->Value(piece.variable))
+        ok = piece.variable >= 0 ? AppendValue(values.Value(piece.variable))
                                  : output_->Append(piece.literal);
     }
-    return EndRecord(ok);
-}
-
-bool ForLoopRun::EchoSlices(const Slice* values, const unsigned char* data) {
-    bool ok = output_->BeginRecord();
-    for (const EchoPiece& piece : pieces_) {
-        if (!ok) break;
-        if (piece.variable >= 0) {
-            const Slice& value = values[piece.variable];
-            ok = output_->Append(
-                {reinterpret_cast<const char*>(data + value.begin), value.end - value.begin});
-        } else {
-            ok = output_->Append(piece.literal);
-        }
-    }
-    return EndRecord(ok);
-}
-
-bool ForLoopRun::EndRecord(bool ok) {
     ok = ok && output_->Append(lineBreak_);
     if (!ok && !output_->Error().empty()) return Fail(output_->Error());
     return ok;

@@ -96,11 +96,11 @@ std::string DescribeValues(const std::vector<std::optional<ByteRange>>& values) 
     return text;
 }
 
-std::vector<std::optional<ByteRange>> FromSplitter(const LineSplitter& splitter) {
-    if (!splitter.Runs()) return {};
+std::vector<std::optional<ByteRange>> FromSplitter(const LineValues& line) {
+    if (!line.Runs()) return {};
     std::vector<std::optional<ByteRange>> values;
-    for (int i = 0; i < splitter.VariableCount(); ++i) {
-        const ByteRange value = splitter.Value(i);
+    for (int i = 0; i < line.VariableCount(); ++i) {
+        const ByteRange value = line.Value(i);
         values.push_back(value.Size() > 0 ? std::optional<ByteRange>(value) : std::nullopt);
     }
     return values;
@@ -251,8 +251,8 @@ std::string CompareSplitters(std::string_view file, const SplitRules& rules, std
             line.Size()) {
             return where + ", whole line not consumed";
         }
-        if (FromSplitter(whole) != expected.back()) {
-            return where + ", LineSplitter gave " + DescribeValues(FromSplitter(whole));
+        if (FromSplitter(whole.Values()) != expected.back()) {
+            return where + ", LineSplitter gave " + DescribeValues(FromSplitter(whole.Values()));
         }
 
         // In pieces, handing back what was not consumed as the caller does.
@@ -268,9 +268,9 @@ std::string CompareSplitters(std::string_view file, const SplitRules& rules, std
             if (last && at == end) break;
             if (taken == 0 && ++stalls > 8) piece += 1;  // the caller would read more
         }
-        if (FromSplitter(pieces) != expected.back()) {
+        if (FromSplitter(pieces.Values()) != expected.back()) {
             return where + ", LineSplitter in pieces of " + std::to_string(piece) + " gave " +
-                   DescribeValues(FromSplitter(pieces));
+                   DescribeValues(FromSplitter(pieces.Values()));
         }
     }
 
@@ -279,21 +279,15 @@ std::string CompareSplitters(std::string_view file, const SplitRules& rules, std
         std::size_t lineIndex = 0;
         std::string problem;
         const auto start = markLength;
-        const auto progress =
-            fast.SplitLines(bytes + start, file.size() - start, [&](const Slice* values) {
+        const auto progress = fast.SplitLines(
+            bytes + start, file.size() - start, start, [&](const LineValues& values) {
                 // Skip lines the reference does not run the body for.
                 while (lineIndex < expected.size() && expected[lineIndex].empty()) ++lineIndex;
                 if (lineIndex == expected.size()) {
                     problem = "BitmaskSplitter ran the body for a line the reference skips";
                     return false;
                 }
-                std::vector<std::optional<ByteRange>> got;
-                for (std::size_t i = 0; i < expected[lineIndex].size(); ++i) {
-                    const Slice& s = values[i];
-                    got.push_back(s.end > s.begin
-                                      ? std::optional(ByteRange{start + s.begin, start + s.end})
-                                      : std::nullopt);
-                }
+                const std::vector<std::optional<ByteRange>> got = FromSplitter(values);
                 if (got != expected[lineIndex]) {
                     problem = "line at " + std::to_string(lines[lineIndex].begin) +
                               ": BitmaskSplitter gave " + DescribeValues(got) + ", expected " +
