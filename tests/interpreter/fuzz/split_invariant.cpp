@@ -51,32 +51,30 @@ std::size_t CharLength(std::string_view file, std::size_t at, std::size_t end, E
         case Encoding::Utf8:
             break;
     }
+    // UTF-8 by its definition, not by the table of byte ranges the program
+    // checks with: the lead byte tells the length, the bytes after it are
+    // 10xxxxxx, and the value must need that length, be no surrogate and be
+    // at most U+10FFFF.
     const unsigned char lead = byte(at);
-    std::size_t expected = 1;
-    unsigned char low = 0x80;
-    unsigned char high = 0xBF;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        expected = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        expected = 3;
-        if (lead == 0xE0) low = 0xA0;
-        if (lead == 0xED) high = 0x9F;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        expected = 4;
-        if (lead == 0xF0) low = 0x90;
-        if (lead == 0xF4) high = 0x8F;
-    } else if (lead >= 0x80) {
+    if (lead < 0x80) return 1;
+    std::size_t expected = 0;
+    while (expected < 8 && (lead << expected & 0x80) != 0) ++expected;
+    if (expected < 2 || expected > 4) {
         if (valid) *valid = false;
         return 1;
     }
+    std::uint32_t value = lead & (0xFFu >> (expected + 1));
     std::size_t length = 1;
-    while (length < expected && at + length < end && byte(at + length) >= low &&
-           byte(at + length) <= high) {
+    while (length < expected && at + length < end && (byte(at + length) & 0xC0) == 0x80) {
+        value = value << 6 | (byte(at + length) & 0x3Fu);
         ++length;
-        low = 0x80;
-        high = 0xBF;
     }
-    if (valid) *valid = length == expected;
+    constexpr std::uint32_t kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
+    const bool surrogate = value >= 0xD800 && value <= 0xDFFF;
+    if (valid) {
+        *valid =
+            length == expected && value >= kSmallest[expected] && !surrogate && value <= 0x10FFFF;
+    }
     return length;
 }
 
