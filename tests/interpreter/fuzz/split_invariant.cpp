@@ -94,7 +94,9 @@ std::string DescribeValues(const std::vector<std::optional<ByteRange>>& values) 
     return text;
 }
 
-std::vector<std::optional<ByteRange>> FromSplitter(const LineValues& line) {
+// A splitter's values in the reference's form: nothing where a variable got
+// no token, no values at all when the body does not run.
+std::vector<std::optional<ByteRange>> ValuesOrNone(const LineValues& line) {
     if (!line.Runs()) return {};
     std::vector<std::optional<ByteRange>> values;
     for (int i = 0; i < line.VariableCount(); ++i) {
@@ -249,8 +251,8 @@ std::string CompareSplitters(std::string_view file, const SplitRules& rules, std
             line.Size()) {
             return where + ", whole line not consumed";
         }
-        if (FromSplitter(whole.Values()) != expected.back()) {
-            return where + ", LineSplitter gave " + DescribeValues(FromSplitter(whole.Values()));
+        if (ValuesOrNone(whole.Values()) != expected.back()) {
+            return where + ", LineSplitter gave " + DescribeValues(ValuesOrNone(whole.Values()));
         }
 
         // In pieces, handing back what was not consumed as the caller does.
@@ -266,9 +268,9 @@ std::string CompareSplitters(std::string_view file, const SplitRules& rules, std
             if (last && at == end) break;
             if (taken == 0 && ++stalls > 8) piece += 1;  // the caller would read more
         }
-        if (FromSplitter(pieces.Values()) != expected.back()) {
+        if (ValuesOrNone(pieces.Values()) != expected.back()) {
             return where + ", LineSplitter in pieces of " + std::to_string(piece) + " gave " +
-                   DescribeValues(FromSplitter(pieces.Values()));
+                   DescribeValues(ValuesOrNone(pieces.Values()));
         }
     }
 
@@ -285,7 +287,7 @@ std::string CompareSplitters(std::string_view file, const SplitRules& rules, std
                     problem = "BitmaskSplitter ran the body for a line the reference skips";
                     return false;
                 }
-                const std::vector<std::optional<ByteRange>> got = FromSplitter(values);
+                const std::vector<std::optional<ByteRange>> got = ValuesOrNone(values);
                 if (got != expected[lineIndex]) {
                     problem = "line at " + std::to_string(lines[lineIndex].begin) +
                               ": BitmaskSplitter gave " + DescribeValues(got) + ", expected " +
