@@ -38,10 +38,7 @@ bool BitmaskSplitter::Handles(const SplitRules& rules) {
     return !rules.eol || rules.eol->size() == 1;
 }
 
-BitmaskSplitter::BitmaskSplitter(const SplitRules& rules)
-    : plan_(rules.plan),
-      variableCount_(rules.plan.VariableCount()),
-      highest_(rules.plan.HighestToken()) {
+BitmaskSplitter::BitmaskSplitter(const SplitRules& rules) : values_(rules.plan) {
     for (const std::string& delimiter : rules.delimiters) {
         const auto byte = static_cast<unsigned char>(delimiter[0]);
         if (!isDelimiter_[byte]) delimiterBytes_.push_back(byte);
@@ -56,10 +53,6 @@ BitmaskSplitter::BitmaskSplitter(const SplitRules& rules)
         }
     }
     secondBytesPossible_ = !secondByteDelimiters_.empty();
-    variableOfToken_.fill(-1);
-    for (int index = 0; index < plan_.TokenCount(); ++index) {
-        variableOfToken_[static_cast<std::size_t>(plan_.TokenOfVariable(index))] = index;
-    }
 }
 
 void BitmaskSplitter::BuildMasks(const unsigned char* data, std::size_t size) {
@@ -148,14 +141,12 @@ std::size_t BitmaskSplitter::ClassifyWholeWordsSse2(const unsigned char* data, s
 }
 #endif
 
-// A run of lead-range bytes (0x81-0xFE) always starts a character (the byte
-// before it cannot lead one), and its bytes pair up from there; so a byte
-// after a run of odd length is the second byte of a character when it can be
-// one at all. The data
-// starts at a line start, a character start. Odd-length runs are found with
-// carries, 64 bytes at a time:  adding a run's start bit to the run carries
-// out just past its end; starting from even and odd positions separately
-// tells odd lengths from even ones.
+// The rule of FollowsOddLeadRun (encoding.h), 64 bytes at a time: a
+// delimiter byte right after a run of lead-range bytes of odd length is the
+// second byte of a character. The data starts at a line start, a character
+// start. Odd-length runs are found with carries: adding a run's start bit to
+// the run carries out just past its end; starting from even and odd positions
+// separately tells odd lengths from even ones.
 void BitmaskSplitter::DropSecondBytes(std::size_t words) {
     constexpr std::uint64_t kEvenBits = 0x5555555555555555ull;
     std::uint64_t carryOdd = 0;  // the previous word ended inside an odd-length run

@@ -7,15 +7,10 @@
 #include <cstdint>
 #include <vector>
 
-#include "interpreter/line_splitter.h"
+#include "interpreter/line_values.h"
+#include "interpreter/split_rules.h"
 
 namespace morvane::interp {
-
-// A value as positions in the bytes handed to SplitLines: [begin, end).
-struct Slice {
-    std::size_t begin = 0;
-    std::size_t end = 0;
-};
 
 // Same results as LineSplitter, for the rules Handles() accepts: the bytes
 // are classified 64 at a time into bit masks (delimiter, line feed), and each
@@ -35,11 +30,12 @@ class BitmaskSplitter {
     };
 
     // Splits every complete line (ended by LF; one CR before it dropped) of
-    // data[0, size). For each line whose first variable received a token,
-    // calls emit(values) with VariableCount() slices (begin == end: no value);
-    // `emit` answers false to stop.
+    // data[0, size), the bytes at file offset `offset`. For each line whose
+    // first variable received a token, calls emit(values) with the line's
+    // LineValues; `emit` answers false to stop.
     template <typename Emit>
-    Progress SplitLines(const unsigned char* data, std::size_t size, Emit&& emit);
+    Progress SplitLines(const unsigned char* data, std::size_t size, std::uint64_t offset,
+                        Emit&& emit);
 
   private:
     // The classes of the 64 bytes of one mask word, a bit each.
@@ -61,8 +57,16 @@ class BitmaskSplitter {
 #endif
     void StoreMasks(std::size_t word, const WordMasks& masks);
     void DropSecondBytes(std::size_t words);
-    static std::size_t NextSet(const std::uint64_t* words, std::size_t from, std::size_t limit);
-    static std::size_t NextClear(const std::uint64_t* words, std::size_t from, std::size_t limit);
+    // The first bit at or after `from` that is set (`flip` 0) or clear (`flip`
+    // all ones), or `limit` when none is before it.
+    static std::size_t NextBit(const std::uint64_t* words, std::size_t from, std::size_t limit,
+                               std::uint64_t flip);
+    static std::size_t NextSet(const std::uint64_t* words, std::size_t from, std::size_t limit) {
+        return NextBit(words, from, limit, 0);
+    }
+    static std::size_t NextClear(const std::uint64_t* words, std::size_t from, std::size_t limit) {
+        return NextBit(words, from, limit, ~std::uint64_t{0});
+    }
 
     std::array<bool, 256> isDelimiter_{};
     std::vector<unsigned char> delimiterBytes_;
@@ -73,39 +77,22 @@ class BitmaskSplitter {
     // double-byte character: such hits are taken out of the delimiter mask.
     bool secondBytesPossible_ = false;
     std::array<bool, 256> isSecondByteDelimiter_{};
-    TokenPlan plan_;
-    int variableCount_;
-    int highest_;
-    std::array<int, kMaxTokenNumber + 2> variableOfToken_{};
+    LineValues values_;
     std::vector<std::uint64_t> delimiterMask_;
     std::vector<std::uint64_t> lineFeedMask_;
     std::vector<std::uint64_t> leadMask_;        // bytes 0x81-0xFE, for GBK only
     std::vector<std::uint64_t> secondByteMask_;  // hits of secondByteDelimiters_
 };
 
-inline std::size_t BitmaskSplitter::NextSet(const std::uint64_t* words, std::size_t from,
-                                            std::size_t limit) {
+inline std::size_t BitmaskSplitter::NextBit(const std::uint64_t* words, std::size_t from,
+                                            std::size_t limit, std::uint64_t flip) {
     if (from >= limit) return limit;
     std::size_t word = from >> 6;
     const std::size_t lastWord = (limit - 1) >> 6;
-    std::uint64_t bits = words[word] & (~std::uint64_t{0} << (from & 63));
+    std::uint64_t bits = (words[word] ^ flip) & (~std::uint64_t{0} << (from & 63));
     while (bits == 0) {
         if (word == lastWord) return limit;
-        bits = words[++word];
-    }
-    const std::size_t found = (word << 6) + static_cast<std::size_t>(__builtin_ctzll(bits));
-    return found < limit ? found : limit;
-}
-
-inline std::size_t BitmaskSplitter::NextClear(const std::uint64_t* words, std::size_t from,
-                                              std::size_t limit) {
-    if (from >= limit) return limit;
-    std::size_t word = from >> 6;
-    const std::size_t lastWord = (limit - 1) >> 6;
-    std::uint64_t bits = ~words[word] & (~std::uint64_t{0} << (from & 63));
-    while (bits == 0) {
-        if (word == lastWord) return limit;
-        bits = ~words[++word];
+        bits = words[++word] ^ flip;
     }
     const std::size_t found = (word << 6) + static_cast<std::size_t>(__builtin_ctzll(bits));
     return found < limit ? found : limit;
@@ -113,13 +100,12 @@ inline std::size_t BitmaskSplitter::NextClear(const std::uint64_t* words, std::s
 
 template <typename Emit>
 BitmaskSplitter::Progress BitmaskSplitter::SplitLines(const unsigned char* data, std::size_t size,
-                                                      Emit&& emit) {
+                                                      std::uint64_t offset, Emit&& emit) {
     Progress progress;
     if (size == 0) return progress;
     BuildMasks(data, size);
     const std::uint64_t* delimiters = delimiterMask_.data();
     const std::uint64_t* lineFeeds = lineFeedMask_.data();
-    std::array<Slice, kMaxTokenNumber + 1> values{};
     std::size_t lineStart = 0;
     // Line feeds are visited in order, so their mask is walked word by word.
     const std::size_t words = (size + 63) / 64;
@@ -136,31 +122,20 @@ BitmaskSplitter::Progress BitmaskSplitter::SplitLines(const unsigned char* data,
         ++progress.lines;
         std::size_t at = lineStart;
         if (at < contentEnd && isDelimiter_[data[at]]) at = NextClear(delimiters, at, contentEnd);
-        bool runs = false;
-        if (at < contentEnd && data[at] != eol_ && variableCount_ > 0) {
-            for (int i = 0; i < variableCount_; ++i) values[static_cast<std::size_t>(i)] = {};
-            for (int token = 1;; ++token) {
-                if (plan_.rest && token == highest_ + 1) {
-                    values[static_cast<std::size_t>(variableCount_ - 1)] = {at, contentEnd};
-                    runs = runs || variableCount_ == 1;
-                    break;
-                }
-                const std::size_t tokenEnd = NextSet(delimiters, at, contentEnd);
-                const int variable = variableOfToken_[static_cast<std::size_t>(token)];
-                if (variable >= 0) {
-                    values[static_cast<std::size_t>(variable)] = {at, tokenEnd};
-                    runs = runs || variable == 0;
-                }
-                if (token == highest_ && !plan_.rest) break;
-                at = tokenEnd + 1;  // past the delimiter that ended the token
-                if (at < contentEnd && isDelimiter_[data[at]])
-                    at = NextClear(delimiters, at, contentEnd);
-                if (at >= contentEnd) break;
-            }
+        const bool hasTokens =
+            values_.StartLine() != LineValues::Next::Nothing && at < contentEnd && data[at] != eol_;
+        while (hasTokens && values_.TokenStarts(offset + at) == LineValues::Next::TokenEnd) {
+            const std::size_t tokenEnd = NextSet(delimiters, at, contentEnd);
+            if (values_.TokenEnds(offset + tokenEnd) == LineValues::Next::Nothing) break;
+            at = tokenEnd + 1;  // past the delimiter that ended the token
+            if (at < contentEnd && isDelimiter_[data[at]])
+                at = NextClear(delimiters, at, contentEnd);
+            if (at >= contentEnd) break;
         }
+        values_.LineEnds(offset + contentEnd);
         lineStart = lineFeed + 1;
         progress.consumed = lineStart;
-        if (runs && !emit(values.data())) {
+        if (values_.Runs() && !emit(static_cast<const LineValues&>(values_))) {
             progress.stopped = true;
             break;
         }

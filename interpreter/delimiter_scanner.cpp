@@ -13,21 +13,49 @@ bool NeedsGbkCare(const std::string& sequence) {
     return sequence.size() > 1 || static_cast<unsigned char>(sequence[0]) >= 0x40;
 }
 
+MatchResult SequenceAt(const std::string& sequence, const unsigned char* at,
+                       const unsigned char* end, bool lineEnds) {
+    const auto available = static_cast<std::size_t>(end - at);
+    if (available >= sequence.size()) {
+        return std::memcmp(at, sequence.data(), sequence.size()) == 0 ? MatchResult::Yes
+                                                                      : MatchResult::No;
+    }
+    if (!lineEnds && std::memcmp(at, sequence.data(), available) == 0) return MatchResult::NeedMore;
+    return MatchResult::No;
+}
+
+// Whether one of `sequences` stands at `at`; `length` is its size on Yes, 0
+// otherwise.
+MatchResult AnySequenceAt(const std::vector<std::string>& sequences, const unsigned char* at,
+                          const unsigned char* end, bool lineEnds, std::size_t& length) {
+    length = 0;
+    bool needMore = false;
+    for (const std::string& sequence : sequences) {
+        const MatchResult match = SequenceAt(sequence, at, end, lineEnds);
+        if (match == MatchResult::Yes) {
+            length = sequence.size();
+            return MatchResult::Yes;
+        }
+        needMore = needMore || match == MatchResult::NeedMore;
+    }
+    return needMore ? MatchResult::NeedMore : MatchResult::No;
+}
+
 }  // namespace
 
 DelimiterScanner::DelimiterScanner(Encoding encoding, const std::vector<std::string>& delimiters,
                                    std::optional<std::string> eol)
-    : eol_(std::move(eol)) {
+    : encoding_(encoding), eol_(std::move(eol)) {
     for (const std::string& delimiter : delimiters) {
         if (!delimiter.empty()) sequences_.push_back(delimiter);
     }
     if (sequences_.empty()) return;
     if (encoding == Encoding::Utf16Le || encoding == Encoding::Utf16Be) {
         kind_ = Kind::Utf16;
-        bigEndian_ = encoding == Encoding::Utf16Be;
         for (const std::string& sequence : sequences_) {
             if (sequence.size() == 2) {
-                units_.push_back(UnitAt(reinterpret_cast<const unsigned char*>(sequence.data())));
+                units_.push_back(
+                    Utf16UnitAt(reinterpret_cast<const unsigned char*>(sequence.data()), encoding));
             } else if (sequence.size() == 4) {
                 surrogatePairs_.push_back(sequence);
             }
@@ -53,22 +81,6 @@ DelimiterScanner::DelimiterScanner(Encoding encoding, const std::vector<std::str
     }
 }
 
-std::uint16_t DelimiterScanner::UnitAt(const unsigned char* at) const {
-    return bigEndian_ ? static_cast<std::uint16_t>(at[0] << 8 | at[1])
-                      : static_cast<std::uint16_t>(at[1] << 8 | at[0]);
-}
-
-MatchResult DelimiterScanner::SequenceAt(const std::string& sequence, const unsigned char* at,
-                                         const unsigned char* end, bool lineEnds) const {
-    const auto available = static_cast<std::size_t>(end - at);
-    if (available >= sequence.size()) {
-        return std::memcmp(at, sequence.data(), sequence.size()) == 0 ? MatchResult::Yes
-                                                                      : MatchResult::No;
-    }
-    if (!lineEnds && std::memcmp(at, sequence.data(), available) == 0) return MatchResult::NeedMore;
-    return MatchResult::No;
-}
-
 MatchResult DelimiterScanner::DelimiterAt(const unsigned char* at, const unsigned char* end,
                                           bool lineEnds, std::size_t& length) const {
     switch (kind_) {
@@ -83,20 +95,7 @@ MatchResult DelimiterScanner::DelimiterAt(const unsigned char* at, const unsigne
             break;
     }
     if (!firstByte_[*at] && kind_ != Kind::Utf16) return MatchResult::No;
-    bool needMore = false;
-    for (const std::string& sequence : sequences_) {
-        switch (SequenceAt(sequence, at, end, lineEnds)) {
-            case MatchResult::Yes:
-                length = sequence.size();
-                return MatchResult::Yes;
-            case MatchResult::NeedMore:
-                needMore = true;
-                break;
-            case MatchResult::No:
-                break;
-        }
-    }
-    return needMore ? MatchResult::NeedMore : MatchResult::No;
+    return AnySequenceAt(sequences_, at, end, lineEnds, length);
 }
 
 MatchResult DelimiterScanner::EolAt(const unsigned char* at, const unsigned char* end,
@@ -140,36 +139,21 @@ DelimiterScanner::Found DelimiterScanner::Find(const unsigned char* from, const 
 DelimiterScanner::Found DelimiterScanner::FindSequence(const unsigned char* from,
                                                        const unsigned char* end,
                                                        bool lineEnds) const {
-    // `boundary` is always the start of a character. In GBK every byte that
-    // cannot lead a double-byte character ends one, so a candidate's position
-    // follows from the run of lead-range bytes between the last known boundary
-    // and it: an odd run makes the candidate a second byte.
+    // `boundary` is always the start of a character, from which
+    // FollowsOddLeadRun tells a GBK second byte.
     const unsigned char* boundary = from;
     const unsigned char* cursor = from;
     while (true) {
         const unsigned char* candidate = NextCandidate(cursor, end);
         if (candidate == end) break;
-        if (gbk_ && IsGbkSecondByte(*candidate)) {
-            const unsigned char* runStart = candidate;
-            while (runStart > boundary && IsGbkLeadByte(runStart[-1])) --runStart;
-            if ((candidate - runStart) % 2 == 1) {
-                boundary = cursor = candidate + 1;
-                continue;
-            }
+        if (gbk_ && IsGbkSecondByte(*candidate) && FollowsOddLeadRun(boundary, candidate)) {
+            boundary = cursor = candidate + 1;
+            continue;
         }
-        bool needMore = false;
-        for (const std::string& sequence : sequences_) {
-            switch (SequenceAt(sequence, candidate, end, lineEnds)) {
-                case MatchResult::Yes:
-                    return {candidate, sequence.size()};
-                case MatchResult::NeedMore:
-                    needMore = true;
-                    break;
-                case MatchResult::No:
-                    break;
-            }
+        std::size_t length = 0;
+        if (AnySequenceAt(sequences_, candidate, end, lineEnds, length) != MatchResult::No) {
+            return {candidate, length};  // length 0 when more bytes decide
         }
-        if (needMore) return {candidate, 0};
         // Not a delimiter: step over the character that starts here.
         std::size_t step = 1;
         if (gbk_ && IsGbkLeadByte(*candidate)) {
@@ -182,12 +166,8 @@ DelimiterScanner::Found DelimiterScanner::FindSequence(const unsigned char* from
         cursor = candidate + step;
         if (gbk_) boundary = cursor;
     }
-    if (gbk_ && !lineEnds) {
-        // A lead byte at the very end may pair with the next byte to come.
-        const unsigned char* runStart = end;
-        while (runStart > boundary && IsGbkLeadByte(runStart[-1])) --runStart;
-        if ((end - runStart) % 2 == 1) return {end - 1, 0};
-    }
+    // A lead byte at the very end may pair with the next byte to come.
+    if (gbk_ && !lineEnds && FollowsOddLeadRun(boundary, end)) return {end - 1, 0};
     return {end, 0};
 }
 
@@ -195,20 +175,14 @@ DelimiterScanner::Found DelimiterScanner::FindUtf16(const unsigned char* from,
                                                     const unsigned char* end, bool lineEnds) const {
     const unsigned char* at = from;
     for (; end - at >= 2; at += 2) {
-        const std::uint16_t unit = UnitAt(at);
+        const std::uint16_t unit = Utf16UnitAt(at, encoding_);
         if (std::find(units_.begin(), units_.end(), unit) != units_.end()) return {at, 2};
         // A character beyond the Basic Multilingual Plane is a surrogate
         // pair; its first unit never stands for a character of its own, so
         // only a whole pair can match here.
-        for (const std::string& pair : surrogatePairs_) {
-            switch (SequenceAt(pair, at, end, lineEnds)) {
-                case MatchResult::Yes:
-                    return {at, 4};
-                case MatchResult::NeedMore:
-                    return {at, 0};
-                case MatchResult::No:
-                    break;
-            }
+        std::size_t length = 0;
+        if (AnySequenceAt(surrogatePairs_, at, end, lineEnds, length) != MatchResult::No) {
+            return {at, length};  // length 0 when more bytes decide
         }
     }
     return {lineEnds ? end : at, 0};

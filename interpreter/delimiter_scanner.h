@@ -46,13 +46,10 @@ class DelimiterScanner {
     Found FindSequence(const unsigned char* from, const unsigned char* end, bool lineEnds) const;
     Found FindUtf16(const unsigned char* from, const unsigned char* end, bool lineEnds) const;
     const unsigned char* NextCandidate(const unsigned char* from, const unsigned char* end) const;
-    MatchResult SequenceAt(const std::string& sequence, const unsigned char* at,
-                           const unsigned char* end, bool lineEnds) const;
-    std::uint16_t UnitAt(const unsigned char* at) const;
 
     Kind kind_ = Kind::None;
+    Encoding encoding_;
     bool gbk_ = false;
-    bool bigEndian_ = false;
     unsigned char single_ = 0;
     std::array<bool, 256> firstByte_{};
     int distinctFirstBytes_ = 0;

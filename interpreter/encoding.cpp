@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <iterator>
 
 #include "common/posix/iconv_converter.h"
 #include "interpreter/source_file.h"
@@ -10,6 +11,29 @@
 namespace morvane::interp {
 
 namespace {
+
+using namespace std::string_view_literals;
+
+// What the loop needs to know of each encoding, a row each.
+struct EncodingFacts {
+    Encoding encoding;
+    const char* name;                // for UTF-16 also iconv's
+    std::string_view byteOrderMark;  // none for GBK
+    std::string_view lineBreak;      // CR LF
+    std::size_t unitSize;            // bytes per code unit
+};
+
+constexpr EncodingFacts kEncodings[] = {
+    {Encoding::Utf8, "UTF-8", "\xEF\xBB\xBF", "\r\n", 1},
+    {Encoding::Gbk, "GBK (code page 936)", "", "\r\n", 1},
+    {Encoding::Utf16Le, "UTF-16LE", "\xFF\xFE", "\r\0\n\0"sv, 2},
+    {Encoding::Utf16Be, "UTF-16BE", "\xFE\xFF", "\0\r\0\n"sv, 2},
+};
+
+const EncodingFacts& FactsOf(Encoding encoding) {
+    return *std::find_if(std::begin(kEncodings), std::end(kEncodings),
+                         [&](const EncodingFacts& facts) { return facts.encoding == encoding; });
+}
 
 bool NeedsEncoding(const std::string& character) { return !text::ReadAlikeInUtf8AndGbk(character); }
 
@@ -44,37 +68,11 @@ std::optional<Encoding> ChooseEncodingFromContent(SourceFile& source, const unsi
     return valid && validator.SawMultibyte() ? Encoding::Utf8 : Encoding::Gbk;
 }
 
-std::string_view ByteOrderMarkBytes(Encoding encoding) {
-    switch (encoding) {
-        case Encoding::Utf8:
-            return "\xEF\xBB\xBF";
-        case Encoding::Utf16Le:
-            return "\xFF\xFE";
-        case Encoding::Utf16Be:
-            return "\xFE\xFF";
-        case Encoding::Gbk:
-            break;
-    }
-    return {};
-}
+std::string_view ByteOrderMarkBytes(Encoding encoding) { return FactsOf(encoding).byteOrderMark; }
 
-std::string_view LineBreak(Encoding encoding) {
-    using namespace std::string_view_literals;
-    switch (encoding) {
-        case Encoding::Utf16Le:
-            return "\r\0\n\0"sv;
-        case Encoding::Utf16Be:
-            return "\0\r\0\n"sv;
-        case Encoding::Utf8:
-        case Encoding::Gbk:
-            break;
-    }
-    return "\r\n"sv;
-}
+std::string_view LineBreak(Encoding encoding) { return FactsOf(encoding).lineBreak; }
 
-std::size_t UnitSize(Encoding encoding) {
-    return encoding == Encoding::Utf16Le || encoding == Encoding::Utf16Be ? 2 : 1;
-}
+std::size_t UnitSize(Encoding encoding) { return FactsOf(encoding).unitSize; }
 
 std::optional<std::string> EncodeUtf8Text(std::string_view utf8, Encoding encoding) {
     switch (encoding) {
@@ -83,25 +81,12 @@ std::optional<std::string> EncodeUtf8Text(std::string_view utf8, Encoding encodi
         case Encoding::Gbk:
             return posix::Utf8ToCodePage936(utf8);
         case Encoding::Utf16Le:
-            return posix::IconvConverter("UTF-8", "UTF-16LE").Convert(utf8);
         case Encoding::Utf16Be:
-            return posix::IconvConverter("UTF-8", "UTF-16BE").Convert(utf8);
+            return posix::IconvConverter("UTF-8", FactsOf(encoding).name).Convert(utf8);
     }
     return std::nullopt;
 }
 
-const char* EncodingName(Encoding encoding) {
-    switch (encoding) {
-        case Encoding::Utf8:
-            return "UTF-8";
-        case Encoding::Gbk:
-            return "GBK (code page 936)";
-        case Encoding::Utf16Le:
-            return "UTF-16LE";
-        case Encoding::Utf16Be:
-            return "UTF-16BE";
-    }
-    return "?";
-}
+const char* EncodingName(Encoding encoding) { return FactsOf(encoding).name; }
 
 }  // namespace morvane::interp

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
-#include <new>
 #include <vector>
 
 #include "interpreter/bitmask_splitter.h"
@@ -11,17 +10,11 @@
 #include "interpreter/line_splitter.h"
 #include "interpreter/output_file.h"
 #include "interpreter/source_file.h"
+#include "interpreter/source_window.h"
 
 namespace morvane::interp {
 
 namespace {
-
-constexpr std::size_t kMinimumBuffer = 16;
-
-// A source that cannot be read twice (a pipe, a device) keeps its current
-// line whole in the buffer; an endless line (/dev/zero) stops here instead
-// of taking all memory.
-constexpr std::size_t kMaxHeldLine = std::size_t{1} << 30;
 
 // A loop's delimiters, end-of-line character and echo text, put into the
 // source's encoding.
@@ -70,17 +63,15 @@ std::optional<LoopSetup> SetUpLoop(const ForCommand& command, Encoding encoding,
     return setup;
 }
 
-// The loop's state while it walks through the source. The buffer holds a
-// window of the file: [0, filled_) is the bytes of file offsets
-// [base_, base_ + filled_).
+// The loop's state while it walks through the source. Positions are file
+// offsets; the window holds the bytes from lineStart_ on.
 class ForLoopRun {
   public:
     ForLoopRun(const ForCommand& command, const RunContext& context, SourceFile source,
                std::unique_ptr<OutputFile> output)
         : command_(command),
           context_(context),
-          source_(std::move(source)),
-          buffer_(std::max(context.readBufferSize, kMinimumBuffer)),
+          window_(std::move(source), context.readBufferSize, command.source, context.stopRequested),
           output_(std::move(output)) {}
 
     bool Run();
@@ -88,44 +79,41 @@ class ForLoopRun {
   private:
     enum class LineState { Fresh, Splitting, Skipping };
 
-    bool FillHead();
     bool Prepare();
-    bool ReadMore();
     bool Walk();
-    bool LineFeedArrived() const;
-    std::size_t FindLineFeed();
-    bool EndsWithCarriageReturn(std::size_t from, std::size_t to) const;
-    void StartLine(std::size_t at);
-    bool FeedPart(std::size_t from, std::size_t to);
-    bool FinishLine(std::size_t from, std::size_t to);
     bool SplitCompleteLines();
-    bool Echo();
-    bool EchoSlices(const Slice* values, const unsigned char* data);
-    bool EndRecord(bool ok);
-    bool AppendValue(ByteRange range);
+    bool SplitLinesByBitmask();
+    bool LineFeedArrived() const;
+    std::uint64_t FindLineFeed();
+    bool EndsWithCarriageReturn(std::uint64_t from, std::uint64_t to) const;
+    void StartLine(std::uint64_t at);
+    void FeedPart(std::uint64_t from, std::uint64_t to);
+    bool FinishLine(std::uint64_t from, std::uint64_t to);
+    bool FinishLastLine();
+    bool MakeRoom();
+    bool Echo(const LineValues& values);
+    bool AppendValue(ByteRange range) {
+        if (window_.Holds(range)) return output_->Append(window_.Text(range));
+        return AppendValueReadAgain(range);
+    }
+    bool AppendValueReadAgain(ByteRange range);
     bool Fail(const std::string& message);
-    void Compact();
 
     const ForCommand& command_;
     const RunContext& context_;
-    SourceFile source_;
-    std::vector<unsigned char> buffer_;
-    std::size_t filled_ = 0;
-    std::uint64_t base_ = 0;
-    bool atEnd_ = false;
+    SourceWindow window_;
 
     Encoding encoding_ = Encoding::Utf8;
     std::size_t unit_ = 1;
-    std::size_t lineStart_ = 0;
-    std::size_t scanFrom_ = 0;
+    std::uint64_t lineStart_ = 0;
+    std::uint64_t scanFrom_ = 0;  // where the search for the next line feed goes on
     std::uint64_t lineNumber_ = 0;
     LineState lineState_ = LineState::Fresh;
-    std::unique_ptr<LineSplitter> splitter_;
-    std::unique_ptr<BitmaskSplitter> fastSplitter_;
+    std::unique_ptr<LineSplitter> lineSplitter_;
+    std::unique_ptr<BitmaskSplitter> bitmaskSplitter_;
     std::vector<EchoPiece> pieces_;
     std::string lineBreak_;
     std::unique_ptr<OutputFile> output_;
-    std::vector<unsigned char> copyBuffer_;
 };
 
 bool ForLoopRun::Fail(const std::string& message) {
@@ -134,31 +122,9 @@ bool ForLoopRun::Fail(const std::string& message) {
     return false;
 }
 
-bool ForLoopRun::ReadMore() {
-    ssize_t got = 0;
-    do {
-        if (context_.stopRequested && *context_.stopRequested)
-            return Fail("stopped before the end of the source; what was written is taken back");
-        got = source_.Read(buffer_.data() + filled_, buffer_.size() - filled_);
-    } while (got < 0 && source_.Interrupted());
-    if (got < 0)
-        return Fail("cannot read the source file \"" + command_.source + "\": " + source_.Error());
-    if (got == 0) atEnd_ = true;
-    filled_ += static_cast<std::size_t>(got);
-    return true;
-}
-
-// Reads until the buffer is full or the file ends, so the byte-order mark and
-// the encoding can be judged from a good stretch of the file.
-bool ForLoopRun::FillHead() {
-    while (!atEnd_ && filled_ < buffer_.size()) {
-        if (!ReadMore()) return false;
-    }
-    return true;
-}
-
 bool ForLoopRun::Prepare() {
-    const auto mark = DetectByteOrderMark({buffer_.data(), filled_});
+    if (!window_.FillUp()) return Fail(window_.Error());
+    const auto mark = DetectByteOrderMark(window_.Held());
     std::string byteOrderMark;
     if (mark) {
         encoding_ = mark->encoding;
@@ -166,10 +132,11 @@ bool ForLoopRun::Prepare() {
         byteOrderMark = std::string(ByteOrderMarkBytes(encoding_));
     } else if (EncodingMatters(command_.options.delimiters, command_.options.eol,
                                command_.body.text)) {
-        const auto chosen = ChooseEncodingFromContent(source_, buffer_.data(), filled_, atEnd_);
+        const auto chosen = ChooseEncodingFromContent(window_.File(), window_.Held().data(),
+                                                      window_.Held().size(), window_.AtEnd());
         if (!chosen) {
             return Fail("cannot read the source file \"" + command_.source +
-                        "\": " + source_.Error());
+                        "\": " + window_.File().Error());
         }
         encoding_ = *chosen;
     }
@@ -178,9 +145,9 @@ bool ForLoopRun::Prepare() {
     std::string error;
     auto setup = SetUpLoop(command_, encoding_, error);
     if (!setup) return Fail(error);
-    splitter_ = std::make_unique<LineSplitter>(setup->rules);
+    lineSplitter_ = std::make_unique<LineSplitter>(setup->rules);
     if (BitmaskSplitter::Handles(setup->rules)) {
-        fastSplitter_ = std::make_unique<BitmaskSplitter>(setup->rules);
+        bitmaskSplitter_ = std::make_unique<BitmaskSplitter>(setup->rules);
     }
     pieces_ = std::move(setup->pieces);
     lineBreak_ = std::move(setup->lineBreak);
@@ -190,210 +157,172 @@ bool ForLoopRun::Prepare() {
 }
 
 bool ForLoopRun::Run() {
-    if (!FillHead() || !Prepare() || !Walk()) return false;
+    if (!Prepare() || !Walk()) return false;
     if (!output_->Finish()) return Fail(output_->Error());
-    return true;
-}
-
-// Whether the bytes not yet searched for a line end, [scanFrom_, filled_),
-// hold a line feed byte.
-bool ForLoopRun::LineFeedArrived() const {
-    return std::memchr(buffer_.data() + scanFrom_, '\n', filled_ - scanFrom_) != nullptr;
-}
-
-// The index of the next line feed at or after scanFrom_, or filled_ when the
-// buffer holds none (scanFrom_ then marks where to look on).
-std::size_t ForLoopRun::FindLineFeed() {
-    if (unit_ == 1) {
-        const void* hit = std::memchr(buffer_.data() + scanFrom_, '\n', filled_ - scanFrom_);
-        if (hit)
-            return static_cast<std::size_t>(static_cast<const unsigned char*>(hit) -
-                                            buffer_.data());
-        scanFrom_ = filled_;
-        return filled_;
-    }
-    // UTF-16: whole code units only; the units sit at even file offsets.
-    std::size_t at = scanFrom_ + ((base_ + scanFrom_) & 1);
-    const bool big = encoding_ == Encoding::Utf16Be;
-    for (; at + 2 <= filled_; at += 2) {
-        const unsigned char lo = big ? buffer_[at + 1] : buffer_[at];
-        const unsigned char hi = big ? buffer_[at] : buffer_[at + 1];
-        if (lo == '\n' && hi == 0) return at;
-    }
-    scanFrom_ = std::min(at, filled_);
-    return filled_;
-}
-
-bool ForLoopRun::EndsWithCarriageReturn(std::size_t from, std::size_t to) const {
-    if (to - from < unit_) return false;
-    if (unit_ == 1) return buffer_[to - 1] == '\r';
-    const bool big = encoding_ == Encoding::Utf16Be;
-    const unsigned char lo = big ? buffer_[to - 1] : buffer_[to - 2];
-    const unsigned char hi = big ? buffer_[to - 2] : buffer_[to - 1];
-    return lo == '\r' && hi == 0;
-}
-
-void ForLoopRun::StartLine(std::size_t at) {
-    ++lineNumber_;
-    if (lineNumber_ <= command_.options.skip) {
-        lineState_ = LineState::Skipping;
-    } else {
-        splitter_->Start(base_ + at);
-        lineState_ = LineState::Splitting;
-    }
-}
-
-// Hands the splitter part of a line too long for the buffer; answers false
-// when nothing could be taken.
-bool ForLoopRun::FeedPart(std::size_t from, std::size_t to) {
-    if (lineState_ == LineState::Fresh) StartLine(from);
-    std::size_t taken = to - from;
-    if (lineState_ == LineState::Splitting) {
-        taken = splitter_->Feed(buffer_.data() + from, to - from, false);
-    }
-    lineStart_ = from + taken;
-    return taken > 0;
-}
-
-bool ForLoopRun::FinishLine(std::size_t from, std::size_t to) {
-    if (lineState_ == LineState::Fresh) StartLine(from);
-    const bool split = lineState_ == LineState::Splitting;
-    lineState_ = LineState::Fresh;
-    if (!split) return true;
-    splitter_->Feed(buffer_.data() + from, to - from, true);
-    return !splitter_->Runs() || Echo();
-}
-
-void ForLoopRun::Compact() {
-    if (lineStart_ == 0) return;
-    std::memmove(buffer_.data(), buffer_.data() + lineStart_, filled_ - lineStart_);
-    base_ += lineStart_;
-    filled_ -= lineStart_;
-    scanFrom_ -= lineStart_;
-    lineStart_ = 0;
-}
-
-// The fast path: every complete line in the buffer at once.
-bool ForLoopRun::SplitCompleteLines() {
-    const unsigned char* data = buffer_.data() + lineStart_;
-    const auto progress = fastSplitter_->SplitLines(
-        data, filled_ - lineStart_, [&](const Slice* values) { return EchoSlices(values, data); });
-    if (progress.stopped) return false;
-    lineNumber_ += progress.lines;
-    lineStart_ += progress.consumed;
-    scanFrom_ = filled_;  // no line feed is left after the last complete line
     return true;
 }
 
 bool ForLoopRun::Walk() {
     while (true) {
-        // The fast splitter works on whole lines; while a long line arrives
-        // in pieces, it is run only once a line feed has come, so each byte
-        // is looked at a bounded number of times.
-        if (fastSplitter_ && lineState_ == LineState::Fresh &&
-            lineNumber_ >= command_.options.skip && LineFeedArrived() && !SplitCompleteLines()) {
-            return false;
-        }
-        const std::size_t lineFeed = FindLineFeed();
-        if (lineFeed < filled_) {
-            std::size_t contentEnd = lineFeed;
-            if (EndsWithCarriageReturn(lineStart_, contentEnd)) contentEnd -= unit_;
-            if (!FinishLine(lineStart_, contentEnd)) return false;
-            lineStart_ = scanFrom_ = lineFeed + unit_;
-            continue;
-        }
-        if (atEnd_) {
-            // A last line without a line feed; a CR at its end is data. A
-            // UTF-16 file of odd length ends in half a code unit, which is
-            // no character: it is left out.
-            std::size_t end = filled_;
-            if (unit_ == 2 && ((base_ + end) & 1)) --end;
-            if (lineStart_ < end || lineState_ != LineState::Fresh) {
-                if (!FinishLine(lineStart_, end)) return false;
-            }
-            return true;
-        }
-        Compact();
-        if (filled_ == buffer_.size()) {
-            if (source_.Seekable()) {
-                // A line longer than the buffer: split what is here, keeping
-                // back a unit that may be the CR of a CR LF, and move on.
-                std::size_t to = filled_ - unit_;
-                if (unit_ == 2 && ((base_ + to) & 1)) --to;
-                FeedPart(0, to);
-                Compact();
-            }
-            if (filled_ == buffer_.size()) {
-                if (buffer_.size() >= kMaxHeldLine) {
-                    return Fail("a line of the source \"" + command_.source +
-                                "\" is longer than 1 GiB, more than a source that cannot be "
-                                "read twice (a pipe or device) may have");
-                }
-                try {
-                    buffer_.resize(std::min(buffer_.size() * 2, kMaxHeldLine));
-                } catch (const std::bad_alloc&) {
-                    return Fail("not enough memory to hold a line of the source \"" +
-                                command_.source + "\"");
-                }
-            }
-        }
-        if (!ReadMore()) return false;
+        if (!SplitCompleteLines()) return false;
+        if (window_.AtEnd()) return FinishLastLine();
+        if (!MakeRoom()) return false;
+        if (!window_.ReadMore()) return Fail(window_.Error());
     }
 }
 
-bool ForLoopRun::AppendValue(ByteRange range) {
-    if (range.begin >= base_ && range.end <= base_ + filled_) {
-        const auto* start = reinterpret_cast<const char*>(buffer_.data() + (range.begin - base_));
-        return output_->Append({start, static_cast<std::size_t>(range.Size())});
-    }
-    // Part of the value has left the buffer (a very long line): read it again.
-    if (copyBuffer_.empty()) copyBuffer_.resize(64 * 1024);
-    for (std::uint64_t at = range.begin; at < range.end;) {
-        const auto want =
-            static_cast<std::size_t>(std::min<std::uint64_t>(copyBuffer_.size(), range.end - at));
-        const ssize_t got = source_.ReadAt(at, copyBuffer_.data(), want);
-        if (got <= 0) {
-            return Fail("cannot read the source file \"" + command_.source + "\" again: " +
-                        (got < 0 ? source_.Error() : std::string("it became shorter")));
-        }
-        if (!output_->Append({reinterpret_cast<const char*>(copyBuffer_.data()),
-                              static_cast<std::size_t>(got)})) {
+// Where the loop chooses its splitter, for the complete lines the window
+// holds. BitmaskSplitter takes all of them at once when the rules suit it
+// (BitmaskSplitter::Handles: a UTF-8 or GBK source, delimiters of one byte
+// that is never part of a multi-byte character, an end-of-line character of
+// one byte or none), the lines to skip are behind, no line is half split
+// (the start of a line longer than the window went to LineSplitter), and a
+// line feed has come, so that a long line arriving in pieces is not
+// classified again at every read. LineSplitter takes every other line, one
+// at a time: UTF-16 sources, characters of several bytes as delimiters, the
+// lines around those skipped, and lines longer than the window. Both give
+// the same values; the first is there for speed (README.md, "Speed").
+bool ForLoopRun::SplitCompleteLines() {
+    while (true) {
+        if (bitmaskSplitter_ && lineState_ == LineState::Fresh &&
+            lineNumber_ >= command_.options.skip && LineFeedArrived() && !SplitLinesByBitmask()) {
             return false;
         }
-        at += static_cast<std::uint64_t>(got);
+        const std::uint64_t lineFeed = FindLineFeed();
+        if (lineFeed == window_.End()) return true;
+        std::uint64_t contentEnd = lineFeed;
+        if (EndsWithCarriageReturn(lineStart_, contentEnd)) contentEnd -= unit_;
+        if (!FinishLine(lineStart_, contentEnd)) return false;
+        lineStart_ = scanFrom_ = lineFeed + unit_;
     }
+}
+
+bool ForLoopRun::SplitLinesByBitmask() {
+    const auto progress = bitmaskSplitter_->SplitLines(
+        window_.At(lineStart_), static_cast<std::size_t>(window_.End() - lineStart_), lineStart_,
+        [&](const LineValues& values) { return Echo(values); });
+    if (progress.stopped) return false;
+    lineNumber_ += progress.lines;
+    lineStart_ += progress.consumed;
+    scanFrom_ = window_.End();  // no line feed is left after the last complete line
     return true;
 }
 
-bool ForLoopRun::Echo() {
+// Whether the bytes not yet searched for a line end, [scanFrom_, End()), hold
+// a line feed byte.
+bool ForLoopRun::LineFeedArrived() const {
+    return std::memchr(window_.At(scanFrom_), '\n',
+                       static_cast<std::size_t>(window_.End() - scanFrom_)) != nullptr;
+}
+
+// The offset of the next line feed at or after scanFrom_, or End() when the
+// window holds none (scanFrom_ then marks where to look on).
+std::uint64_t ForLoopRun::FindLineFeed() {
+    const std::uint64_t end = window_.End();
+    if (unit_ == 1) {
+        const auto* from = window_.At(scanFrom_);
+        const void* hit = std::memchr(from, '\n', static_cast<std::size_t>(end - scanFrom_));
+        if (hit)
+            return scanFrom_ +
+                   static_cast<std::uint64_t>(static_cast<const unsigned char*>(hit) - from);
+        scanFrom_ = end;
+        return end;
+    }
+    // UTF-16: whole code units only; the units sit at even file offsets.
+    std::uint64_t at = scanFrom_ + (scanFrom_ & 1);
+    for (; at + 2 <= end; at += 2) {
+        if (Utf16UnitAt(window_.At(at), encoding_) == '\n') return at;
+    }
+    scanFrom_ = std::min(at, end);
+    return end;
+}
+
+bool ForLoopRun::EndsWithCarriageReturn(std::uint64_t from, std::uint64_t to) const {
+    if (to - from < unit_) return false;
+    if (unit_ == 1) return *window_.At(to - 1) == '\r';
+    return Utf16UnitAt(window_.At(to - 2), encoding_) == '\r';
+}
+
+void ForLoopRun::StartLine(std::uint64_t at) {
+    ++lineNumber_;
+    if (lineNumber_ <= command_.options.skip) {
+        lineState_ = LineState::Skipping;
+    } else {
+        lineSplitter_->Start(at);
+        lineState_ = LineState::Splitting;
+    }
+}
+
+// Hands LineSplitter part of a line too long for the window; lineStart_
+// moves past what it took.
+void ForLoopRun::FeedPart(std::uint64_t from, std::uint64_t to) {
+    if (lineState_ == LineState::Fresh) StartLine(from);
+    auto taken = static_cast<std::size_t>(to - from);
+    if (lineState_ == LineState::Splitting) {
+        taken = lineSplitter_->Feed(window_.At(from), taken, false);
+    }
+    lineStart_ = from + taken;
+}
+
+bool ForLoopRun::FinishLine(std::uint64_t from, std::uint64_t to) {
+    if (lineState_ == LineState::Fresh) StartLine(from);
+    const bool split = lineState_ == LineState::Splitting;
+    lineState_ = LineState::Fresh;
+    if (!split) return true;
+    lineSplitter_->Feed(window_.At(from), static_cast<std::size_t>(to - from), true);
+    const LineValues& values = lineSplitter_->Values();
+    return !values.Runs() || Echo(values);
+}
+
+// A last line without a line feed; a CR at its end is data. A UTF-16 file of
+// odd length ends in half a code unit, which is no character: it is left out.
+bool ForLoopRun::FinishLastLine() {
+    std::uint64_t end = window_.End();
+    if (unit_ == 2 && (end & 1)) --end;
+    if (lineStart_ < end || lineState_ != LineState::Fresh) return FinishLine(lineStart_, end);
+    return true;
+}
+
+// Makes room at the end of the window: the lines done with leave it. A line
+// longer than the window is split as far as it has come when its values can
+// be read again later, else the window grows to hold it whole.
+bool ForLoopRun::MakeRoom() {
+    window_.DropBefore(lineStart_);
+    if (!window_.Full()) return true;
+    if (window_.Rereadable()) {
+        // Kept back: a unit that may be the CR of a CR LF.
+        std::uint64_t to = window_.End() - unit_;
+        if (unit_ == 2 && (to & 1)) --to;
+        FeedPart(lineStart_, to);
+        window_.DropBefore(lineStart_);
+        if (!window_.Full()) return true;
+    }
+    return window_.Grow() || Fail(window_.Error());
+}
+
+// Inline: the bitmask splitter calls it for nearly every line.
+inline bool ForLoopRun::Echo(const LineValues& values) {
     bool ok = output_->BeginRecord();
     for (const EchoPiece& piece : pieces_) {
         if (!ok) break;
-        ok = piece.variable >= 0 ? AppendValue(splitter_->Value(piece.variable))
+        ok = piece.variable >= 0 ? AppendValue(values.Value(piece.variable))
                                  : output_->Append(piece.literal);
     }
-    return EndRecord(ok);
-}
-
-bool ForLoopRun::EchoSlices(const Slice* values, const unsigned char* data) {
-    bool ok = output_->BeginRecord();
-    for (const EchoPiece& piece : pieces_) {
-        if (!ok) break;
-        if (piece.variable >= 0) {
-            const Slice& value = values[piece.variable];
-            ok = output_->Append(
-                {reinterpret_cast<const char*>(data + value.begin), value.end - value.begin});
-        } else {
-            ok = output_->Append(piece.literal);
-        }
-    }
-    return EndRecord(ok);
-}
-
-bool ForLoopRun::EndRecord(bool ok) {
     ok = ok && output_->Append(lineBreak_);
     if (!ok && !output_->Error().empty()) return Fail(output_->Error());
     return ok;
+}
+
+// Part of the value has left the window (a line longer than it): it is read
+// again from the file.
+bool ForLoopRun::AppendValueReadAgain(ByteRange range) {
+    for (std::uint64_t at = range.begin; at < range.end;) {
+        const auto piece = window_.ReadAgain(at, range.end - at);
+        if (!piece) return Fail(window_.Error());
+        if (!output_->Append(*piece)) return false;
+        at += piece->size();
+    }
+    return true;
 }
 
 }  // namespace

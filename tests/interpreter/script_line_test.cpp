@@ -1,5 +1,6 @@
 // Parsing script lines: the for /f line Morvane writes, its quoted paths and
-// doubled percents, old unquoted lines, echo, and lines that cannot run.
+// doubled percents, old unquoted lines, echo and its text's variables, and
+// lines that cannot run.
 #include <gtest/gtest.h>
 
 #include "interpreter/script_line.h"
@@ -147,6 +148,17 @@ TEST(ScriptLine, EchoTextIsEverythingAfterOneSeparator) {
     EXPECT_EQ(redirected.redirect, Redirect::Append);
     EXPECT_EQ(redirected.target, "/t/o u.txt");
     EXPECT_EQ(Echo("echo>/o").target, "/o");
+}
+
+TEST(EchoTemplate, VariablesInRangeOthersLiteral) {
+    const auto pieces = CompileEchoText("[%a-%c %d %A %]", 'a', 3);
+    const std::vector<EchoPiece> expected = {
+        {-1, "["}, {0, ""}, {-1, "-"}, {2, ""}, {-1, " %d %A %]"}};
+    EXPECT_EQ(pieces, expected);
+    // Variables follow in character order: after Z come [ \ ] ^ _ ` and then
+    // the small letters; nothing follows z.
+    EXPECT_EQ(CompileEchoText("%Z%[%`%a%{", 'Z', 9),
+              (std::vector<EchoPiece>{{0, ""}, {1, ""}, {6, ""}, {7, ""}, {-1, "%{"}}));
 }
 
 }  // namespace

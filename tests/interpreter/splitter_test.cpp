@@ -3,8 +3,8 @@
 // the character-by-character reference; they must agree.
 #include <gtest/gtest.h>
 
+#include "interpreter/for_options.h"
 #include "interpreter/line_splitter.h"
-#include "interpreter/script_line.h"
 #include "tests/interpreter/fuzz/split_invariant.h"
 #include "tests/interpreter/test_support.h"
 
@@ -41,13 +41,14 @@ std::vector<std::string> Split(const SplitRules& rules, std::string_view file) {
         splitter.Start(line.begin);
         splitter.Feed(reinterpret_cast<const unsigned char*>(file.data()) + line.begin,
                       static_cast<std::size_t>(line.Size()), true);
-        if (!splitter.Runs()) {
+        const LineValues& values = splitter.Values();
+        if (!values.Runs()) {
             result.push_back("-");
             continue;
         }
         std::string text;
-        for (int i = 0; i < splitter.VariableCount(); ++i) {
-            const ByteRange value = splitter.Value(i);
+        for (int i = 0; i < values.VariableCount(); ++i) {
+            const ByteRange value = values.Value(i);
             if (i > 0) text += '|';
             text += value.Size() == 0 ? std::string("_")
                                       : std::string(file.substr(value.begin, value.Size()));

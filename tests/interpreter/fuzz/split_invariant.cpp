@@ -51,32 +51,30 @@ std::size_t CharLength(std::string_view file, std::size_t at, std::size_t end, E
         case Encoding::Utf8:
             break;
     }
+    // UTF-8 by its definition, not by the table of byte ranges the program
+    // checks with: the lead byte tells the length, the bytes after it are
+    // 10xxxxxx, and the value must need that length, be no surrogate and be
+    // at most U+10FFFF.
     const unsigned char lead = byte(at);
-    std::size_t expected = 1;
-    unsigned char low = 0x80;
-    unsigned char high = 0xBF;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        expected = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        expected = 3;
-        if (lead == 0xE0) low = 0xA0;
-        if (lead == 0xED) high = 0x9F;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        expected = 4;
-        if (lead == 0xF0) low = 0x90;
-        if (lead == 0xF4) high = 0x8F;
-    } else if (lead >= 0x80) {
+    if (lead < 0x80) return 1;
+    std::size_t expected = 0;
+    while (expected < 8 && (lead << expected & 0x80) != 0) ++expected;
+    if (expected < 2 || expected > 4) {
         if (valid) *valid = false;
         return 1;
     }
+    std::uint32_t value = lead & (0xFFu >> (expected + 1));
     std::size_t length = 1;
-    while (length < expected && at + length < end && byte(at + length) >= low &&
-           byte(at + length) <= high) {
+    while (length < expected && at + length < end && (byte(at + length) & 0xC0) == 0x80) {
+        value = value << 6 | (byte(at + length) & 0x3Fu);
         ++length;
-        low = 0x80;
-        high = 0xBF;
     }
-    if (valid) *valid = length == expected;
+    constexpr std::uint32_t kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
+    const bool surrogate = value >= 0xD800 && value <= 0xDFFF;
+    if (valid) {
+        *valid =
+            length == expected && value >= kSmallest[expected] && !surrogate && value <= 0x10FFFF;
+    }
     return length;
 }
 
@@ -96,11 +94,13 @@ std::string DescribeValues(const std::vector<std::optional<ByteRange>>& values) 
     return text;
 }
 
-std::vector<std::optional<ByteRange>> FromSplitter(const LineSplitter& splitter) {
-    if (!splitter.Runs()) return {};
+// A splitter's values in the reference's form: nothing where a variable got
+// no token, no values at all when the body does not run.
+std::vector<std::optional<ByteRange>> ValuesOrNone(const LineValues& line) {
+    if (!line.Runs()) return {};
     std::vector<std::optional<ByteRange>> values;
-    for (int i = 0; i < splitter.VariableCount(); ++i) {
-        const ByteRange value = splitter.Value(i);
+    for (int i = 0; i < line.VariableCount(); ++i) {
+        const ByteRange value = line.Value(i);
         values.push_back(value.Size() > 0 ? std::optional<ByteRange>(value) : std::nullopt);
     }
     return values;
@@ -251,8 +251,8 @@ std::string CompareSplitters(std::string_view file, const SplitRules& rules, std
             line.Size()) {
             return where + ", whole line not consumed";
         }
-        if (FromSplitter(whole) != expected.back()) {
-            return where + ", LineSplitter gave " + DescribeValues(FromSplitter(whole));
+        if (ValuesOrNone(whole.Values()) != expected.back()) {
+            return where + ", LineSplitter gave " + DescribeValues(ValuesOrNone(whole.Values()));
         }
 
         // In pieces, handing back what was not consumed as the caller does.
@@ -268,9 +268,9 @@ std::string CompareSplitters(std::string_view file, const SplitRules& rules, std
             if (last && at == end) break;
             if (taken == 0 && ++stalls > 8) piece += 1;  // the caller would read more
         }
-        if (FromSplitter(pieces) != expected.back()) {
+        if (ValuesOrNone(pieces.Values()) != expected.back()) {
             return where + ", LineSplitter in pieces of " + std::to_string(piece) + " gave " +
-                   DescribeValues(FromSplitter(pieces));
+                   DescribeValues(ValuesOrNone(pieces.Values()));
         }
     }
 
@@ -279,21 +279,15 @@ std::string CompareSplitters(std::string_view file, const SplitRules& rules, std
         std::size_t lineIndex = 0;
         std::string problem;
         const auto start = markLength;
-        const auto progress =
-            fast.SplitLines(bytes + start, file.size() - start, [&](const Slice* values) {
+        const auto progress = fast.SplitLines(
+            bytes + start, file.size() - start, start, [&](const LineValues& values) {
                 // Skip lines the reference does not run the body for.
                 while (lineIndex < expected.size() && expected[lineIndex].empty()) ++lineIndex;
                 if (lineIndex == expected.size()) {
                     problem = "BitmaskSplitter ran the body for a line the reference skips";
                     return false;
                 }
-                std::vector<std::optional<ByteRange>> got;
-                for (std::size_t i = 0; i < expected[lineIndex].size(); ++i) {
-                    const Slice& s = values[i];
-                    got.push_back(s.end > s.begin
-                                      ? std::optional(ByteRange{start + s.begin, start + s.end})
-                                      : std::nullopt);
-                }
+                const std::vector<std::optional<ByteRange>> got = ValuesOrNone(values);
                 if (got != expected[lineIndex]) {
                     problem = "line at " + std::to_string(lines[lineIndex].begin) +
                               ": BitmaskSplitter gave " + DescribeValues(got) + ", expected " +

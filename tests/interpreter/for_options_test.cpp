@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <chrono>
 
-#include "interpreter/script_line.h"
+#include "interpreter/for_options.h"
 
 namespace morvane::interp {
 namespace {
@@ -152,17 +152,6 @@ TEST(ForOptions, SyntaxErrors) {
     EXPECT_TRUE(Rejected("delimz=,"));
     EXPECT_TRUE(Rejected("usebackqx"));
     EXPECT_TRUE(Rejected("tokens=2 /f"));
-}
-
-TEST(EchoTemplate, VariablesInRangeOthersLiteral) {
-    const auto pieces = CompileEchoText("[%a-%c %d %A %]", 'a', 3);
-    const std::vector<EchoPiece> expected = {
-        {-1, "["}, {0, ""}, {-1, "-"}, {2, ""}, {-1, " %d %A %]"}};
-    EXPECT_EQ(pieces, expected);
-    // Variables follow in character order: after Z come [ \ ] ^ _ ` and then
-    // the small letters; nothing follows z.
-    EXPECT_EQ(CompileEchoText("%Z%[%`%a%{", 'Z', 9),
-              (std::vector<EchoPiece>{{0, ""}, {1, ""}, {6, ""}, {7, ""}, {-1, "%{"}}));
 }
 
 }  // namespace
