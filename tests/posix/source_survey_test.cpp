@@ -8,7 +8,7 @@
 
 #include "common/posix/iconv_converter.h"
 #include "extraction/source_survey.h"
-#include "interpreter/script_line.h"
+#include "interpreter/for_options.h"
 #include "interpreter/script_runner.h"
 #include "platform/posix/posix_system.h"
 #include "tests/fake_runtime.h"
