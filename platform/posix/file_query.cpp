@@ -55,7 +55,7 @@ bool WildcardMatch(const std::string& pattern, const std::string& name) {
     return p == pattern.size();
 }
 
-std::string FindFirstFile(const std::string& path) {
+std::string FindMatchingFile(const std::string& path) {
     if (path.empty() || HasNul(path)) return "";
     const auto slash = path.rfind('/');
     const std::string folder = slash == std::string::npos ? "./" : path.substr(0, slash + 1);

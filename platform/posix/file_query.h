@@ -15,7 +15,7 @@ namespace morvane::posix {
 // and "?" may stand in its last component. Only regular files (symbolic
 // links followed) whose names do not begin with a dot match. Answers the
 // first matching name, or "" when none matches or the search fails.
-std::string FindFirstFile(const std::string& path);
+std::string FindMatchingFile(const std::string& path);
 
 // "*" stands for any run of characters, "?" for one character; everything
 // else, brackets and backslashes included, stands for itself.

@@ -1,8 +1,8 @@
 // The system services on Linux.
 #pragma once
 
-#include "platform/posix/private_dir.h"
-#include "platform/posix/spawn.h"
+#include "platform/posix/interpreter_launch.h"
+#include "platform/posix/script_folder.h"
 #include "platform/runtime.h"
 
 namespace morvane::posix {

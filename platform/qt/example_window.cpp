@@ -8,15 +8,17 @@ ExampleWindow::ExampleWindow(QWidget& owner)
     : QDialog(&owner, Qt::Dialog | Qt::FramelessWindowHint) {
     const FormSpec& form = ExampleWindowLayout();
     setWindowTitle(QString::fromUtf8(form.caption));
-    widgets_ = BuildControls(form, *this);
-    EnterPressesDefaultButton(form, *this, widgets_);
+    form_.Build(*this, form);
+    EnterPressesDefaultButton(form, *this, form_);
 
-    auto* close = qobject_cast<QPushButton*>(Widget(Control::ExampleCloseButton));
+    auto* close = qobject_cast<QPushButton*>(ControlHandle(Control::ExampleCloseButton));
     connect(close, &QPushButton::clicked, this, &QDialog::accept);
     const auto order = TabOrder(form);
-    if (!order.empty()) Widget(order.front())->setFocus();
+    if (!order.empty()) ControlHandle(order.front())->setFocus();
     PlaceOver(owner);
 }
+
+void ExampleWindow::ShowModal() { exec(); }
 
 void ExampleWindow::PlaceOver(const QWidget& owner) {
     const QRect over = owner.frameGeometry();

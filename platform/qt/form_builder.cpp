@@ -154,11 +154,10 @@ QRect PixelRect(const ControlSpec& entry) {
                  ToPixels(entry.height));
 }
 
-ControlTable<QWidget*> BuildControls(const FormSpec& form, QWidget& window) {
+void BuiltForm::Build(QWidget& window, const FormSpec& form) {
     window.setFixedSize(ToPixels(form.clientWidth), ToPixels(form.clientHeight));
     window.setFont(FontFor(kDefaultFont));
 
-    ControlTable<QWidget*> widgets;
     for (const ControlSpec& entry : form.controls) {
         QWidget* widget = MakeWidget(entry, window);
         if (widget == nullptr) continue;
@@ -166,29 +165,27 @@ ControlTable<QWidget*> BuildControls(const FormSpec& form, QWidget& window) {
         if (entry.font.face != FontFace::Default) widget->setFont(FontFor(entry.font));
         if (entry.tooltip[0] != '\0') widget->setToolTip(QString::fromUtf8(entry.tooltip));
         if (entry.hidden) widget->hide();
-        widgets.Add(entry.name, widget);
+        controls_.Add(entry.name, widget);
     }
     // The shape is a backdrop: everything else is drawn over it.
-    if (QWidget* shape = widgets.Find(Control::ExampleFrame)) shape->lower();
+    if (QWidget* shape = controls_.Find(Control::ExampleFrame)) shape->lower();
 
     QWidget* previous = nullptr;
     for (Control name : TabOrder(form)) {
-        QWidget* widget = widgets.Find(name);
+        QWidget* widget = controls_.Find(name);
         if (previous != nullptr) QWidget::setTabOrder(previous, widget);
         previous = widget;
     }
-    return widgets;
 }
 
-void EnterPressesDefaultButton(const FormSpec& form, QWidget& window,
-                               const ControlTable<QWidget*>& widgets) {
+void EnterPressesDefaultButton(const FormSpec& form, QWidget& window, const BuiltForm& controls) {
     const auto name = DefaultButton(form);
     if (!name) return;
-    auto* button = qobject_cast<QAbstractButton*>(widgets.Find(*name));
+    auto* button = qobject_cast<QAbstractButton*>(controls.ControlHandle(*name));
     if (button == nullptr) return;
     auto* filter = new EnterPressesButton(*button);
     window.installEventFilter(filter);
-    for (const auto& [control, widget] : widgets) {
+    for (const auto& [control, widget] : controls) {
         if (qobject_cast<QPlainTextEdit*>(widget) != nullptr) widget->installEventFilter(filter);
     }
 }

@@ -44,7 +44,7 @@ class BuiltForm {
     void Build(HWND parent, const FormSpec& form, int dpi);
 
     // The window of a control of the form; null for one it does not have.
-    HWND Handle(Control control) const { return controls_.Find(control); }
+    HWND ControlHandle(Control control) const { return controls_.Find(control); }
     // The control of the form that has the command id `id`, if any.
     std::optional<Control> ControlFromId(int id) const;
     // The first control that takes the focus, in tab order.

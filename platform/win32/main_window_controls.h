@@ -28,7 +28,7 @@ class MainWindowControls : public Controls {
     void EndProgram() override;
 
   private:
-    HWND ControlWindow(Control control) const { return window_.ControlWindow(control); }
+    HWND ControlHandle(Control control) const { return window_.ControlHandle(control); }
 
     MainWindow& window_;
 };

@@ -27,27 +27,27 @@ TEST(FileQuery, PlainPathsMatchRegularFilesOnly) {
     TempDir dir;
     dir.Write("a.txt", "x");
     ::mkdir((dir / "folder").c_str(), 0700);
-    EXPECT_EQ(FindFirstFile(dir / "a.txt"), "a.txt");
-    EXPECT_EQ(FindFirstFile(dir / "missing.txt"), "");
-    EXPECT_EQ(FindFirstFile(dir / "folder"), "");
-    EXPECT_EQ(FindFirstFile(dir.Path() + "/"), "");
-    EXPECT_EQ(FindFirstFile(""), "");
+    EXPECT_EQ(FindMatchingFile(dir / "a.txt"), "a.txt");
+    EXPECT_EQ(FindMatchingFile(dir / "missing.txt"), "");
+    EXPECT_EQ(FindMatchingFile(dir / "folder"), "");
+    EXPECT_EQ(FindMatchingFile(dir.Path() + "/"), "");
+    EXPECT_EQ(FindMatchingFile(""), "");
 }
 
 TEST(FileQuery, HiddenFilesDoNotMatch) {
     TempDir dir;
     dir.Write(".hidden.txt", "x");
-    EXPECT_EQ(FindFirstFile(dir / ".hidden.txt"), "");
-    EXPECT_EQ(FindFirstFile(dir / "*.txt"), "");
+    EXPECT_EQ(FindMatchingFile(dir / ".hidden.txt"), "");
+    EXPECT_EQ(FindMatchingFile(dir / "*.txt"), "");
 }
 
 TEST(FileQuery, WildcardsInTheLastComponent) {
     TempDir dir;
     ::mkdir((dir / "sub.txt").c_str(), 0700);
-    EXPECT_EQ(FindFirstFile(dir / "*.txt"), "");
+    EXPECT_EQ(FindMatchingFile(dir / "*.txt"), "");
     dir.Write("数据.txt", "x");
-    EXPECT_EQ(FindFirstFile(dir / "*.txt"), "数据.txt");
-    EXPECT_EQ(FindFirstFile(dir / "??.txt"), "数据.txt");
+    EXPECT_EQ(FindMatchingFile(dir / "*.txt"), "数据.txt");
+    EXPECT_EQ(FindMatchingFile(dir / "??.txt"), "数据.txt");
 }
 
 TEST(FileQuery, SymbolicLinksAreFollowed) {
@@ -55,15 +55,15 @@ TEST(FileQuery, SymbolicLinksAreFollowed) {
     dir.Write("target.txt", "x");
     ASSERT_EQ(::symlink((dir / "target.txt").c_str(), (dir / "link.txt").c_str()), 0);
     ASSERT_EQ(::symlink((dir / "nowhere").c_str(), (dir / "dangling.txt").c_str()), 0);
-    EXPECT_EQ(FindFirstFile(dir / "link.txt"), "link.txt");
-    EXPECT_EQ(FindFirstFile(dir / "dangling.txt"), "");
+    EXPECT_EQ(FindMatchingFile(dir / "link.txt"), "link.txt");
+    EXPECT_EQ(FindMatchingFile(dir / "dangling.txt"), "");
 }
 
 TEST(FileQuery, PathsTheSystemRefusesAreNoMatch) {
-    EXPECT_EQ(FindFirstFile(std::string(5000, 'a')), "");
-    EXPECT_EQ(FindFirstFile("/" + std::string(300, 'b') + "/*.txt"), "");
-    EXPECT_EQ(FindFirstFile(std::string("a\0b", 3)), "");
-    EXPECT_EQ(FindFirstFile("/proc/1/nonexistent/*"), "");
+    EXPECT_EQ(FindMatchingFile(std::string(5000, 'a')), "");
+    EXPECT_EQ(FindMatchingFile("/" + std::string(300, 'b') + "/*.txt"), "");
+    EXPECT_EQ(FindMatchingFile(std::string("a\0b", 3)), "");
+    EXPECT_EQ(FindMatchingFile("/proc/1/nonexistent/*"), "");
 }
 
 TEST(FileQuery, RelativePathsUseTheWorkingFolder) {
@@ -72,8 +72,8 @@ TEST(FileQuery, RelativePathsUseTheWorkingFolder) {
     char previous[4096];
     ASSERT_NE(::getcwd(previous, sizeof previous), nullptr);
     ASSERT_EQ(::chdir(dir.Path().c_str()), 0);
-    EXPECT_EQ(FindFirstFile("rel.csv"), "rel.csv");
-    EXPECT_EQ(FindFirstFile("*.csv"), "rel.csv");
+    EXPECT_EQ(FindMatchingFile("rel.csv"), "rel.csv");
+    EXPECT_EQ(FindMatchingFile("*.csv"), "rel.csv");
     ASSERT_EQ(::chdir(previous), 0);
 }
 

@@ -13,7 +13,7 @@
 #include <utility>
 
 #include "platform/posix/posix_system.h"
-#include "platform/posix/private_dir.h"
+#include "platform/posix/script_folder.h"
 #include "tests/support/files.h"
 
 namespace morvane::posix {
@@ -22,7 +22,7 @@ namespace {
 using testing::TempDir;
 
 // Points XDG_RUNTIME_DIR at a scratch folder for the test's length.
-class PrivateDirTest : public ::testing::Test {
+class ScriptFolderTest : public ::testing::Test {
   protected:
     void SetUp() override {
         const char* old = std::getenv("XDG_RUNTIME_DIR");
@@ -43,9 +43,9 @@ class PrivateDirTest : public ::testing::Test {
     bool hadOld_ = false;
 };
 
-TEST_F(PrivateDirTest, IsCreatedPrivateUnderTheRuntimeFolder) {
+TEST_F(ScriptFolderTest, IsCreatedPrivateUnderTheRuntimeFolder) {
     std::string reason;
-    const auto dir = EnsurePrivateDirectory(reason);
+    const auto dir = EnsureScriptFolder(reason);
     ASSERT_TRUE(dir) << reason;
     EXPECT_EQ(*dir, runtimeDir / "pellorin");
     struct stat info {};
@@ -68,7 +68,7 @@ void ExpectExclusivelyOurs(const std::string& folder) {
     EXPECT_TRUE(ExclusivelyOurs(info)) << folder;
 }
 
-TEST_F(PrivateDirTest, AFolderOnceOpenToOthersIsLeftForAFreshOne) {
+TEST_F(ScriptFolderTest, AFolderOnceOpenToOthersIsLeftForAFreshOne) {
     // Someone could enter it while it was open, and plant a hard link to
     // their own file as the script.
     TempDir elsewhere;
@@ -94,7 +94,7 @@ TEST_F(PrivateDirTest, AFolderOnceOpenToOthersIsLeftForAFreshOne) {
 
 // A fresh folder, its script included, goes with the process, also when a
 // signal ends it; the signal still ends it.
-TEST_F(PrivateDirTest, AFreshFolderIsRemovedWhenSigtermEndsTheProcess) {
+TEST_F(ScriptFolderTest, AFreshFolderIsRemovedWhenSigtermEndsTheProcess) {
     const std::string usual = runtimeDir / "pellorin";
     ASSERT_EQ(::mkdir(usual.c_str(), 0700), 0);
     ASSERT_EQ(::chmod(usual.c_str(), 0777), 0);
@@ -106,7 +106,7 @@ TEST_F(PrivateDirTest, AFreshFolderIsRemovedWhenSigtermEndsTheProcess) {
         if (system.ScriptPath().rfind(usual + "-", 0) != 0 ||
             !system.WriteNewFile(system.ScriptPath(), "x\r\n", reason))
             ::_exit(1);
-        RemoveFreshPrivateDirectoryOnSignals();
+        RemoveFreshScriptFolderOnSignals();
         ::raise(SIGTERM);
         ::_exit(2);
     }
@@ -117,7 +117,7 @@ TEST_F(PrivateDirTest, AFreshFolderIsRemovedWhenSigtermEndsTheProcess) {
         << "only the usual folder may be left";
 }
 
-TEST_F(PrivateDirTest, ASymbolicLinkIsNotFollowedAndTheScriptGoesElsewhere) {
+TEST_F(ScriptFolderTest, ASymbolicLinkIsNotFollowedAndTheScriptGoesElsewhere) {
     TempDir elsewhere;
     ASSERT_EQ(::symlink(elsewhere.Path().c_str(), (runtimeDir / "pellorin").c_str()), 0);
     PosixSystem system;
@@ -127,7 +127,7 @@ TEST_F(PrivateDirTest, ASymbolicLinkIsNotFollowedAndTheScriptGoesElsewhere) {
     EXPECT_FALSE(std::filesystem::exists(elsewhere / "1.bat"));
 }
 
-TEST_F(PrivateDirTest, WhatIsAtTheScriptPathIsReplacedNeverWrittenThroughOrOpened) {
+TEST_F(ScriptFolderTest, WhatIsAtTheScriptPathIsReplacedNeverWrittenThroughOrOpened) {
     PosixSystem system;
     const std::string script = system.ScriptPath();
     EXPECT_EQ(script, runtimeDir / "pellorin/1.bat");
@@ -162,12 +162,12 @@ TEST_F(PrivateDirTest, WhatIsAtTheScriptPathIsReplacedNeverWrittenThroughOrOpene
     EXPECT_TRUE(system.DeleteFile(script)) << "an absent file counts as deleted";
 }
 
-TEST_F(PrivateDirTest, WithoutARuntimeFolderTmpIsUsed) {
+TEST_F(ScriptFolderTest, WithoutARuntimeFolderTmpIsUsed) {
     ::unsetenv("XDG_RUNTIME_DIR");
-    EXPECT_EQ(UsualPrivateDirectoryPath(), "/tmp/pellorin-" + std::to_string(::getuid()));
+    EXPECT_EQ(UsualScriptFolderPath(), "/tmp/pellorin-" + std::to_string(::getuid()));
 }
 
-TEST_F(PrivateDirTest, TheInstanceLockSurvivesTheFolderBeingEmptied) {
+TEST_F(ScriptFolderTest, TheInstanceLockSurvivesTheFolderBeingEmptied) {
     PosixSystem first;
     EXPECT_FALSE(first.PreviousInstance());
     EXPECT_FALSE(first.PreviousInstance()) << "asking again must not change the answer";
@@ -184,7 +184,7 @@ TEST_F(PrivateDirTest, TheInstanceLockSurvivesTheFolderBeingEmptied) {
 // Another user made the usual folder first, open to all, put a FIFO where
 // the script goes and holds locks on the folder and on a file inside. Needs
 // root to become that user.
-TEST_F(PrivateDirTest, AnotherUsersFolderNeitherBlocksNorReceivesAnything) {
+TEST_F(ScriptFolderTest, AnotherUsersFolderNeitherBlocksNorReceivesAnything) {
     if (::geteuid() != 0) GTEST_SKIP() << "needs root to act as a second user";
     const uid_t other = 65534;  // nobody
     ASSERT_EQ(::chmod(runtimeDir.Path().c_str(), 01777), 0);
