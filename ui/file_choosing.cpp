@@ -75,7 +75,7 @@ GivenFiles JudgeGivenFiles(SystemServices& system, const std::vector<std::string
                                       "请把文件改名后再试！"};
         }
         if (system.RegularFileSize(path)) {
-            if (!FileMatches(system, path))
+            if (!system.FindMatchingFile(path))
                 return {std::nullopt, "对不起，源文件路径不正确，请重新输入！"};
             return {path, ""};
         }
@@ -90,7 +90,7 @@ GivenFiles JudgeGivenFiles(SystemServices& system, const std::vector<std::string
 
 void TakeSourceFile(Controls& controls, SystemServices& system,
                     const std::vector<std::string>& paths) {
-    if (controls.TimerEnabled()) return;
+    if (controls.CompletionTimerRunning()) return;
     const GivenFiles given = JudgeGivenFiles(system, paths);
     if (!given.taken) {
         if (!given.refusal.empty()) controls.ShowNotice(given.refusal, "提示！");

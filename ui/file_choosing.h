@@ -46,7 +46,7 @@ int FilterIndexForFile(const std::string& path);
 // whose bytes are not UTF-8 stops the search: the program's text cannot hold
 // it, and another file must not be taken in its place. So does a first
 // regular file that Start would not find (on Linux a dot file is hidden from
-// the file query): Start's notice for that, at once. With no regular file, the
+// the pattern search): Start's notice for that, at once. With no regular file, the
 // notice names the first path and says whether nothing or something else
 // (a folder, a link, a FIFO, a device) is there; with no path, no notice.
 struct GivenFiles {

@@ -47,7 +47,7 @@ constexpr ControlSpec kExampleWindowControls[] = {
     {DelimiterBox,        K::TextBox, ",",                    1320, 3750, 1095, 285,  3, kNone},
     {FieldNumberBox,      K::TextBox, "2",                    4560, 3750, 1095, 285,  2, kNone, kBlack, 2},
     {OutputPathBox,       K::TextBox, "C:\\321.txt提取.txt",   1320, 3360, 4335, 285,  1, kNone},
-    {ExampleFrame,        K::Shape,   "",                        0,    0, 6285, 5400, -1, kNone},
+    {ExampleFrame,        K::Frame,   "",                        0,    0, 6285, 5400, -1, kNone},
     {FormatsNoteLabel,    K::Label,   "本程序目前仅支持TXT和CSV两种格式的文件", 120, 4200, 5775, 375, 14, kKaiTi1425, kRed},
     {CreditLabel,         K::Label,   "Morvane 出品",         5040, 5040, 1215, 255, 13, kNone},
     {ExampleOutputLabel,  K::Label,   "我们面要提取全部的姓名：", 120, 1440, 2655, 255, 11, kSimSun105},

@@ -12,7 +12,9 @@
 
 namespace morvane {
 
-enum class ControlKind { TextBox, MultiLineTextBox, Button, Label, Shape, Timer, FileDialog };
+// A frame is a line drawn along its rectangle, under every other control;
+// it takes no input.
+enum class ControlKind { TextBox, MultiLineTextBox, Button, Label, Frame };
 
 // A font the layout names. Controls without one use the window's default.
 enum class FontFace { Default, SimSun, KaiTi };

@@ -69,22 +69,24 @@ bool PosixSystem::DeleteFile(const std::string& path) {
     return ::unlink(path.c_str()) == 0 || errno == ENOENT;
 }
 
-std::string PosixSystem::FileQuery(const std::string& path) { return FindMatchingFile(path); }
+std::optional<std::string> PosixSystem::FindMatchingFile(const std::string& path) {
+    return posix::FindMatchingFile(path);
+}
 
-bool PosixSystem::ShellStart(const std::string& commandText, std::string& reason) {
+bool PosixSystem::StartInterpreter(const std::string& scriptPath, std::string& reason) {
     const auto interpreter = InterpreterPath();
     if (!interpreter) {
         reason = "找不到命令解释器 cmd.exe";
         return false;
     }
-    return interpreter_.Launch(*interpreter, commandText, reason);
+    return interpreter_.Launch(*interpreter, scriptPath, reason);
 }
 
-std::optional<std::vector<std::string>> PosixSystem::ProcessDescriptions() {
-    return RunningProcessNames();
+std::optional<std::vector<std::string>> PosixSystem::RunningProcessNames() {
+    return posix::RunningProcessNames();
 }
 
-bool PosixSystem::PreviousInstance() { return instanceLock_.HeldElsewhere(); }
+bool PosixSystem::ClaimSingleInstance() { return instanceLock_.Claim(); }
 
 InterpreterState PosixSystem::StartedInterpreterState() { return interpreter_.State(); }
 

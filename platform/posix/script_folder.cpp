@@ -143,8 +143,8 @@ void RemoveFreshScriptFolderOnSignals() {
     }
 }
 
-bool InstanceLock::HeldElsewhere() {
-    if (checked_) return elsewhere_;
+bool InstanceLock::Claim() {
+    if (checked_) return !elsewhere_;
     checked_ = true;
     std::string reason;
     const auto dir = EnsureScriptFolder(reason);
@@ -152,17 +152,17 @@ bool InstanceLock::HeldElsewhere() {
     // fresh folder is this process's alone (the usual one is not trusted,
     // and a lock taken there by another user must not keep us from
     // starting). Let the program run.
-    if (!dir || *dir != UsualScriptFolderPath()) return false;
+    if (!dir || *dir != UsualScriptFolderPath()) return true;
     UniqueFd fd(::open(dir->c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
     struct stat info {};
     // Checked again on the folder actually opened.
-    if (!fd.Valid() || ::fstat(fd.Get(), &info) != 0 || !ExclusivelyOurs(info)) return false;
+    if (!fd.Valid() || ::fstat(fd.Get(), &info) != 0 || !ExclusivelyOurs(info)) return true;
     if (::flock(fd.Get(), LOCK_EX | LOCK_NB) != 0) {
         elsewhere_ = errno == EWOULDBLOCK;
-        return elsewhere_;
+        return !elsewhere_;
     }
     fd_ = std::move(fd);
-    return false;
+    return true;
 }
 
 }  // namespace morvane::posix

@@ -52,9 +52,10 @@ void RemoveFreshScriptFolderOnSignals();
 // so a crashed copy never blocks the next one.
 class InstanceLock {
   public:
-    // True when another process holds the lock. The first call that finds it
-    // free takes it and keeps it for the life of this object.
-    bool HeldElsewhere();
+    // Takes the lock and keeps it for the life of this object; false when
+    // another process holds it. Without the usual folder there is nothing to
+    // lock, and the claim succeeds. Later calls give the first one's answer.
+    bool Claim();
 
   private:
     UniqueFd fd_;

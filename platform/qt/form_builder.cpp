@@ -85,7 +85,7 @@ QWidget* MakeLabel(const ControlSpec& entry, QWidget& window) {
     return label;
 }
 
-QWidget* MakeShape(QWidget& window) {
+QWidget* MakeFrame(QWidget& window) {
     auto* frame = new QFrame(&window);
     frame->setFrameStyle(QFrame::Box | QFrame::Plain);
     frame->setLineWidth(1);
@@ -104,11 +104,8 @@ QWidget* MakeWidget(const ControlSpec& entry, QWidget& window) {
             return MakeButton(entry, window);
         case ControlKind::Label:
             return MakeLabel(entry, window);
-        case ControlKind::Shape:
-            return MakeShape(window);
-        case ControlKind::Timer:
-        case ControlKind::FileDialog:
-            break;
+        case ControlKind::Frame:
+            return MakeFrame(window);
     }
     return nullptr;
 }
@@ -167,8 +164,8 @@ void BuiltForm::Build(QWidget& window, const FormSpec& form) {
         if (entry.hidden) widget->hide();
         controls_.Add(entry.name, widget);
     }
-    // The shape is a backdrop: everything else is drawn over it.
-    if (QWidget* shape = controls_.Find(Control::ExampleFrame)) shape->lower();
+    // The frame is a backdrop: everything else is drawn over it.
+    if (QWidget* frame = controls_.Find(Control::ExampleFrame)) frame->lower();
 
     QWidget* previous = nullptr;
     for (Control name : TabOrder(form)) {

@@ -106,8 +106,9 @@ void MainWindow::RouteEventsTo(MainWindowHandlers& handlers) {
     }
     connect(&completionTimer_, &QTimer::timeout, this,
             [&handlers] { handlers.OnCompletionTimer(); });
-    new TypedCharacterFilter(*ControlHandle(Control::FieldNumberBox),
-                             [&handlers](int& keyAscii) { handlers.OnFieldNumberKey(keyAscii); });
+    new TypedCharacterFilter(
+        *ControlHandle(Control::FieldNumberBox),
+        [&handlers](int& characterCode) { handlers.OnFieldNumberKey(characterCode); });
 }
 
 bool MainWindow::TakesDrop(const QMimeData* data) const {

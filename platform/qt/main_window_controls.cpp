@@ -48,14 +48,7 @@ void MainWindowControls::SetText(Control control, const std::string& text) {
         box->setText(value);
     else if (auto* box = qobject_cast<QPlainTextEdit*>(widget))
         box->setPlainText(value);
-    else
-        SetCaption(control, text);
-}
-
-void MainWindowControls::SetCaption(Control control, const std::string& caption) {
-    QWidget* widget = window_.ControlHandle(control);
-    const QString value = QString::fromStdString(caption);
-    if (auto* label = qobject_cast<QLabel*>(widget))
+    else if (auto* label = qobject_cast<QLabel*>(widget))
         label->setText(value);
     else if (auto* button = qobject_cast<QAbstractButton*>(widget))
         button->setText(value);
@@ -77,11 +70,11 @@ void MainWindowControls::SetFocus(Control control) {
 
 void MainWindowControls::SetMousePointer(MousePointer pointer) { window_.SetMousePointer(pointer); }
 
-void MainWindowControls::SetTimerEnabled(bool enabled) {
-    window_.SetCompletionTimerRunning(enabled);
+void MainWindowControls::SetCompletionTimerRunning(bool running) {
+    window_.SetCompletionTimerRunning(running);
 }
 
-bool MainWindowControls::TimerEnabled() const { return window_.CompletionTimerRunning(); }
+bool MainWindowControls::CompletionTimerRunning() const { return window_.CompletionTimerRunning(); }
 
 std::optional<FileChoice> MainWindowControls::ShowFileDialog(FileDialogKind kind,
                                                              const std::string& filter,

@@ -29,7 +29,7 @@ PellorinProgram::PellorinProgram(ProgramSeams seams)
 }
 
 bool PellorinProgram::Start(const std::vector<std::string>& files) {
-    if (!handlers_.OnLoad()) return false;
+    if (!handlers_.GuardSingleInstance()) return false;
     window_.Show();
     if (!files.empty()) handlers_.OnFilesGiven(files);
     return true;

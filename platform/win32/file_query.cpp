@@ -38,18 +38,18 @@ UniqueHandle OpenForQuery(const std::wstring& path, bool followLinks) {
 
 }  // namespace
 
-std::string FindMatchingFile(const std::string& path) {
+std::optional<std::string> FindMatchingFile(const std::string& path) {
     const std::optional<std::wstring> wide = PathText(path);
-    if (!wide || wide->empty()) return "";
+    if (!wide || wide->empty()) return std::nullopt;
     WIN32_FIND_DATAW entry{};
     FindHandle search(FindFirstFileW(wide->c_str(), &entry));
-    if (!search.Valid()) return "";
+    if (!search.Valid()) return std::nullopt;
     constexpr DWORD kNotNormal =
         FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
     do {
         if ((entry.dwFileAttributes & kNotNormal) == 0) return WideToUtf8(entry.cFileName);
     } while (FindNextFileW(search.Get(), &entry));
-    return "";
+    return std::nullopt;
 }
 
 bool SomethingExistsAt(const std::string& path) {

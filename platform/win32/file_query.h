@@ -14,9 +14,9 @@ namespace morvane::win32 {
 
 // FindFirstFileW on `path`, "*" and "?" in its last component taken as
 // patterns: the first match that is neither a folder nor hidden nor a
-// system file. Answers its name, or "" when none matches or the search
+// system file. Answers its name; nothing when none matches or the search
 // fails.
-std::string FindMatchingFile(const std::string& path);
+std::optional<std::string> FindMatchingFile(const std::string& path);
 
 // True when anything at all is at `path`, taken literally: a file whatever
 // its attributes, a link (even a dangling one), a folder, a device, a file

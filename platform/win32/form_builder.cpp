@@ -23,9 +23,8 @@ struct WindowKind {
     DWORD exStyle;
 };
 
-// The Win32 class and styles of a layout control; nothing for the controls
-// that are not windows (the shape is painted by its window, the timer and
-// the dialog control have no area).
+// The Win32 class and styles of a layout control; nothing for the frame,
+// which its window paints.
 std::optional<WindowKind> KindOf(const ControlSpec& entry) {
     switch (entry.kind) {
         case ControlKind::TextBox:
@@ -40,9 +39,7 @@ std::optional<WindowKind> KindOf(const ControlSpec& entry) {
                               0};
         case ControlKind::Label:
             return WindowKind{WC_STATICW, SS_LEFT | SS_NOPREFIX, 0};
-        case ControlKind::Shape:
-        case ControlKind::Timer:
-        case ControlKind::FileDialog:
+        case ControlKind::Frame:
             return std::nullopt;
     }
     return std::nullopt;

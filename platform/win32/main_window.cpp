@@ -212,10 +212,10 @@ LRESULT CALLBACK MainWindow::FieldNumberBoxProc(HWND box, UINT message, WPARAM w
     auto* self = reinterpret_cast<MainWindow*>(selfData);
     if (message == WM_CHAR && self && self->handlers_) {
         // The digit filter sees every typed character; 0 discards it.
-        int keyAscii = static_cast<int>(wParam);
-        self->handlers_->OnFieldNumberKey(keyAscii);
-        if (keyAscii == 0) return 0;
-        wParam = static_cast<WPARAM>(keyAscii);
+        int characterCode = static_cast<int>(wParam);
+        self->handlers_->OnFieldNumberKey(characterCode);
+        if (characterCode == 0) return 0;
+        wParam = static_cast<WPARAM>(characterCode);
     }
     return DefSubclassProc(box, message, wParam, lParam);
 }

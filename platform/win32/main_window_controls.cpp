@@ -31,10 +31,6 @@ void MainWindowControls::SetText(Control control, const std::string& text) {
     if (HWND window = ControlHandle(control)) SetWindowTextW(window, Utf8ToWide(text).c_str());
 }
 
-void MainWindowControls::SetCaption(Control control, const std::string& caption) {
-    if (HWND window = ControlHandle(control)) SetWindowTextW(window, Utf8ToWide(caption).c_str());
-}
-
 void MainWindowControls::SetEnabled(Control control, bool enabled) {
     if (HWND window = ControlHandle(control)) EnableWindow(window, enabled ? TRUE : FALSE);
 }
@@ -52,11 +48,11 @@ void MainWindowControls::SetFocus(Control control) {
 
 void MainWindowControls::SetMousePointer(MousePointer pointer) { window_.SetMousePointer(pointer); }
 
-void MainWindowControls::SetTimerEnabled(bool enabled) {
-    window_.SetCompletionTimerRunning(enabled);
+void MainWindowControls::SetCompletionTimerRunning(bool running) {
+    window_.SetCompletionTimerRunning(running);
 }
 
-bool MainWindowControls::TimerEnabled() const { return window_.CompletionTimerRunning(); }
+bool MainWindowControls::CompletionTimerRunning() const { return window_.CompletionTimerRunning(); }
 
 std::optional<FileChoice> MainWindowControls::ShowFileDialog(FileDialogKind kind,
                                                              const std::string& filter,

@@ -8,7 +8,7 @@ PellorinProgram::PellorinProgram(HINSTANCE instance)
 }
 
 bool PellorinProgram::Start(const std::vector<std::string>& files) {
-    if (!handlers_.OnLoad()) return false;
+    if (!handlers_.GuardSingleInstance()) return false;
     if (!window_.Show()) return false;
     if (!files.empty()) handlers_.OnFilesGiven(files);
     return true;

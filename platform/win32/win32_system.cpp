@@ -112,10 +112,12 @@ bool Win32System::DeleteFile(const std::string& path) {
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
 
-std::string Win32System::FileQuery(const std::string& path) { return FindMatchingFile(path); }
+std::optional<std::string> Win32System::FindMatchingFile(const std::string& path) {
+    return win32::FindMatchingFile(path);
+}
 
-bool Win32System::ShellStart(const std::string& commandText, std::string& reason) {
-    const std::optional<std::wstring> script = PathText(commandText);
+bool Win32System::StartInterpreter(const std::string& scriptPath, std::string& reason) {
+    const std::optional<std::wstring> script = PathText(scriptPath);
     if (!script || script->empty()) {
         reason = SystemReason(ERROR_INVALID_NAME);
         return false;
@@ -127,17 +129,17 @@ bool Win32System::ShellStart(const std::string& commandText, std::string& reason
     return true;
 }
 
-std::optional<std::vector<std::string>> Win32System::ProcessDescriptions() {
-    return RunningProcessNames();
+std::optional<std::vector<std::string>> Win32System::RunningProcessNames() {
+    return win32::RunningProcessNames();
 }
 
-bool Win32System::PreviousInstance() {
+bool Win32System::ClaimSingleInstance() {
     if (!instanceMutex_.Valid()) {
         HANDLE mutex = CreateMutexW(nullptr, FALSE, kInstanceMutexName);
-        previousInstance_ = mutex != nullptr && GetLastError() == ERROR_ALREADY_EXISTS;
+        anotherCopyRunning_ = mutex != nullptr && GetLastError() == ERROR_ALREADY_EXISTS;
         instanceMutex_.Reset(mutex);
     }
-    return previousInstance_;
+    return !anotherCopyRunning_;
 }
 
 InterpreterState Win32System::StartedInterpreterState() {

@@ -79,7 +79,7 @@ TEST_F(ScriptFolderTest, AFolderOnceOpenToOthersIsLeftForAFreshOne) {
     ASSERT_EQ(::link(theirs.c_str(), (usual + "/1.bat").c_str()), 0);
 
     PosixSystem system;
-    EXPECT_FALSE(system.PreviousInstance());
+    EXPECT_TRUE(system.ClaimSingleInstance());
     const std::string folder = FolderOfANewScript(system);
     EXPECT_NE(folder, usual);
     EXPECT_EQ(folder.rfind(usual + "-", 0), 0u) << folder;
@@ -121,7 +121,7 @@ TEST_F(ScriptFolderTest, ASymbolicLinkIsNotFollowedAndTheScriptGoesElsewhere) {
     TempDir elsewhere;
     ASSERT_EQ(::symlink(elsewhere.Path().c_str(), (runtimeDir / "pellorin").c_str()), 0);
     PosixSystem system;
-    EXPECT_FALSE(system.PreviousInstance());
+    EXPECT_TRUE(system.ClaimSingleInstance());
     const std::string folder = FolderOfANewScript(system);
     ExpectExclusivelyOurs(folder);
     EXPECT_FALSE(std::filesystem::exists(elsewhere / "1.bat"));
@@ -169,8 +169,8 @@ TEST_F(ScriptFolderTest, WithoutARuntimeFolderTmpIsUsed) {
 
 TEST_F(ScriptFolderTest, TheInstanceLockSurvivesTheFolderBeingEmptied) {
     PosixSystem first;
-    EXPECT_FALSE(first.PreviousInstance());
-    EXPECT_FALSE(first.PreviousInstance()) << "asking again must not change the answer";
+    EXPECT_TRUE(first.ClaimSingleInstance());
+    EXPECT_TRUE(first.ClaimSingleInstance()) << "asking again must not change the answer";
     // Whatever is inside may go or be replaced; the folder itself is locked.
     const std::string usual = runtimeDir / "pellorin";
     for (const auto& entry : std::filesystem::directory_iterator(usual))
@@ -178,7 +178,7 @@ TEST_F(ScriptFolderTest, TheInstanceLockSurvivesTheFolderBeingEmptied) {
     runtimeDir.Write("pellorin/instance.lock", "");
     // A lock is per open file, so a second holder in this process sees it too.
     PosixSystem second;
-    EXPECT_TRUE(second.PreviousInstance());
+    EXPECT_FALSE(second.ClaimSingleInstance());
 }
 
 // Another user made the usual folder first, open to all, put a FIFO where
@@ -215,7 +215,7 @@ TEST_F(ScriptFolderTest, AnotherUsersFolderNeitherBlocksNorReceivesAnything) {
     ASSERT_EQ(::read(ready[0], &byte, 1), 1) << "the second user could not set up";
 
     PosixSystem system;
-    EXPECT_FALSE(system.PreviousInstance());
+    EXPECT_TRUE(system.ClaimSingleInstance());
     const std::string folder = FolderOfANewScript(system);
     EXPECT_NE(folder, usual);
     ExpectExclusivelyOurs(folder);

@@ -56,7 +56,7 @@ class ForeignProcess {
 };
 
 bool ProgramRuns(const std::string& name) {
-    const auto names = posix::PosixSystem().ProcessDescriptions();
+    const auto names = posix::PosixSystem().RunningProcessNames();
     return names && std::find(names->begin(), names->end(), name) != names->end();
 }
 
