@@ -165,12 +165,7 @@ void ExtractionJob::ReturnToIdle() {
     controls_.SetCompletionTimerRunning(false);
     controls_.SetText(Control::ProgressLabel, kProgressCaption);
     controls_.SetVisible(Control::ProgressLabel, false);
-    for (Control control :
-         {Control::SourcePathBox, Control::OutputPathBox, Control::DelimiterBox,
-          Control::FieldNumberBox, Control::ChooseSourceButton, Control::ChooseOutputButton,
-          Control::ExitButton, Control::StartButton}) {
-        controls_.SetEnabled(control, true);
-    }
+    for (Control control : kInputControls) controls_.SetEnabled(control, true);
     for (Control box : {Control::SourcePathBox, Control::OutputPathBox, Control::DelimiterBox,
                         Control::FieldNumberBox}) {
         controls_.SetText(box, "");

@@ -88,9 +88,11 @@ GivenFiles JudgeGivenFiles(SystemServices& system, const std::vector<std::string
             "“" + *passedOver + "”不是文件（是文件夹、链接或设备），请选择TXT或CSV文件！"};
 }
 
+bool TakesGivenFilesNow(const Controls& controls) { return !controls.CompletionTimerRunning(); }
+
 void TakeSourceFile(Controls& controls, SystemServices& system,
                     const std::vector<std::string>& paths) {
-    if (controls.CompletionTimerRunning()) return;
+    if (!TakesGivenFilesNow(controls)) return;
     const GivenFiles given = JudgeGivenFiles(system, paths);
     if (!given.taken) {
         if (!given.refusal.empty()) controls.ShowNotice(given.refusal, "提示！");

@@ -55,11 +55,15 @@ struct GivenFiles {
 };
 GivenFiles JudgeGivenFiles(SystemServices& system, const std::vector<std::string>& paths);
 
+// Whether files given without the dialog may be taken now: not while a run
+// is going on, when the boxes are disabled, so the files are refused as
+// silently as the boxes would refuse them (and a drag shows "not allowed").
+bool TakesGivenFilesNow(const Controls& controls);
+
 // A file given without the dialog becomes the source exactly as if chosen in
-// it: the gate, then the source box and the proposed output. A refusal
-// shows its notice (title "提示！") and changes nothing. While a run is going
-// on the boxes are disabled, so the files are refused silently as they would
-// refuse them.
+// it, when TakesGivenFilesNow: the gate, then the source box and the
+// proposed output. A refusal shows its notice (title "提示！") and changes
+// nothing.
 void TakeSourceFile(Controls& controls, SystemServices& system,
                     const std::vector<std::string>& paths);
 

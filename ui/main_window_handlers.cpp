@@ -40,8 +40,9 @@ void MainWindowHandlers::OnCompletionTimer() { job_.CompletionTick(); }
 void MainWindowHandlers::OnFilesGiven(const std::vector<std::string>& paths) {
     TakeSourceFile(controls_, system_, paths);
 }
+bool MainWindowHandlers::TakesFilesNow() const { return TakesGivenFilesNow(controls_); }
 bool MainWindowHandlers::WouldTakeFiles(const std::vector<std::string>& paths) {
-    return !controls_.CompletionTimerRunning() && JudgeGivenFiles(system_, paths).taken.has_value();
+    return TakesFilesNow() && JudgeGivenFiles(system_, paths).taken.has_value();
 }
 
 bool KeyPassesDigitFilter(int characterCode) {

@@ -42,6 +42,9 @@ class MainWindowHandlers {
     // Files dropped on the window or named on the command line.
     void OnFilesGiven(const std::vector<std::string>& paths);
 
+    // Whether files may be given now at all (not while a run is going on).
+    bool TakesFilesNow() const;
+
     // Whether OnFilesGiven would take one of `paths` (a drop is reported
     // accepted only then); asks nothing of the user.
     bool WouldTakeFiles(const std::vector<std::string>& paths);

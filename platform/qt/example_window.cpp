@@ -13,8 +13,7 @@ ExampleWindow::ExampleWindow(QWidget& owner)
 
     auto* close = qobject_cast<QPushButton*>(ControlHandle(Control::ExampleCloseButton));
     connect(close, &QPushButton::clicked, this, &QDialog::accept);
-    const auto order = TabOrder(form);
-    if (!order.empty()) ControlHandle(order.front())->setFocus();
+    if (const std::optional<Control> first = FirstFocus(form)) ControlHandle(*first)->setFocus();
     PlaceOver(owner);
 }
 

@@ -15,15 +15,13 @@ namespace morvane::qt {
 
 namespace {
 
-QColor ToColor(std::uint32_t rgb) {
-    return QColor((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
-}
-
-void SetTextColor(QWidget& widget, QPalette::ColorRole role, std::uint32_t rgb) {
+void SetTextColor(QWidget& widget, QPalette::ColorRole role, Colour colour) {
     QPalette palette = widget.palette();
-    palette.setColor(role, ToColor(rgb));
+    palette.setColor(role, QColor(colour.red, colour.green, colour.blue));
     widget.setPalette(palette);
 }
+
+QRect ToRect(const ScreenArea& area) { return QRect(area.left, area.top, area.width, area.height); }
 
 // Holds a box to its layout's number of characters, a surrogate pair being
 // one. The box's own limit counts UTF-16 units, so it is set to twice as
@@ -144,21 +142,15 @@ QFont FontFor(const FontSpec& font) {
     return result;
 }
 
-int ToPixels(int twips) { return (twips + kTwipsPerPixel / 2) / kTwipsPerPixel; }
-
-QRect PixelRect(const ControlSpec& entry) {
-    return QRect(ToPixels(entry.left), ToPixels(entry.top), ToPixels(entry.width),
-                 ToPixels(entry.height));
-}
-
 void BuiltForm::Build(QWidget& window, const FormSpec& form) {
-    window.setFixedSize(ToPixels(form.clientWidth), ToPixels(form.clientHeight));
+    window.setFixedSize(TwipsToPixels(form.clientWidth, kStandardDpi),
+                        TwipsToPixels(form.clientHeight, kStandardDpi));
     window.setFont(FontFor(kDefaultFont));
 
     for (const ControlSpec& entry : form.controls) {
         QWidget* widget = MakeWidget(entry, window);
         if (widget == nullptr) continue;
-        widget->setGeometry(PixelRect(entry));
+        widget->setGeometry(ToRect(PixelArea(entry, kStandardDpi)));
         if (entry.font.face != FontFace::Default) widget->setFont(FontFor(entry.font));
         if (entry.tooltip[0] != '\0') widget->setToolTip(QString::fromUtf8(entry.tooltip));
         if (entry.hidden) widget->hide();

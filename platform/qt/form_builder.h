@@ -19,10 +19,6 @@ void InstallFontSubstitutions();
 // The Qt font of a layout font; one that names none is kDefaultFont.
 QFont FontFor(const FontSpec& font);
 
-// Twips to pixels at 15 twips per pixel (96 dots per inch).
-int ToPixels(int twips);
-QRect PixelRect(const ControlSpec& entry);
-
 // The controls of one window, built from its layout and kept by name.
 class BuiltForm {
   public:

@@ -48,8 +48,8 @@ MainWindow::MainWindow() {
     // A file dropped on a box is the window's, not text for the box.
     for (QWidget* child : findChildren<QWidget*>()) child->setAcceptDrops(false);
     setAcceptDrops(true);
-    completionTimer_.setInterval(kTimerIntervalMs);
-    ControlHandle(Control::SourcePathBox)->setFocus();
+    completionTimer_.setInterval(kCompletionTimerIntervalMs);
+    if (const std::optional<Control> first = FirstFocus(form)) ControlHandle(*first)->setFocus();
     CentreOnScreen();
 }
 
@@ -112,7 +112,8 @@ void MainWindow::RouteEventsTo(MainWindowHandlers& handlers) {
 }
 
 bool MainWindow::TakesDrop(const QMimeData* data) const {
-    if (completionTimer_.isActive() || data == nullptr || !data->hasUrls()) return false;
+    if (handlers_ == nullptr || !handlers_->TakesFilesNow() || data == nullptr || !data->hasUrls())
+        return false;
     const QList<QUrl> urls = data->urls();
     return std::any_of(urls.begin(), urls.end(), [](const QUrl& url) { return url.isLocalFile(); });
 }

@@ -41,14 +41,15 @@ class MainWindow : public QWidget {
     // control's own pointer.
     void SetMousePointer(MousePointer pointer);
 
-    // The completion timer: a tick every kTimerIntervalMs while it runs.
+    // The completion timer: a tick every kCompletionTimerIntervalMs while it
+    // runs.
     void SetCompletionTimerRunning(bool running);
     bool CompletionTimerRunning() const { return completionTimer_.isActive(); }
 
   protected:
     // The whole window is the drop target for local files; anything else
-    // shows the "not allowed" pointer, as does the window while a run is
-    // going on (its boxes are disabled then).
+    // shows the "not allowed" pointer, as does the window whenever the
+    // handlers take no files (while a run is going on).
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;

@@ -92,7 +92,7 @@ bool MainWindow::Show() {
     DragAcceptFiles(Window(), TRUE);
     ShowWindow(Window(), SW_SHOWNORMAL);
     UpdateWindow(Window());
-    if (HWND first = form_.FirstTabStop()) ::SetFocus(first);
+    if (const std::optional<Control> first = FirstFocus(layout)) ::SetFocus(ControlHandle(*first));
     return true;
 }
 
@@ -109,7 +109,7 @@ void MainWindow::SetMousePointer(MousePointer pointer) {
 void MainWindow::SetCompletionTimerRunning(bool running) {
     if (!Window()) return;
     if (running) {
-        SetTimer(Window(), kCompletionTimerId, kTimerIntervalMs, nullptr);
+        SetTimer(Window(), kCompletionTimerId, kCompletionTimerIntervalMs, nullptr);
     } else {
         KillTimer(Window(), kCompletionTimerId);
     }

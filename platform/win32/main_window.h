@@ -34,7 +34,8 @@ class MainWindow : public BaseWindow<MainWindow> {
     // The hourglass over the window and all its controls, or the arrow.
     void SetMousePointer(MousePointer pointer);
 
-    // The completion timer: a tick every kTimerIntervalMs while it runs.
+    // The completion timer: a tick every kCompletionTimerIntervalMs while it
+    // runs.
     void SetCompletionTimerRunning(bool running);
     bool CompletionTimerRunning() const { return timerRunning_; }
 

@@ -667,7 +667,7 @@ class PellorinAtDpiTest : public ::testing::WithParamInterface<int>,
                           public PellorinTest {
   protected:
     PellorinAtDpiTest() : WithScreenDpi(GetParam()) {}
-    int Pixels(int twips) const { return testing::TwipsToPixelsAt(twips, dpi); }
+    int Pixels(int twips) const { return TwipsToPixels(twips, dpi); }
 
     // Each control of `form` in `window` has the place and size its layout
     // entry gives at the screen's dpi. (The example's frame is no control:
