@@ -25,7 +25,7 @@ inline constexpr const char* kProgressCaption = "正在提取数据...";
 inline constexpr const char* kDoneCaption = "提取已完成！";
 
 // Owned by the main window for its whole life. Running is exactly the state
-// in which the completion timer is enabled.
+// in which the completion timer runs.
 class ExtractionJob {
   public:
     ExtractionJob(Controls& controls, SystemServices& system);
