@@ -44,7 +44,7 @@ ExtractionJob::ExtractionJob(Controls& controls, SystemServices& system)
     : controls_(controls), system_(system) {}
 
 void ExtractionJob::StartAction() {
-    if (controls_.TimerEnabled()) return;  // a run is already going on
+    if (controls_.CompletionTimerRunning()) return;  // a run is already going on
     if (!ValidateRequest(controls_, system_)) return;
     if (InterpreterGate(controls_, system_) == Gate::Blocked) return;
     StartExtraction();
@@ -79,13 +79,13 @@ void ExtractionJob::StartExtraction() {
         controls_.ShowNotice("无法写入脚本文件" + scriptPath + "：" + reason, "失败");
         return;
     }
-    if (!system_.ShellStart(scriptPath, reason)) {
+    if (!system_.StartInterpreter(scriptPath, reason)) {
         system_.DeleteFile(scriptPath);
         controls_.ShowNotice("无法启动命令解释器：" + reason, "失败");
         return;
     }
 
-    controls_.SetTimerEnabled(true);
+    controls_.SetCompletionTimerRunning(true);
     controls_.SetMousePointer(MousePointer::Hourglass);
     for (Control control : kInputControls) controls_.SetEnabled(control, false);
     controls_.SetVisible(Control::ProgressLabel, true);
@@ -100,7 +100,7 @@ bool ExtractionJob::InterpreterStillRunning() {
 }
 
 void ExtractionJob::CompletionTick() {
-    if (completing_ || !controls_.TimerEnabled()) return;
+    if (completing_ || !controls_.CompletionTimerRunning()) return;
     if (InterpreterStillRunning()) return;
     completing_ = true;
     Complete();
@@ -136,7 +136,7 @@ void ExtractionJob::Complete() {
         // silently; the source, read once more, tells how many there were.
         const std::string prompt =
             SuccessPrompt(SurveySource(system_, request_), request_.fieldNumber);
-        controls_.SetCaption(Control::ProgressLabel, kDoneCaption);
+        controls_.SetText(Control::ProgressLabel, kDoneCaption);
         controls_.ShowNotice(prompt, "成功");
     }
     ReturnToIdle();
@@ -162,15 +162,10 @@ std::string ExtractionJob::WhyTheRunFailed(InterpreterState state, bool outputWa
 }
 
 void ExtractionJob::ReturnToIdle() {
-    controls_.SetTimerEnabled(false);
-    controls_.SetCaption(Control::ProgressLabel, kProgressCaption);
+    controls_.SetCompletionTimerRunning(false);
+    controls_.SetText(Control::ProgressLabel, kProgressCaption);
     controls_.SetVisible(Control::ProgressLabel, false);
-    for (Control control :
-         {Control::SourcePathBox, Control::OutputPathBox, Control::DelimiterBox,
-          Control::FieldNumberBox, Control::ChooseSourceButton, Control::ChooseOutputButton,
-          Control::ExitButton, Control::StartButton}) {
-        controls_.SetEnabled(control, true);
-    }
+    for (Control control : kInputControls) controls_.SetEnabled(control, true);
     for (Control box : {Control::SourcePathBox, Control::OutputPathBox, Control::DelimiterBox,
                         Control::FieldNumberBox}) {
         controls_.SetText(box, "");

@@ -10,18 +10,22 @@
 namespace morvane {
 
 // The controls disabled while an extraction runs, in the order they are
-// disabled. (They are enabled again with Exit before Start.)
+// disabled and enabled again.
 inline constexpr std::array<Control, 8> kInputControls = {
     Control::SourcePathBox,  Control::OutputPathBox,      Control::DelimiterBox,
     Control::FieldNumberBox, Control::ChooseSourceButton, Control::ChooseOutputButton,
     Control::StartButton,    Control::ExitButton,
 };
 
+// How often the completion watch looks for a command interpreter still
+// running: the completion timer's interval.
+inline constexpr int kCompletionTimerIntervalMs = 2000;
+
 inline constexpr const char* kProgressCaption = "正在提取数据...";
 inline constexpr const char* kDoneCaption = "提取已完成！";
 
 // Owned by the main window for its whole life. Running is exactly the state
-// in which the completion timer is enabled.
+// in which the completion timer runs.
 class ExtractionJob {
   public:
     ExtractionJob(Controls& controls, SystemServices& system);

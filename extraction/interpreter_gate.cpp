@@ -18,15 +18,15 @@ std::string UpperCase(std::string text) {
 
 }  // namespace
 
-bool DescriptionMatches(const std::string& description, const std::string& processName) {
-    return UpperCase(description) == UpperCase(processName);
+bool ProcessNameMatches(const std::string& name, const std::string& wanted) {
+    return UpperCase(name) == UpperCase(wanted);
 }
 
 bool IsProcessRunning(SystemServices& system, const std::string& exeName) {
-    const auto descriptions = system.ProcessDescriptions();
-    if (!descriptions) return false;
-    for (const std::string& description : *descriptions) {
-        if (DescriptionMatches(description, exeName)) return true;
+    const auto names = system.RunningProcessNames();
+    if (!names) return false;
+    for (const std::string& name : *names) {
+        if (ProcessNameMatches(name, exeName)) return true;
     }
     return false;
 }

@@ -1,4 +1,4 @@
-// "Is a process with this description running?", and the gate built on it
+// "Is a process of this name running?", and the gate built on it
 // that refuses the Start and file-choosing actions while a cmd.exe runs.
 #pragma once
 
@@ -8,14 +8,13 @@
 
 namespace morvane {
 
-// True when some running process's description equals `exeName`,
-// letter case aside ("CMD.EXE" and "Cmd.exe" are "cmd.exe"; "md.exe", "exe"
-// or an empty description are not). Any failure to get the process list
-// answers false.
+// True when some running process's name equals `exeName`, letter case
+// aside ("CMD.EXE" and "Cmd.exe" are "cmd.exe"; "md.exe", "exe" or an empty
+// name are not). Any failure to get the process list answers false.
 bool IsProcessRunning(SystemServices& system, const std::string& exeName);
 
-// The same rule for one description.
-bool DescriptionMatches(const std::string& description, const std::string& processName);
+// The same rule for one name.
+bool ProcessNameMatches(const std::string& name, const std::string& wanted);
 
 enum class Gate { Open, Blocked };
 

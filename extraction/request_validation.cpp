@@ -97,10 +97,6 @@ bool PathsCanBeUsed(Controls& controls, SystemServices& system) {
     return true;
 }
 
-bool FileMatches(SystemServices& system, const std::string& path) {
-    return !system.FileQuery(path).empty();
-}
-
 bool ValidateRequest(Controls& controls, SystemServices& system) {
     const std::string source = controls.Text(Control::SourcePathBox);
     const std::string output = controls.Text(Control::OutputPathBox);
@@ -114,16 +110,16 @@ bool ValidateRequest(Controls& controls, SystemServices& system) {
     if (!ParseFieldNumber(controls.Text(Control::FieldNumberBox)))
         return Refuse(controls, "选择你需要提取的段落编号！", Control::FieldNumberBox);
     if (!ScriptCanHoldBoxes(controls)) return false;
-    if (!FileMatches(system, source))
+    if (!system.FindMatchingFile(source))
         return Refuse(controls, "对不起，源文件路径不正确，请重新输入！", Control::SourcePathBox);
     // Another spelling of the source (a link to it, another letter case on
     // Windows) would have the run append to its own source.
     if (output == source || system.SameFile(source, output))
         return Refuse(controls, "源文件名和导出文件名不能相同！", Control::OutputPathBox);
     // The run appends to its output, so nothing at all may be there yet: the
-    // file query does not see hidden files, and a link or a FIFO would be
+    // pattern search does not see hidden files, and a link or a FIFO would be
     // written through or hang the run.
-    if (FileMatches(system, output) || system.SomethingExistsAt(output))
+    if (system.FindMatchingFile(output) || system.SomethingExistsAt(output))
         return Refuse(controls, "导出文件名已存在，请重新输入！", Control::OutputPathBox);
     return PathsCanBeUsed(controls, system);
 }

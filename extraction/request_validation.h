@@ -27,12 +27,9 @@ bool ScriptCanHoldBoxes(Controls& controls);
 // What can be known before a run that would make it fail, each with a notice
 // of its own, in this order: a path that does not start from a root (it
 // would depend on the folder the program was started from); "*" or "?" in a
-// path (Windows names cannot hold them, and the file query takes them for
+// path (Windows names cannot hold them, and the pattern search takes them for
 // patterns); a source that cannot be opened for reading; an output folder
 // that is missing, no folder or not writable; an output name too long.
 bool PathsCanBeUsed(Controls& controls, SystemServices& system);
-
-// A path counts as existing when the file query finds a name for it.
-bool FileMatches(SystemServices& system, const std::string& path);
 
 }  // namespace morvane

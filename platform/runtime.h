@@ -8,10 +8,11 @@
 //                   the completion timer, notices, dialogs, the example
 //                   window and ending the program.
 //   SystemServices  everything that is not a window: the script file and
-//                   its code page, the file query and literal existence
-//                   tests, deleting, reading a file, starting the command
-//                   interpreter, asking how it ended and how it reads a
-//                   source, the process list and the single-instance flag.
+//                   its code page, the pattern search and the literal path
+//                   questions, deleting, reading a file, starting the
+//                   command interpreter, asking how it ended and how it
+//                   reads a source, the running processes' names and the
+//                   single-instance claim.
 //
 // Each platform provides both (platform/qt + platform/posix on Linux,
 // platform/win32 on Windows); tests/ provides a recording fake.
@@ -62,8 +63,9 @@ enum class Control {
     ExampleFrame,
 };
 
-// The platform's pointer codes: 0 is the default arrow, 11 the hourglass.
-enum class MousePointer { Default = 0, Hourglass = 11 };
+// The pointer over the main window: each control's own (the arrow, the text
+// cursor over a box), or the hourglass over all of it.
+enum class MousePointer { Default, Hourglass };
 
 enum class FileDialogKind { Open, Save };
 
@@ -80,20 +82,19 @@ class Controls {
     // Modal message box with an OK button only; returns once it is closed.
     virtual void ShowNotice(const std::string& prompt, const std::string& title) = 0;
 
+    // A box's text, or the caption of a label or a button.
     virtual std::string Text(Control control) const = 0;
     virtual void SetText(Control control, const std::string& text) = 0;
-    virtual void SetCaption(Control control, const std::string& caption) = 0;
     virtual void SetEnabled(Control control, bool enabled) = 0;
     virtual void SetVisible(Control control, bool visible) = 0;
     virtual void SetFocus(Control control) = 0;
 
-    // Pointer shown over the main window.
     virtual void SetMousePointer(MousePointer pointer) = 0;
 
-    // The completion timer: while enabled, ticks every interval, the first one a whole
-    // interval after enabling.
-    virtual void SetTimerEnabled(bool enabled) = 0;
-    virtual bool TimerEnabled() const = 0;
+    // The completion timer: while it runs, it ticks every interval, the
+    // first tick a whole interval after it is started.
+    virtual void SetCompletionTimerRunning(bool running) = 0;
+    virtual bool CompletionTimerRunning() const = 0;
 
     // Shows the Open or Save dialog. `filter` is in the "description|pattern|"
     // form; `filterIndex` is the 1-based entry selected first. Answers nothing
@@ -122,7 +123,7 @@ enum class InterpreterState {
 // What the folder an output would be created in allows.
 enum class FolderAccess { Writable, Missing, NotAFolder, NotWritable };
 
-// How the command interpreter ShellStart starts reads the text of a source
+// How the command interpreter StartInterpreter starts reads the text of a source
 // file: which bytes make one character, and so which of them can be a
 // delimiter.
 struct SourceReading {
@@ -158,28 +159,30 @@ class SystemServices {
     // Answers true when the file is gone afterwards.
     virtual bool DeleteFile(const std::string& path) = 0;
 
-    // The directory search used as an existence test: the path is taken as a
-    // pattern ("*" and "?" in its last component); folders, hidden and system
-    // files do not match. Answers the first matching name, or "" for none.
-    // A search that fails for any reason is a "no match".
-    virtual std::string FileQuery(const std::string& path) = 0;
+    // The directory search Start takes for "does the file exist": the path
+    // is taken as a pattern ("*" and "?" in its last component); folders,
+    // hidden and system files do not match. Answers the first matching name;
+    // nothing for none, and nothing when the search fails for any reason.
+    virtual std::optional<std::string> FindMatchingFile(const std::string& path) = 0;
 
-    // Starts the command interpreter on the script at `commandText` with no
+    // Starts the command interpreter on the script at `scriptPath` with no
     // visible window, without waiting for it. On failure answers false with
     // the system's reason.
-    virtual bool ShellStart(const std::string& commandText, std::string& reason) = 0;
+    virtual bool StartInterpreter(const std::string& scriptPath, std::string& reason) = 0;
 
-    // The description of every running process (on Windows the executable's
-    // file name). Answers nothing when the list cannot be had.
-    virtual std::optional<std::vector<std::string>> ProcessDescriptions() = 0;
+    // The name of every running process: its executable's file name (on
+    // Windows the process's description, which is that name). Answers
+    // nothing when the list cannot be had.
+    virtual std::optional<std::vector<std::string>> RunningProcessNames() = 0;
 
-    // True when another instance of this program is already running. The
-    // first call claims the instance for this process.
-    virtual bool PreviousInstance() = 0;
+    // Claims this program's single instance for this process: false when
+    // another copy already holds it. Later calls give the first call's
+    // answer.
+    virtual bool ClaimSingleInstance() = 0;
 
     // What became of the command interpreter that the last successful
-    // ShellStart started, answered from the process itself (its handle on
-    // Windows, its pid on Linux), not from the process list.
+    // StartInterpreter started, answered from the process itself (its handle
+    // on Windows, its pid on Linux), not from the process list.
     virtual InterpreterState StartedInterpreterState() = 0;
 
     // True when anything at all is at `path`, taken literally (no pattern):
@@ -222,7 +225,7 @@ class SystemServices {
     virtual bool ReadFileInPieces(const std::string& path,
                                   const std::function<bool(std::string_view)>& piece) = 0;
 
-    // How the command interpreter ShellStart starts reads a source's text.
+    // How the command interpreter StartInterpreter starts reads a source's text.
     virtual SourceReading InterpreterSourceReading() const = 0;
 };
 

@@ -12,7 +12,7 @@ using enum Control;
 
 TEST_F(ControlsContract, OpensAtRestWithTheFocusInTheSourceBox) {
     ExpectIdleWindow(probe, InputBoxes::Emptied);
-    EXPECT_FALSE(controls.TimerEnabled());
+    EXPECT_FALSE(controls.CompletionTimerRunning());
 }
 
 TEST_F(ControlsContract, BoxTextsRoundTripInChineseHiddenBoxesIncluded) {
@@ -34,13 +34,13 @@ TEST_F(ControlsContract, BoxTextsRoundTripInChineseHiddenBoxesIncluded) {
     EXPECT_FALSE(probe.Visible(TokensClauseBox));
 }
 
-TEST_F(ControlsContract, LabelsAndButtonsShowTheCaptionSetByEitherCall) {
-    controls.SetCaption(ProgressLabel, "已完成 50%");
+TEST_F(ControlsContract, LabelsAndButtonsShowTheCaptionSet) {
+    controls.SetText(ProgressLabel, "已完成 50%");
     EXPECT_EQ(probe.Text(ProgressLabel), "已完成 50%");
     EXPECT_EQ(controls.Text(ProgressLabel), "已完成 50%");
     controls.SetText(ProgressLabel, "正在提取数据...");
     EXPECT_EQ(probe.Text(ProgressLabel), "正在提取数据...");
-    controls.SetCaption(StartButton, "开始");
+    controls.SetText(StartButton, "开始");
     EXPECT_EQ(probe.Text(StartButton), "开始");
     EXPECT_EQ(controls.Text(StartButton), "开始");
 }
@@ -93,21 +93,21 @@ TEST_F(ControlsContract, TheHourglassCoversTheWindowAndEachPointerComesBack) {
 }
 
 TEST_F(ControlsContract, TheTimerRunsOnlyBetweenOnAndOff) {
-    controls.SetTimerEnabled(true);
-    EXPECT_TRUE(controls.TimerEnabled());
-    controls.SetTimerEnabled(true);
-    EXPECT_TRUE(controls.TimerEnabled());
-    controls.SetTimerEnabled(false);
-    EXPECT_FALSE(controls.TimerEnabled());
-    controls.SetTimerEnabled(false);
-    EXPECT_FALSE(controls.TimerEnabled());
+    controls.SetCompletionTimerRunning(true);
+    EXPECT_TRUE(controls.CompletionTimerRunning());
+    controls.SetCompletionTimerRunning(true);
+    EXPECT_TRUE(controls.CompletionTimerRunning());
+    controls.SetCompletionTimerRunning(false);
+    EXPECT_FALSE(controls.CompletionTimerRunning());
+    controls.SetCompletionTimerRunning(false);
+    EXPECT_FALSE(controls.CompletionTimerRunning());
 }
 
 // As Exit is disabled then: the run ends first, and its verdict is shown.
 TEST_F(ControlsContract, TheWindowDoesNotCloseWhileARunGoesOn) {
-    controls.SetTimerEnabled(true);
+    controls.SetCompletionTimerRunning(true);
     EXPECT_FALSE(platform->AskToClose());
-    controls.SetTimerEnabled(false);
+    controls.SetCompletionTimerRunning(false);
     EXPECT_TRUE(platform->AskToClose());
 }
 

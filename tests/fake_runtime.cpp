@@ -7,7 +7,6 @@ namespace morvane::testing {
 FakeRuntime::FakeRuntime() {
     for (const ControlSpec& entry : MainWindowLayout().controls) {
         texts[entry.name] = entry.text;
-        captions[entry.name] = entry.text;
         enabled[entry.name] = true;
         visible[entry.name] = !entry.hidden;
     }
@@ -37,11 +36,6 @@ void FakeRuntime::SetText(Control control, const std::string& text) {
     texts[control] = text;
 }
 
-void FakeRuntime::SetCaption(Control control, const std::string& caption) {
-    log.push_back("caption " + ControlName(control) + "=" + caption);
-    captions[control] = caption;
-}
-
 void FakeRuntime::SetEnabled(Control control, bool value) {
     log.push_back(std::string(value ? "enable " : "disable ") + ControlName(control));
     enabled[control] = value;
@@ -58,13 +52,13 @@ void FakeRuntime::SetFocus(Control control) {
 }
 
 void FakeRuntime::SetMousePointer(MousePointer value) {
-    log.push_back("pointer " + std::to_string(static_cast<int>(value)));
+    log.push_back(value == MousePointer::Hourglass ? "pointer hourglass" : "pointer default");
     pointer = value;
 }
 
-void FakeRuntime::SetTimerEnabled(bool value) {
-    log.push_back(std::string("timer ") + (value ? "on" : "off"));
-    timer = value;
+void FakeRuntime::SetCompletionTimerRunning(bool running) {
+    log.push_back(std::string("timer ") + (running ? "on" : "off"));
+    timer = running;
 }
 
 std::optional<FileChoice> FakeRuntime::ShowFileDialog(FileDialogKind kind,
@@ -112,23 +106,24 @@ bool FakeRuntime::DeleteFile(const std::string& path) {
     return writtenFiles.erase(path) > 0 || existed;
 }
 
-std::string FakeRuntime::FileQuery(const std::string& path) {
+std::optional<std::string> FakeRuntime::FindMatchingFile(const std::string& path) {
     log.push_back("query " + path);
-    return existingFiles.count(path) ? path : "";
+    if (!existingFiles.count(path)) return std::nullopt;
+    return path;
 }
 
-bool FakeRuntime::ShellStart(const std::string& commandText, std::string& reason) {
-    log.push_back("launch " + commandText);
+bool FakeRuntime::StartInterpreter(const std::string& scriptPath, std::string& reason) {
+    log.push_back("launch " + scriptPath);
     if (!launchFailure.empty()) {
         reason = launchFailure;
         return false;
     }
-    launches.push_back(commandText);
+    launches.push_back(scriptPath);
     interpreterState = stateAfterStart;
     return true;
 }
 
-std::optional<std::vector<std::string>> FakeRuntime::ProcessDescriptions() {
+std::optional<std::vector<std::string>> FakeRuntime::RunningProcessNames() {
     log.push_back("processes");
     if (processListFails) return std::nullopt;
     return processes;
@@ -172,13 +167,6 @@ bool FakeRuntime::ReadFileInPieces(const std::string& path,
     return true;
 }
 
-std::string FakeWindowView::Text(Control control) const {
-    const ControlSpec* entry = FindControl(MainWindowLayout(), control);
-    const bool captioned = entry != nullptr && (entry->kind == ControlKind::Label ||
-                                                entry->kind == ControlKind::Button);
-    const auto& shown = captioned ? runtime_.captions : runtime_.texts;
-    auto it = shown.find(control);
-    return it == shown.end() ? "" : it->second;
-}
+std::string FakeWindowView::Text(Control control) const { return runtime_.Text(control); }
 
 }  // namespace morvane::testing

@@ -21,8 +21,8 @@ class FakeRuntime : public Controls, public SystemServices {
     FakeRuntime();
 
     // --- what the test sets up ---
-    std::set<std::string> existingFiles;  // visible regular files: the file query finds them
-    std::set<std::string> regularFiles;   // regular files the query does not see (hidden, dot)
+    std::set<std::string> existingFiles;  // visible regular files: the pattern search finds them
+    std::set<std::string> regularFiles;   // regular files the search does not see (hidden, dot)
     std::set<std::string> somethingAt;    // anything else at a path: folder, link, FIFO, device
     std::set<std::string> emptyFiles;     // regular files of the two sets above that hold no byte
     std::set<std::string> relativePaths;  // paths that do not start from a root
@@ -34,10 +34,10 @@ class FakeRuntime : public Controls, public SystemServices {
     // character is cut between pieces; a file not here cannot be read.
     std::map<std::string, std::string> fileContents;
     SourceReading sourceReading{.encodingFromContent = true};  // as our stand-in reads
-    // The started interpreter's state; ShellStart sets it to stateAfterStart.
+    // The started interpreter's state; StartInterpreter sets it to stateAfterStart.
     InterpreterState interpreterState = InterpreterState::NotStarted;
     InterpreterState stateAfterStart = InterpreterState::EndedNormally;
-    std::vector<std::string> processes;  // process descriptions
+    std::vector<std::string> processes;  // the running processes' names
     bool processListFails = false;
     std::set<std::string> unencodable;                     // substrings the code page cannot hold
     std::string writeFailure;                              // non-empty: writing fails with it
@@ -58,7 +58,6 @@ class FakeRuntime : public Controls, public SystemServices {
     int exampleShows = 0;
 
     std::map<Control, std::string> texts;
-    std::map<Control, std::string> captions;
     std::map<Control, bool> enabled;
     std::map<Control, bool> visible;
     Control focus = Control::SourcePathBox;
@@ -72,13 +71,12 @@ class FakeRuntime : public Controls, public SystemServices {
     void ShowNotice(const std::string& prompt, const std::string& title) override;
     std::string Text(Control control) const override;
     void SetText(Control control, const std::string& text) override;
-    void SetCaption(Control control, const std::string& caption) override;
     void SetEnabled(Control control, bool value) override;
     void SetVisible(Control control, bool value) override;
     void SetFocus(Control control) override;
     void SetMousePointer(MousePointer value) override;
-    void SetTimerEnabled(bool value) override;
-    bool TimerEnabled() const override { return timer; }
+    void SetCompletionTimerRunning(bool running) override;
+    bool CompletionTimerRunning() const override { return timer; }
     std::optional<FileChoice> ShowFileDialog(FileDialogKind kind, const std::string& filter,
                                              int filterIndex) override;
     void ShowExampleWindow() override;
@@ -92,10 +90,10 @@ class FakeRuntime : public Controls, public SystemServices {
     bool WriteNewFile(const std::string& path, const std::string& bytes,
                       std::string& reason) override;
     bool DeleteFile(const std::string& path) override;
-    std::string FileQuery(const std::string& path) override;
-    bool ShellStart(const std::string& commandText, std::string& reason) override;
-    std::optional<std::vector<std::string>> ProcessDescriptions() override;
-    bool PreviousInstance() override { return previousInstance; }
+    std::optional<std::string> FindMatchingFile(const std::string& path) override;
+    bool StartInterpreter(const std::string& scriptPath, std::string& reason) override;
+    std::optional<std::vector<std::string>> RunningProcessNames() override;
+    bool ClaimSingleInstance() override { return !anotherCopyRunning; }
     InterpreterState StartedInterpreterState() override;
     bool SomethingExistsAt(const std::string& path) override;
     std::optional<std::uint64_t> RegularFileSize(const std::string& path) override;
@@ -110,11 +108,11 @@ class FakeRuntime : public Controls, public SystemServices {
                           const std::function<bool(std::string_view)>& piece) override;
     SourceReading InterpreterSourceReading() const override { return sourceReading; }
 
-    bool previousInstance = false;
+    bool anotherCopyRunning = false;
 };
 
-// The fake's window as a user would see it: a label or a button shows its
-// caption, a box its text.
+// The fake's window as a user would see it: a box's text, a label's or a
+// button's caption.
 class FakeWindowView : public WindowProbe {
   public:
     explicit FakeWindowView(const FakeRuntime& runtime) : runtime_(runtime) {}

@@ -13,7 +13,7 @@ using ServicesContract = ScriptFileContract;
 
 TEST_F(ServicesContract, AHiddenFileIsSomethingAndARegularFileThoughTheQueryMissesIt) {
     const std::string hidden = platform->MakeHiddenFile();
-    EXPECT_EQ(system.FileQuery(hidden), "");
+    EXPECT_EQ(system.FindMatchingFile(hidden), std::nullopt);
     EXPECT_TRUE(system.SomethingExistsAt(hidden));
     EXPECT_EQ(system.RegularFileSize(hidden), 3u) << "x, CR, LF";
 }
@@ -49,7 +49,7 @@ InterpreterState EndOfScript(ScriptPlatform& platform, const std::string& line) 
     const std::string script = platform.ScratchPath("run.bat");
     WriteFile(script, line + "\r\n");
     std::string reason;
-    EXPECT_TRUE(system.ShellStart(script, reason)) << reason;
+    EXPECT_TRUE(system.StartInterpreter(script, reason)) << reason;
     InterpreterState state = system.StartedInterpreterState();
     for (int i = 0; i < 400 && state == InterpreterState::Running; ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(50));

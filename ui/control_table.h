@@ -14,7 +14,7 @@ class ControlTable {
     void Add(Control name, Handle handle) { handles_[name] = handle; }
 
     // The handle of `name`; a null handle when the window has no such
-    // control (timers and dialogs have none).
+    // control.
     Handle Find(Control name) const {
         const auto found = handles_.find(name);
         return found == handles_.end() ? Handle{} : found->second;

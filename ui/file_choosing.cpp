@@ -75,7 +75,7 @@ GivenFiles JudgeGivenFiles(SystemServices& system, const std::vector<std::string
                                       "请把文件改名后再试！"};
         }
         if (system.RegularFileSize(path)) {
-            if (!FileMatches(system, path))
+            if (!system.FindMatchingFile(path))
                 return {std::nullopt, "对不起，源文件路径不正确，请重新输入！"};
             return {path, ""};
         }
@@ -88,9 +88,11 @@ GivenFiles JudgeGivenFiles(SystemServices& system, const std::vector<std::string
             "“" + *passedOver + "”不是文件（是文件夹、链接或设备），请选择TXT或CSV文件！"};
 }
 
+bool TakesGivenFilesNow(const Controls& controls) { return !controls.CompletionTimerRunning(); }
+
 void TakeSourceFile(Controls& controls, SystemServices& system,
                     const std::vector<std::string>& paths) {
-    if (controls.TimerEnabled()) return;
+    if (!TakesGivenFilesNow(controls)) return;
     const GivenFiles given = JudgeGivenFiles(system, paths);
     if (!given.taken) {
         if (!given.refusal.empty()) controls.ShowNotice(given.refusal, "提示！");

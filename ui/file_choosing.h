@@ -46,7 +46,7 @@ int FilterIndexForFile(const std::string& path);
 // whose bytes are not UTF-8 stops the search: the program's text cannot hold
 // it, and another file must not be taken in its place. So does a first
 // regular file that Start would not find (on Linux a dot file is hidden from
-// the file query): Start's notice for that, at once. With no regular file, the
+// the pattern search): Start's notice for that, at once. With no regular file, the
 // notice names the first path and says whether nothing or something else
 // (a folder, a link, a FIFO, a device) is there; with no path, no notice.
 struct GivenFiles {
@@ -55,11 +55,15 @@ struct GivenFiles {
 };
 GivenFiles JudgeGivenFiles(SystemServices& system, const std::vector<std::string>& paths);
 
+// Whether files given without the dialog may be taken now: not while a run
+// is going on, when the boxes are disabled, so the files are refused as
+// silently as the boxes would refuse them (and a drag shows "not allowed").
+bool TakesGivenFilesNow(const Controls& controls);
+
 // A file given without the dialog becomes the source exactly as if chosen in
-// it: the gate, then the source box and the proposed output. A refusal
-// shows its notice (title "提示！") and changes nothing. While a run is going
-// on the boxes are disabled, so the files are refused silently as they would
-// refuse them.
+// it, when TakesGivenFilesNow: the gate, then the source box and the
+// proposed output. A refusal shows its notice (title "提示！") and changes
+// nothing.
 void TakeSourceFile(Controls& controls, SystemServices& system,
                     const std::vector<std::string>& paths);
 

@@ -1,7 +1,9 @@
 #include "ui/layout.h"
 
 #include <algorithm>
+#include <limits>
 
+#include "extraction/extraction_job.h"
 #include "extraction/extraction_request.h"
 
 namespace morvane {
@@ -31,7 +33,7 @@ constexpr ControlSpec kMainWindowControls[] = {
     {DelimiterBox,        K::TextBox, "",         1680, 1080, 1095, 285,  2, kNone, kBlack, 1, "注意输入法噢"},
     {ChooseSourceButton,  K::Button,  "...",      6240,  202,  375, 300,  5, kSimSun75, kBlack, 0, "单击选择文件"},
     {SourcePathBox,       K::TextBox, "",         1680,  210, 4575, 285,  0, kNone},
-    {ProgressLabel,       K::Label,   "正在提取数据...", 2752, 1800, 1695, 255, 17, kSimSun105, kRed, 0, "", true},
+    {ProgressLabel,       K::Label,   kProgressCaption,  2752, 1800, 1695, 255, 17, kSimSun105, kRed, 0, "", true},
     {FieldNumberLabel,    K::Label,   "提取段号：", 3960, 1110, 1335, 255, 10, kSimSun105},
     {DelimiterLabel,      K::Label,   "分割符号：",  480, 1110, 1335, 255,  9, kSimSun105},
     {OutputPathLabel,     K::Label,   "输出路径：",  480,  720, 1335, 255,  8, kSimSun105},
@@ -47,7 +49,7 @@ constexpr ControlSpec kExampleWindowControls[] = {
     {DelimiterBox,        K::TextBox, ",",                    1320, 3750, 1095, 285,  3, kNone},
     {FieldNumberBox,      K::TextBox, "2",                    4560, 3750, 1095, 285,  2, kNone, kBlack, 2},
     {OutputPathBox,       K::TextBox, "C:\\321.txt提取.txt",   1320, 3360, 4335, 285,  1, kNone},
-    {ExampleFrame,        K::Shape,   "",                        0,    0, 6285, 5400, -1, kNone},
+    {ExampleFrame,        K::Frame,   "",                        0,    0, 6285, 5400, -1, kNone},
     {FormatsNoteLabel,    K::Label,   "本程序目前仅支持TXT和CSV两种格式的文件", 120, 4200, 5775, 375, 14, kKaiTi1425, kRed},
     {CreditLabel,         K::Label,   "Morvane 出品",         5040, 5040, 1215, 255, 13, kNone},
     {ExampleOutputLabel,  K::Label,   "我们面要提取全部的姓名：", 120, 1440, 2655, 255, 11, kSimSun105},
@@ -97,17 +99,36 @@ ScreenPoint CentredOn(const ScreenArea& area, int width, int height) {
     return {area.left + (area.width - width) / 2, area.top + (area.height - height) / 2};
 }
 
-std::vector<Control> TabOrder(const FormSpec& form) {
-    std::vector<const ControlSpec*> focusable;
-    for (const ControlSpec& entry : form.controls) {
-        if (TakesFocus(entry)) focusable.push_back(&entry);
-    }
-    std::stable_sort(
-        focusable.begin(), focusable.end(),
-        [](const ControlSpec* a, const ControlSpec* b) { return a->tabIndex < b->tabIndex; });
-    std::vector<Control> order;
-    for (const ControlSpec* entry : focusable) order.push_back(entry->name);
+std::vector<const ControlSpec*> InTabIndexOrder(const FormSpec& form) {
+    std::vector<const ControlSpec*> order;
+    for (const ControlSpec& entry : form.controls) order.push_back(&entry);
+    const auto key = [](const ControlSpec* entry) {
+        return entry->tabIndex < 0 ? std::numeric_limits<int>::max() : entry->tabIndex;
+    };
+    std::stable_sort(order.begin(), order.end(),
+                     [&](const ControlSpec* a, const ControlSpec* b) { return key(a) < key(b); });
     return order;
+}
+
+std::vector<Control> TabOrder(const FormSpec& form) {
+    std::vector<Control> order;
+    for (const ControlSpec* entry : InTabIndexOrder(form)) {
+        if (TakesFocus(*entry)) order.push_back(entry->name);
+    }
+    return order;
+}
+
+std::optional<Control> FirstFocus(const FormSpec& form) {
+    const std::vector<Control> order = TabOrder(form);
+    if (order.empty()) return std::nullopt;
+    return order.front();
+}
+
+int TwipsToPixels(int twips, int dpi) { return (twips * dpi + 720) / 1440; }
+
+ScreenArea PixelArea(const ControlSpec& entry, int dpi) {
+    return {TwipsToPixels(entry.left, dpi), TwipsToPixels(entry.top, dpi),
+            TwipsToPixels(entry.width, dpi), TwipsToPixels(entry.height, dpi)};
 }
 
 }  // namespace morvane

@@ -12,7 +12,9 @@
 
 namespace morvane {
 
-enum class ControlKind { TextBox, MultiLineTextBox, Button, Label, Shape, Timer, FileDialog };
+// A frame is a line drawn along its rectangle, under every other control;
+// it takes no input.
+enum class ControlKind { TextBox, MultiLineTextBox, Button, Label, Frame };
 
 // A font the layout names. Controls without one use the window's default.
 enum class FontFace { Default, SimSun, KaiTi };
@@ -35,8 +37,14 @@ FontSpec ResolvedFont(const FontSpec& font);
 // The face name of a resolved font: kSimSunFace or kKaiTiFace.
 const char* FaceName(FontFace face);
 
-inline constexpr std::uint32_t kBlack = 0x000000;
-inline constexpr std::uint32_t kRed = 0xFF0000;  // 0xRRGGBB
+// A text colour by its red, green and blue intensities.
+struct Colour {
+    std::uint8_t red = 0, green = 0, blue = 0;
+    bool operator==(const Colour&) const = default;
+};
+
+inline constexpr Colour kBlack{0, 0, 0};
+inline constexpr Colour kRed{255, 0, 0};
 
 struct ControlSpec {
     Control name;
@@ -45,8 +53,8 @@ struct ControlSpec {
     int left, top, width, height;  // twips
     int tabIndex;                  // -1 for controls that have none
     FontSpec font;
-    std::uint32_t color = kBlack;  // text colour
-    int maxLength = 0;             // characters (a surrogate pair is one); 0: no limit
+    Colour color = kBlack;  // text colour
+    int maxLength = 0;      // characters (a surrogate pair is one); 0: no limit
     const char* tooltip = "";
     bool hidden = false;
     bool isDefault = false;  // the default button: Enter activates it
@@ -58,9 +66,6 @@ struct FormSpec {
     std::span<const ControlSpec> controls;  // in the window's stored order
 };
 
-inline constexpr int kTwipsPerPixel = 15;  // at 96 dots per inch
-inline constexpr int kTimerIntervalMs = 2000;
-
 const FormSpec& MainWindowLayout();
 const FormSpec& ExampleWindowLayout();
 
@@ -71,14 +76,32 @@ const ControlSpec* FindControl(const FormSpec& form, Control name);
 // another button): the form's default button. Nothing when it has none.
 std::optional<Control> DefaultButton(const FormSpec& form);
 
+// Every control of `form` by its tab index, those without one last: the
+// order the controls are made in, which is Windows' tab order.
+std::vector<const ControlSpec*> InTabIndexOrder(const FormSpec& form);
+
 // Controls that take the focus (text boxes and buttons, not hidden), in tab
 // order.
 std::vector<Control> TabOrder(const FormSpec& form);
 
-// A rectangle on the screen, in pixels.
+// The control that has the focus when the window opens: the first in tab
+// order.
+std::optional<Control> FirstFocus(const FormSpec& form);
+
+// A rectangle on the screen or in a window, in pixels.
 struct ScreenArea {
     int left, top, width, height;
 };
+
+// The dots per inch a layout is drawn at when the screen's are not asked
+// (Qt scales for the screen itself): 15 twips a pixel.
+inline constexpr int kStandardDpi = 96;
+
+// Twips to pixels at `dpi`, to the nearest pixel (1440 twips an inch).
+int TwipsToPixels(int twips, int dpi);
+
+// Where a control of a layout goes in its window's client area at `dpi`.
+ScreenArea PixelArea(const ControlSpec& entry, int dpi);
 
 // The top-left corner of a window `width` by `height` pixels centred on
 // `area` (the screen's free area, or the window it belongs to).

@@ -7,8 +7,8 @@ namespace morvane {
 MainWindowHandlers::MainWindowHandlers(Controls& controls, SystemServices& system)
     : controls_(controls), system_(system), job_(controls, system) {}
 
-bool MainWindowHandlers::OnLoad() {
-    if (!system_.PreviousInstance()) return true;
+bool MainWindowHandlers::GuardSingleInstance() {
+    if (system_.ClaimSingleInstance()) return true;
     controls_.ShowNotice("一次只能运行一个程序,否则可能造成程序出错!", "提示");
     controls_.EndProgram();
     return false;
@@ -40,16 +40,17 @@ void MainWindowHandlers::OnCompletionTimer() { job_.CompletionTick(); }
 void MainWindowHandlers::OnFilesGiven(const std::vector<std::string>& paths) {
     TakeSourceFile(controls_, system_, paths);
 }
+bool MainWindowHandlers::TakesFilesNow() const { return TakesGivenFilesNow(controls_); }
 bool MainWindowHandlers::WouldTakeFiles(const std::vector<std::string>& paths) {
-    return !controls_.TimerEnabled() && JudgeGivenFiles(system_, paths).taken.has_value();
+    return TakesFilesNow() && JudgeGivenFiles(system_, paths).taken.has_value();
 }
 
-bool KeyPassesDigitFilter(int keyAscii) {
-    return keyAscii == 8 || (keyAscii >= '0' && keyAscii <= '9');
+bool KeyPassesDigitFilter(int characterCode) {
+    return characterCode == 8 || (characterCode >= '0' && characterCode <= '9');
 }
 
-void MainWindowHandlers::OnFieldNumberKey(int& keyAscii) {
-    if (!KeyPassesDigitFilter(keyAscii)) keyAscii = 0;
+void MainWindowHandlers::OnFieldNumberKey(int& characterCode) {
+    if (!KeyPassesDigitFilter(characterCode)) characterCode = 0;
 }
 
 }  // namespace morvane

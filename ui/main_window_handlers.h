@@ -15,31 +15,35 @@ class MainWindowHandlers {
   public:
     MainWindowHandlers(Controls& controls, SystemServices& system);
 
-    // The single-instance guard. Answers false when another copy runs: the
+    // The single-instance guard, before the window shows: claims the
+    // instance for this process. Answers false when another copy runs: the
     // notice has been shown and the program has been ended, so the window
     // must not be shown.
-    bool OnLoad();
+    bool GuardSingleInstance();
 
     // A click on one of the window's buttons (or Enter, which presses the
     // default one): routed to the handler of that button. Anything else is
     // not a button of this window and is ignored.
     void OnClicked(Control button);
 
-    // The buttons.
     void OnChooseSource();
     void OnChooseOutput();
     void OnStart();
     void OnExit();
     void OnShowExample();
 
-    // The digit filter of the field-number box: `keyAscii` is the typed
-    // character's code; it is set to 0 to discard the keystroke.
-    void OnFieldNumberKey(int& keyAscii);
+    // The digit filter of the field-number box: `characterCode` is the typed
+    // character (8 for Backspace, a control code for Ctrl and a letter); it
+    // is set to 0 to discard the keystroke.
+    void OnFieldNumberKey(int& characterCode);
 
     void OnCompletionTimer();
 
     // Files dropped on the window or named on the command line.
     void OnFilesGiven(const std::vector<std::string>& paths);
+
+    // Whether files may be given now at all (not while a run is going on).
+    bool TakesFilesNow() const;
 
     // Whether OnFilesGiven would take one of `paths` (a drop is reported
     // accepted only then); asks nothing of the user.
@@ -52,6 +56,6 @@ class MainWindowHandlers {
 };
 
 // Backspace and the ten digits pass; every other code is discarded.
-bool KeyPassesDigitFilter(int keyAscii);
+bool KeyPassesDigitFilter(int characterCode);
 
 }  // namespace morvane

@@ -55,24 +55,27 @@ bool WildcardMatch(const std::string& pattern, const std::string& name) {
     return p == pattern.size();
 }
 
-std::string FindFirstFile(const std::string& path) {
-    if (path.empty() || HasNul(path)) return "";
+std::optional<std::string> FindMatchingFile(const std::string& path) {
+    if (path.empty() || HasNul(path)) return std::nullopt;
     const auto slash = path.rfind('/');
     const std::string folder = slash == std::string::npos ? "./" : path.substr(0, slash + 1);
     const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    if (name.empty() || name[0] == '.') return "";
+    if (name.empty() || name[0] == '.') return std::nullopt;
 
-    if (name.find_first_of("*?") == std::string::npos) return IsRegularFile(path) ? name : "";
+    if (name.find_first_of("*?") == std::string::npos) {
+        if (!IsRegularFile(path)) return std::nullopt;
+        return name;
+    }
 
     UniqueDir dir(::opendir(folder.c_str()));
-    if (!dir) return "";
+    if (!dir) return std::nullopt;
     while (const dirent* entry = ::readdir(dir.get())) {
         const std::string candidate = entry->d_name;
         if (candidate[0] == '.') continue;
         if (!WildcardMatch(name, candidate)) continue;
         if (IsRegularFile(folder + candidate)) return candidate;
     }
-    return "";
+    return std::nullopt;
 }
 
 bool SomethingExistsAt(const std::string& path) {

@@ -11,8 +11,8 @@
 #include "common/posix/iconv_converter.h"
 #include "common/posix/unique_handle.h"
 #include "platform/posix/file_query.h"
-#include "platform/posix/private_dir.h"
 #include "platform/posix/process_list.h"
+#include "platform/posix/script_folder.h"
 
 namespace morvane::posix {
 
@@ -23,7 +23,7 @@ constexpr std::size_t kReadPieceSize = 1 << 20;
 
 }  // namespace
 
-std::string PosixSystem::ScriptPath() const { return PrivateDirectoryPath() + "/" + kScriptName; }
+std::string PosixSystem::ScriptPath() const { return ScriptFolderPath() + "/" + kScriptFileName; }
 
 std::optional<std::string> PosixSystem::EncodeForScript(const std::string& text) const {
     return Utf8ToGb18030(text);
@@ -33,8 +33,7 @@ bool PosixSystem::WriteNewFile(const std::string& path, const std::string& bytes
                                std::string& reason) {
     // The script's folder is made (and checked) on first use; a fresh one
     // is named after the usual one.
-    if (path.rfind(UsualPrivateDirectoryPath(), 0) == 0 && !EnsurePrivateDirectory(reason))
-        return false;
+    if (path.rfind(UsualScriptFolderPath(), 0) == 0 && !EnsureScriptFolder(reason)) return false;
     // Whatever is at the path goes, and the file is made anew: an existing
     // link, hard link or FIFO is never written through or opened. Should
     // anything come back in between, the exclusive creation fails.
@@ -70,22 +69,24 @@ bool PosixSystem::DeleteFile(const std::string& path) {
     return ::unlink(path.c_str()) == 0 || errno == ENOENT;
 }
 
-std::string PosixSystem::FileQuery(const std::string& path) { return FindFirstFile(path); }
+std::optional<std::string> PosixSystem::FindMatchingFile(const std::string& path) {
+    return posix::FindMatchingFile(path);
+}
 
-bool PosixSystem::ShellStart(const std::string& commandText, std::string& reason) {
-    const auto interpreter = FindInterpreter();
+bool PosixSystem::StartInterpreter(const std::string& scriptPath, std::string& reason) {
+    const auto interpreter = InterpreterPath();
     if (!interpreter) {
         reason = "找不到命令解释器 cmd.exe";
         return false;
     }
-    return interpreter_.Start(*interpreter, commandText, reason);
+    return interpreter_.Launch(*interpreter, scriptPath, reason);
 }
 
-std::optional<std::vector<std::string>> PosixSystem::ProcessDescriptions() {
-    return RunningProgramNames();
+std::optional<std::vector<std::string>> PosixSystem::RunningProcessNames() {
+    return posix::RunningProcessNames();
 }
 
-bool PosixSystem::PreviousInstance() { return instanceLock_.HeldElsewhere(); }
+bool PosixSystem::ClaimSingleInstance() { return instanceLock_.Claim(); }
 
 InterpreterState PosixSystem::StartedInterpreterState() { return interpreter_.State(); }
 

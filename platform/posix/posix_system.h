@@ -1,8 +1,8 @@
 // The system services on Linux.
 #pragma once
 
-#include "platform/posix/private_dir.h"
-#include "platform/posix/spawn.h"
+#include "platform/posix/interpreter_launch.h"
+#include "platform/posix/script_folder.h"
 #include "platform/runtime.h"
 
 namespace morvane::posix {
@@ -14,10 +14,10 @@ class PosixSystem : public SystemServices {
     bool WriteNewFile(const std::string& path, const std::string& bytes,
                       std::string& reason) override;
     bool DeleteFile(const std::string& path) override;
-    std::string FileQuery(const std::string& path) override;
-    bool ShellStart(const std::string& commandText, std::string& reason) override;
-    std::optional<std::vector<std::string>> ProcessDescriptions() override;
-    bool PreviousInstance() override;
+    std::optional<std::string> FindMatchingFile(const std::string& path) override;
+    bool StartInterpreter(const std::string& scriptPath, std::string& reason) override;
+    std::optional<std::vector<std::string>> RunningProcessNames() override;
+    bool ClaimSingleInstance() override;
     InterpreterState StartedInterpreterState() override;
     bool SomethingExistsAt(const std::string& path) override;
     std::optional<std::uint64_t> RegularFileSize(const std::string& path) override;

@@ -43,7 +43,7 @@ bool CountsAsRunningProgram(const ProcStat& stat) {
     return (stat.flags & kKernelThreadFlag) == 0 && stat.state != 'Z' && stat.state != 'X';
 }
 
-std::optional<std::vector<std::string>> RunningProgramNames() {
+std::optional<std::vector<std::string>> RunningProcessNames() {
     UniqueDir proc(::opendir("/proc"));
     if (!proc) return std::nullopt;
     std::vector<std::string> names;

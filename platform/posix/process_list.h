@@ -21,6 +21,6 @@ std::optional<ProcStat> ParseProcStat(const std::string& text);
 bool CountsAsRunningProgram(const ProcStat& stat);
 
 // Every running program's name. Answers nothing when /proc cannot be read.
-std::optional<std::vector<std::string>> RunningProgramNames();
+std::optional<std::vector<std::string>> RunningProcessNames();
 
 }  // namespace morvane::posix

@@ -8,15 +8,16 @@ ExampleWindow::ExampleWindow(QWidget& owner)
     : QDialog(&owner, Qt::Dialog | Qt::FramelessWindowHint) {
     const FormSpec& form = ExampleWindowLayout();
     setWindowTitle(QString::fromUtf8(form.caption));
-    widgets_ = BuildControls(form, *this);
-    EnterPressesDefaultButton(form, *this, widgets_);
+    form_.Build(*this, form);
+    EnterPressesDefaultButton(form, *this, form_);
 
-    auto* close = qobject_cast<QPushButton*>(Widget(Control::ExampleCloseButton));
+    auto* close = qobject_cast<QPushButton*>(ControlHandle(Control::ExampleCloseButton));
     connect(close, &QPushButton::clicked, this, &QDialog::accept);
-    const auto order = TabOrder(form);
-    if (!order.empty()) Widget(order.front())->setFocus();
+    if (const std::optional<Control> first = FirstFocus(form)) ControlHandle(*first)->setFocus();
     PlaceOver(owner);
 }
+
+void ExampleWindow::ShowModal() { exec(); }
 
 void ExampleWindow::PlaceOver(const QWidget& owner) {
     const QRect over = owner.frameGeometry();

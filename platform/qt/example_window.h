@@ -1,5 +1,6 @@
 // The example window: a worked example built from ExampleWindowLayout(),
-// frameless, closed only by its button "我知道了" (or Enter).
+// frameless, shown modally over the main window and closed only by its
+// button "我知道了" (or Enter).
 #pragma once
 
 #include <QDialog>
@@ -14,16 +15,19 @@ class ExampleWindow : public QDialog {
   public:
     explicit ExampleWindow(QWidget& owner);
 
-    QWidget* Widget(Control name) const { return widgets_.Find(name); }
+    // Runs the window modally, centred on the owner, until it is closed.
+    void ShowModal();
 
-    // Centres the window over `owner`.
-    void PlaceOver(const QWidget& owner);
+    QWidget* ControlHandle(Control control) const { return form_.ControlHandle(control); }
 
     // Escape and close requests do nothing: the button is the only way out.
     void reject() override;
 
   private:
-    ControlTable<QWidget*> widgets_;
+    // Centres the window over `owner`.
+    void PlaceOver(const QWidget& owner);
+
+    BuiltForm form_;
 };
 
 }  // namespace morvane::qt

@@ -15,15 +15,13 @@ namespace morvane::qt {
 
 namespace {
 
-QColor ToColor(std::uint32_t rgb) {
-    return QColor((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
-}
-
-void SetTextColor(QWidget& widget, QPalette::ColorRole role, std::uint32_t rgb) {
+void SetTextColor(QWidget& widget, QPalette::ColorRole role, Colour colour) {
     QPalette palette = widget.palette();
-    palette.setColor(role, ToColor(rgb));
+    palette.setColor(role, QColor(colour.red, colour.green, colour.blue));
     widget.setPalette(palette);
 }
+
+QRect ToRect(const ScreenArea& area) { return QRect(area.left, area.top, area.width, area.height); }
 
 // Holds a box to its layout's number of characters, a surrogate pair being
 // one. The box's own limit counts UTF-16 units, so it is set to twice as
@@ -85,7 +83,7 @@ QWidget* MakeLabel(const ControlSpec& entry, QWidget& window) {
     return label;
 }
 
-QWidget* MakeShape(QWidget& window) {
+QWidget* MakeFrame(QWidget& window) {
     auto* frame = new QFrame(&window);
     frame->setFrameStyle(QFrame::Box | QFrame::Plain);
     frame->setLineWidth(1);
@@ -104,11 +102,8 @@ QWidget* MakeWidget(const ControlSpec& entry, QWidget& window) {
             return MakeButton(entry, window);
         case ControlKind::Label:
             return MakeLabel(entry, window);
-        case ControlKind::Shape:
-            return MakeShape(window);
-        case ControlKind::Timer:
-        case ControlKind::FileDialog:
-            break;
+        case ControlKind::Frame:
+            return MakeFrame(window);
     }
     return nullptr;
 }
@@ -147,48 +142,39 @@ QFont FontFor(const FontSpec& font) {
     return result;
 }
 
-int ToPixels(int twips) { return (twips + kTwipsPerPixel / 2) / kTwipsPerPixel; }
-
-QRect PixelRect(const ControlSpec& entry) {
-    return QRect(ToPixels(entry.left), ToPixels(entry.top), ToPixels(entry.width),
-                 ToPixels(entry.height));
-}
-
-ControlTable<QWidget*> BuildControls(const FormSpec& form, QWidget& window) {
-    window.setFixedSize(ToPixels(form.clientWidth), ToPixels(form.clientHeight));
+void BuiltForm::Build(QWidget& window, const FormSpec& form) {
+    window.setFixedSize(TwipsToPixels(form.clientWidth, kStandardDpi),
+                        TwipsToPixels(form.clientHeight, kStandardDpi));
     window.setFont(FontFor(kDefaultFont));
 
-    ControlTable<QWidget*> widgets;
     for (const ControlSpec& entry : form.controls) {
         QWidget* widget = MakeWidget(entry, window);
         if (widget == nullptr) continue;
-        widget->setGeometry(PixelRect(entry));
+        widget->setGeometry(ToRect(PixelArea(entry, kStandardDpi)));
         if (entry.font.face != FontFace::Default) widget->setFont(FontFor(entry.font));
         if (entry.tooltip[0] != '\0') widget->setToolTip(QString::fromUtf8(entry.tooltip));
         if (entry.hidden) widget->hide();
-        widgets.Add(entry.name, widget);
+        controls_.Add(entry.name, widget);
     }
-    // The shape is a backdrop: everything else is drawn over it.
-    if (QWidget* shape = widgets.Find(Control::ExampleFrame)) shape->lower();
+    // The frame is a backdrop: everything else is drawn over it.
+    if (QWidget* frame = controls_.Find(Control::ExampleFrame)) frame->lower();
 
     QWidget* previous = nullptr;
     for (Control name : TabOrder(form)) {
-        QWidget* widget = widgets.Find(name);
+        QWidget* widget = controls_.Find(name);
         if (previous != nullptr) QWidget::setTabOrder(previous, widget);
         previous = widget;
     }
-    return widgets;
 }
 
-void EnterPressesDefaultButton(const FormSpec& form, QWidget& window,
-                               const ControlTable<QWidget*>& widgets) {
+void EnterPressesDefaultButton(const FormSpec& form, QWidget& window, const BuiltForm& controls) {
     const auto name = DefaultButton(form);
     if (!name) return;
-    auto* button = qobject_cast<QAbstractButton*>(widgets.Find(*name));
+    auto* button = qobject_cast<QAbstractButton*>(controls.ControlHandle(*name));
     if (button == nullptr) return;
     auto* filter = new EnterPressesButton(*button);
     window.installEventFilter(filter);
-    for (const auto& [control, widget] : widgets) {
+    for (const auto& [control, widget] : controls) {
         if (qobject_cast<QPlainTextEdit*>(widget) != nullptr) widget->installEventFilter(filter);
     }
 }

@@ -43,21 +43,27 @@ MainWindow::MainWindow() {
     // A fixed single border: no maximise button, no resizing.
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
-    widgets_ = BuildControls(form, *this);
-    EnterPressesDefaultButton(form, *this, widgets_);
+    form_.Build(*this, form);
+    EnterPressesDefaultButton(form, *this, form_);
     // A file dropped on a box is the window's, not text for the box.
     for (QWidget* child : findChildren<QWidget*>()) child->setAcceptDrops(false);
     setAcceptDrops(true);
-    completionTimer_.setInterval(kTimerIntervalMs);
-    Widget(Control::SourcePathBox)->setFocus();
+    completionTimer_.setInterval(kCompletionTimerIntervalMs);
+    if (const std::optional<Control> first = FirstFocus(form)) ControlHandle(*first)->setFocus();
     CentreOnScreen();
 }
 
-void MainWindow::SetBusyPointer(bool busy) {
-    if (busy) {
+void MainWindow::Show() {
+    show();
+    // Once shown, the frame around the window is known: centre it as a whole.
+    CentreOnScreen();
+}
+
+void MainWindow::SetMousePointer(MousePointer pointer) {
+    if (pointer == MousePointer::Hourglass) {
         if (!savedPointers_.empty()) return;
         savedPointers_.push_back({this, testAttribute(Qt::WA_SetCursor), cursor()});
-        for (const auto& [name, widget] : widgets_)
+        for (const auto& [name, widget] : form_)
             savedPointers_.push_back(
                 {widget, widget->testAttribute(Qt::WA_SetCursor), widget->cursor()});
         for (const SavedPointer& saved : savedPointers_) saved.widget->setCursor(Qt::WaitCursor);
@@ -83,22 +89,31 @@ void MainWindow::CentreOnScreen() {
     move(corner.x, corner.y);
 }
 
-void MainWindow::Connect(MainWindowHandlers& handlers) {
+void MainWindow::SetCompletionTimerRunning(bool running) {
+    if (running)
+        completionTimer_.start();
+    else
+        completionTimer_.stop();
+}
+
+void MainWindow::RouteEventsTo(MainWindowHandlers& handlers) {
     handlers_ = &handlers;
     for (const ControlSpec& entry : MainWindowLayout().controls) {
         if (entry.kind != ControlKind::Button) continue;
-        auto* button = qobject_cast<QAbstractButton*>(Widget(entry.name));
+        auto* button = qobject_cast<QAbstractButton*>(ControlHandle(entry.name));
         connect(button, &QAbstractButton::clicked, this,
                 [&handlers, name = entry.name] { handlers.OnClicked(name); });
     }
     connect(&completionTimer_, &QTimer::timeout, this,
             [&handlers] { handlers.OnCompletionTimer(); });
-    new TypedCharacterFilter(*Widget(Control::FieldNumberBox),
-                             [&handlers](int& keyAscii) { handlers.OnFieldNumberKey(keyAscii); });
+    new TypedCharacterFilter(
+        *ControlHandle(Control::FieldNumberBox),
+        [&handlers](int& characterCode) { handlers.OnFieldNumberKey(characterCode); });
 }
 
 bool MainWindow::TakesDrop(const QMimeData* data) const {
-    if (completionTimer_.isActive() || data == nullptr || !data->hasUrls()) return false;
+    if (handlers_ == nullptr || !handlers_->TakesFilesNow() || data == nullptr || !data->hasUrls())
+        return false;
     const QList<QUrl> urls = data->urls();
     return std::any_of(urls.begin(), urls.end(), [](const QUrl& url) { return url.isLocalFile(); });
 }

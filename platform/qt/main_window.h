@@ -1,6 +1,6 @@
-// The main window as Qt widgets built from MainWindowLayout(), with its
-// completion timer. Events are routed to the portable MainWindowHandlers by
-// Connect().
+// The main window on Qt: widgets built from MainWindowLayout(), with the
+// completion timer, the hourglass pointer and the files dropped from a file
+// manager. Its events go to the portable MainWindowHandlers.
 #pragma once
 
 #include <QCursor>
@@ -26,27 +26,30 @@ class MainWindow : public QWidget {
   public:
     MainWindow();
 
-    // The widget of a control of MainWindowLayout(); nullptr for the timer and
-    // the file-dialog control.
-    QWidget* Widget(Control name) const { return widgets_.Find(name); }
+    // Button clicks, timer ticks, the field box's typed characters and
+    // dropped files go to `handlers`.
+    void RouteEventsTo(MainWindowHandlers& handlers);
 
-    QTimer& CompletionTimer() { return completionTimer_; }
+    // Shows the window centred on its screen's free area, with the focus in
+    // the first box.
+    void Show();
+
+    // The widget of a control of MainWindowLayout().
+    QWidget* ControlHandle(Control control) const { return form_.ControlHandle(control); }
 
     // The hourglass over the window and all its controls, or back to each
     // control's own pointer.
-    void SetBusyPointer(bool busy);
+    void SetMousePointer(MousePointer pointer);
 
-    // Places the window in the middle of its screen's free area.
-    void CentreOnScreen();
-
-    // Button clicks, timer ticks, the field box's typed characters and
-    // dropped files go to `handlers`.
-    void Connect(MainWindowHandlers& handlers);
+    // The completion timer: a tick every kCompletionTimerIntervalMs while it
+    // runs.
+    void SetCompletionTimerRunning(bool running);
+    bool CompletionTimerRunning() const { return completionTimer_.isActive(); }
 
   protected:
     // The whole window is the drop target for local files; anything else
-    // shows the "not allowed" pointer, as does the window while a run is
-    // going on (its boxes are disabled then).
+    // shows the "not allowed" pointer, as does the window whenever the
+    // handlers take no files (while a run is going on).
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
@@ -65,9 +68,11 @@ class MainWindow : public QWidget {
 
     // Whether a drag offers something this window takes.
     bool TakesDrop(const QMimeData* data) const;
+    // Places the window in the middle of its screen's free area.
+    void CentreOnScreen();
 
-    ControlTable<QWidget*> widgets_;
-    QTimer completionTimer_;
+    BuiltForm form_;
+    QTimer completionTimer_{this};
     MainWindowHandlers* handlers_ = nullptr;
     std::vector<SavedPointer> savedPointers_;
 };

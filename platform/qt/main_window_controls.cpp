@@ -33,7 +33,7 @@ std::string Utf8Of(const QString& text) { return WindowTextToUtf8(text.toStdU16S
 }  // namespace
 
 std::string MainWindowControls::Text(Control control) const {
-    QWidget* widget = window_.Widget(control);
+    QWidget* widget = window_.ControlHandle(control);
     if (auto* box = qobject_cast<QLineEdit*>(widget)) return Utf8Of(box->text());
     if (auto* box = qobject_cast<QPlainTextEdit*>(widget)) return Utf8Of(box->toPlainText());
     if (auto* label = qobject_cast<QLabel*>(widget)) return Utf8Of(label->text());
@@ -42,51 +42,39 @@ std::string MainWindowControls::Text(Control control) const {
 }
 
 void MainWindowControls::SetText(Control control, const std::string& text) {
-    QWidget* widget = window_.Widget(control);
+    QWidget* widget = window_.ControlHandle(control);
     const QString value = QString::fromStdString(text);
     if (auto* box = qobject_cast<QLineEdit*>(widget))
         box->setText(value);
     else if (auto* box = qobject_cast<QPlainTextEdit*>(widget))
         box->setPlainText(value);
-    else
-        SetCaption(control, text);
-}
-
-void MainWindowControls::SetCaption(Control control, const std::string& caption) {
-    QWidget* widget = window_.Widget(control);
-    const QString value = QString::fromStdString(caption);
-    if (auto* label = qobject_cast<QLabel*>(widget))
+    else if (auto* label = qobject_cast<QLabel*>(widget))
         label->setText(value);
     else if (auto* button = qobject_cast<QAbstractButton*>(widget))
         button->setText(value);
 }
 
 void MainWindowControls::SetEnabled(Control control, bool enabled) {
-    if (QWidget* widget = window_.Widget(control)) widget->setEnabled(enabled);
+    if (QWidget* widget = window_.ControlHandle(control)) widget->setEnabled(enabled);
 }
 
 void MainWindowControls::SetVisible(Control control, bool visible) {
-    if (QWidget* widget = window_.Widget(control)) widget->setVisible(visible);
+    if (QWidget* widget = window_.ControlHandle(control)) widget->setVisible(visible);
 }
 
 void MainWindowControls::SetFocus(Control control) {
     // A disabled or hidden control cannot take the focus; Qt then leaves the
     // focus where it is.
-    if (QWidget* widget = window_.Widget(control)) widget->setFocus(Qt::OtherFocusReason);
+    if (QWidget* widget = window_.ControlHandle(control)) widget->setFocus(Qt::OtherFocusReason);
 }
 
-void MainWindowControls::SetMousePointer(MousePointer pointer) {
-    window_.SetBusyPointer(pointer == MousePointer::Hourglass);
+void MainWindowControls::SetMousePointer(MousePointer pointer) { window_.SetMousePointer(pointer); }
+
+void MainWindowControls::SetCompletionTimerRunning(bool running) {
+    window_.SetCompletionTimerRunning(running);
 }
 
-void MainWindowControls::SetTimerEnabled(bool enabled) {
-    if (enabled)
-        window_.CompletionTimer().start();
-    else
-        window_.CompletionTimer().stop();
-}
-
-bool MainWindowControls::TimerEnabled() const { return window_.CompletionTimer().isActive(); }
+bool MainWindowControls::CompletionTimerRunning() const { return window_.CompletionTimerRunning(); }
 
 std::optional<FileChoice> MainWindowControls::ShowFileDialog(FileDialogKind kind,
                                                              const std::string& filter,
@@ -99,7 +87,7 @@ void MainWindowControls::ShowExampleWindow() {
     if (example_ != nullptr) return;
     ExampleWindow example(window_);
     example_ = &example;
-    example.exec();
+    example.ShowModal();
     example_ = nullptr;
 }
 

@@ -20,13 +20,12 @@ class MainWindowControls : public Controls {
     void ShowNotice(const std::string& prompt, const std::string& title) override;
     std::string Text(Control control) const override;
     void SetText(Control control, const std::string& text) override;
-    void SetCaption(Control control, const std::string& caption) override;
     void SetEnabled(Control control, bool enabled) override;
     void SetVisible(Control control, bool visible) override;
     void SetFocus(Control control) override;
     void SetMousePointer(MousePointer pointer) override;
-    void SetTimerEnabled(bool enabled) override;
-    bool TimerEnabled() const override;
+    void SetCompletionTimerRunning(bool running) override;
+    bool CompletionTimerRunning() const override;
     std::optional<FileChoice> ShowFileDialog(FileDialogKind kind, const std::string& filter,
                                              int filterIndex) override;
     void ShowExampleWindow() override;

@@ -10,14 +10,14 @@
 #include <utility>
 #include <vector>
 
-#include "platform/posix/private_dir.h"
+#include "platform/posix/script_folder.h"
 #include "platform/qt/command_line.h"
 #include "platform/qt/form_builder.h"
 
 namespace morvane::qt {
 
 void EndProcessAtOnce() {
-    posix::RemoveFreshPrivateDirectory();
+    posix::RemoveFreshScriptFolder();
     std::fflush(nullptr);
     std::_Exit(0);
 }
@@ -25,14 +25,12 @@ void EndProcessAtOnce() {
 PellorinProgram::PellorinProgram(ProgramSeams seams)
     : controls_(window_, std::move(seams.fileDialog), std::move(seams.endProgram)),
       handlers_(controls_, system_) {
-    window_.Connect(handlers_);
+    window_.RouteEventsTo(handlers_);
 }
 
 bool PellorinProgram::Start(const std::vector<std::string>& files) {
-    if (!handlers_.OnLoad()) return false;
-    window_.show();
-    // Once shown, the frame around the window is known: centre it as a whole.
-    window_.CentreOnScreen();
+    if (!handlers_.GuardSingleInstance()) return false;
+    window_.Show();
     if (!files.empty()) handlers_.OnFilesGiven(files);
     return true;
 }
@@ -91,7 +89,7 @@ int RunPellorin(int argc, char* argv[], const std::function<void(PellorinProgram
             break;
     }
 
-    posix::RemoveFreshPrivateDirectoryOnSignals();
+    posix::RemoveFreshScriptFolderOnSignals();
     const QtMessageHandler usual = qInstallMessageHandler(HoldWhileConnecting);
     QApplication app(argc, argv);
     ReleaseHeldMessages(usual);
@@ -110,7 +108,7 @@ int RunPellorin(int argc, char* argv[], const std::function<void(PellorinProgram
     if (beforeStart) beforeStart(program);
     if (!program.Start(commandLine.files)) return 0;
     const int status = QApplication::exec();
-    posix::RemoveFreshPrivateDirectory();
+    posix::RemoveFreshScriptFolder();
     return status;
 }
 

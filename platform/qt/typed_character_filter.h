@@ -1,5 +1,5 @@
-// Passes every character typed into a widget through a KeyPress-style handler
-// that sees the character's code and may replace it; 0 discards it.
+// Passes every character typed into a widget through a handler that sees the
+// character's code and may replace it; 0 discards it.
 #pragma once
 
 #include <QObject>
@@ -12,8 +12,8 @@ class QInputMethodEvent;
 
 namespace morvane::qt {
 
-// The character code a key press types, as the Windows KeyPress event sees
-// it: the character itself, 8 for Backspace, and for Ctrl plus a letter the
+// The character code a key press types, as a Windows edit box's WM_CHAR
+// carries it: the character itself, 8 for Backspace, and for Ctrl plus a letter the
 // control code of that letter (Ctrl+C = 3, Ctrl+V = 22, Ctrl+X = 24) whatever
 // text the key event carries. Answers nothing for keys that type no character
 // (arrows, Delete, Home, Shift+Insert, function keys) and for Enter and Tab,
@@ -24,7 +24,7 @@ class TypedCharacterFilter : public QObject {
     Q_OBJECT
 
   public:
-    using Handler = std::function<void(int& keyAscii)>;
+    using Handler = std::function<void(int& characterCode)>;
 
     // Filters the key presses and input-method text of `target`, which must
     // be a QLineEdit.

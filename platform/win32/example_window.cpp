@@ -34,7 +34,8 @@ void ExampleWindow::ShowModal() {
     if (owner_) EnableWindow(owner_, FALSE);
     ShowWindow(Window(), SW_SHOW);
     UpdateWindow(Window());
-    if (HWND first = form_.FirstTabStop()) SetFocus(first);
+    if (const std::optional<Control> first = FirstFocus(layout))
+        SetFocus(form_.ControlHandle(*first));
 
     MSG message;
     while (Window()) {

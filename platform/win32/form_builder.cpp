@@ -23,9 +23,8 @@ struct WindowKind {
     DWORD exStyle;
 };
 
-// The Win32 class and styles of a layout control; nothing for the controls
-// that are not windows (the shape is painted by its window, the timer and
-// the dialog control have no area).
+// The Win32 class and styles of a layout control; nothing for the frame,
+// which its window paints.
 std::optional<WindowKind> KindOf(const ControlSpec& entry) {
     switch (entry.kind) {
         case ControlKind::TextBox:
@@ -40,9 +39,7 @@ std::optional<WindowKind> KindOf(const ControlSpec& entry) {
                               0};
         case ControlKind::Label:
             return WindowKind{WC_STATICW, SS_LEFT | SS_NOPREFIX, 0};
-        case ControlKind::Shape:
-        case ControlKind::Timer:
-        case ControlKind::FileDialog:
+        case ControlKind::Frame:
             return std::nullopt;
     }
     return std::nullopt;
@@ -54,22 +51,7 @@ bool SameFont(const FontSpec& a, const FontSpec& b) {
     return first.face == second.face && first.points == second.points;
 }
 
-// The controls in the order they are created, which is the dialog
-// manager's tab order: by tab index, those without one last.
-std::vector<const ControlSpec*> CreationOrder(const FormSpec& form) {
-    std::vector<const ControlSpec*> order;
-    for (const ControlSpec& entry : form.controls) order.push_back(&entry);
-    std::stable_sort(order.begin(), order.end(), [](const ControlSpec* a, const ControlSpec* b) {
-        const int ka = a->tabIndex < 0 ? 1 << 30 : a->tabIndex;
-        const int kb = b->tabIndex < 0 ? 1 << 30 : b->tabIndex;
-        return ka < kb;
-    });
-    return order;
-}
-
-COLORREF ToColorRef(std::uint32_t rgb) {
-    return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
-}
+COLORREF ToColorRef(Colour colour) { return RGB(colour.red, colour.green, colour.blue); }
 
 }  // namespace
 
@@ -79,8 +61,6 @@ int ScreenDpi() {
     if (screen) ReleaseDC(nullptr, screen);
     return dpi > 0 ? dpi : 96;
 }
-
-int TwipsToPixels(int twips, int dpi) { return MulDiv(twips, dpi, 1440); }
 
 namespace {
 
@@ -128,19 +108,20 @@ void BuiltForm::Build(HWND parent, const FormSpec& form, int dpi) {
         SendMessageW(tooltip_.get(), WM_SETFONT,
                      reinterpret_cast<WPARAM>(FontFor(kDefaultFont, dpi)), FALSE);
 
-    for (const ControlSpec* entry : CreationOrder(form)) {
+    // Created in tab index order, which is the dialog manager's tab order.
+    for (const ControlSpec* entry : InTabIndexOrder(form)) {
         const std::optional<WindowKind> kind = KindOf(*entry);
         if (!kind) continue;
         // Siblings clip each other: the labels reach under the boxes beside them.
         const DWORD style =
             WS_CHILD | WS_CLIPSIBLINGS | kind->style | (entry->hidden ? 0 : WS_VISIBLE);
         const std::wstring text = Utf8ToWide(entry->text);
-        HWND control = CreateWindowExW(
-            kind->exStyle, kind->className, text.c_str(), style, TwipsToPixels(entry->left, dpi),
-            TwipsToPixels(entry->top, dpi), TwipsToPixels(entry->width, dpi),
-            TwipsToPixels(entry->height, dpi), parent,
-            reinterpret_cast<HMENU>(static_cast<INT_PTR>(ControlId(entry->name))), instance,
-            nullptr);
+        const ScreenArea area = PixelArea(*entry, dpi);
+        HWND control =
+            CreateWindowExW(kind->exStyle, kind->className, text.c_str(), style, area.left,
+                            area.top, area.width, area.height, parent,
+                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(ControlId(entry->name))),
+                            instance, nullptr);
         if (!control) continue;
         controls_.Add(entry->name, control);
         if (entry->kind == ControlKind::Label) {
@@ -159,7 +140,6 @@ void BuiltForm::Build(HWND parent, const FormSpec& form, int dpi) {
             lengths_[control] = entry->maxLength;
         }
         if (entry->color != kBlack) colours_[control] = ToColorRef(entry->color);
-        if (!firstTabStop_ && !entry->hidden && (kind->style & WS_TABSTOP)) firstTabStop_ = control;
         if (entry->tooltip[0] != '\0') AddTooltip(parent, control, entry->tooltip);
     }
 }

@@ -20,9 +20,6 @@ namespace morvane::win32 {
 // The dots per inch of the screen.
 int ScreenDpi();
 
-// Twips to pixels: 15 twips per pixel at 96 dpi.
-int TwipsToPixels(int twips, int dpi);
-
 // A font the layout names (or the default font, ui/layout.h), at `dpi`,
 // with the GB2312 character set.
 UniqueFont CreateLayoutFont(const FontSpec& font, int dpi);
@@ -44,11 +41,9 @@ class BuiltForm {
     void Build(HWND parent, const FormSpec& form, int dpi);
 
     // The window of a control of the form; null for one it does not have.
-    HWND Handle(Control control) const { return controls_.Find(control); }
+    HWND ControlHandle(Control control) const { return controls_.Find(control); }
     // The control of the form that has the command id `id`, if any.
     std::optional<Control> ControlFromId(int id) const;
-    // The first control that takes the focus, in tab order.
-    HWND FirstTabStop() const { return firstTabStop_; }
 
     // WM_CTLCOLORSTATIC: a label whose text is not black gets its colour on
     // `dc` over the dialog background, whose brush is answered; null for
@@ -76,7 +71,6 @@ class BuiltForm {
     std::vector<UniqueFont> fonts_;
     std::vector<std::pair<FontSpec, HFONT>> fontsBySpec_;
     UniqueWindow tooltip_;
-    HWND firstTabStop_ = nullptr;
 };
 
 // The answer to DM_GETDEFID in a window built from `form`: the id of its

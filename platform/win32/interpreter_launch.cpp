@@ -28,7 +28,7 @@ std::wstring InterpreterCommandLine(const std::wstring& interpreter,
     return L"\"" + interpreter + L"\" /d /v:off /c \"\"" + scriptPath + L"\"\"";
 }
 
-UniqueHandle StartInterpreter(const std::wstring& scriptPath, std::string& reason) {
+UniqueHandle LaunchInterpreter(const std::wstring& scriptPath, std::string& reason) {
     const std::wstring interpreter = InterpreterPath();
     const std::wstring command = InterpreterCommandLine(interpreter, scriptPath);
     // CreateProcessW may write into the command line: give it a copy.

@@ -28,6 +28,6 @@ std::wstring InterpreterCommandLine(const std::wstring& interpreter,
 // (CREATE_NO_WINDOW, and hidden should a console be made all the same) and
 // without waiting. Answers the process's handle, or an empty one with the
 // system's reason.
-UniqueHandle StartInterpreter(const std::wstring& scriptPath, std::string& reason);
+UniqueHandle LaunchInterpreter(const std::wstring& scriptPath, std::string& reason);
 
 }  // namespace morvane::win32

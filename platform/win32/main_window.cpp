@@ -55,12 +55,12 @@ std::vector<std::string> DroppedPaths(HDROP drop) {
 MainWindow::MainWindow(HINSTANCE instance) : instance_(instance) {}
 
 MainWindow::~MainWindow() {
-    if (HWND fieldNumberBox = ControlWindow(Control::FieldNumberBox))
+    if (HWND fieldNumberBox = ControlHandle(Control::FieldNumberBox))
         RemoveWindowSubclass(fieldNumberBox, FieldNumberBoxProc, kFieldNumberBoxSubclassId);
     Destroy();  // before the fonts of form_ and the class's icons
 }
 
-bool MainWindow::Create() {
+bool MainWindow::Show() {
     bigIcon_ = LoadAppIcon(instance_, GetSystemMetrics(SM_CXICON));
     smallIcon_ = LoadAppIcon(instance_, GetSystemMetrics(SM_CXSMICON));
     if (!RegisterWindowClass(instance_, bigIcon_.get(), smallIcon_.get())) return false;
@@ -78,12 +78,12 @@ bool MainWindow::Create() {
         {work.left, work.top, work.right - work.left, work.bottom - work.top}, width, height);
 
     const std::wstring caption = Utf8ToWide(layout.caption);
-    if (!BaseWindow::Create(instance_, caption.c_str(), kMainWindowStyle, WS_EX_CONTROLPARENT,
-                            corner.x, corner.y, width, height, nullptr)) {
+    if (!Create(instance_, caption.c_str(), kMainWindowStyle, WS_EX_CONTROLPARENT, corner.x,
+                corner.y, width, height, nullptr)) {
         return false;
     }
     form_.Build(Window(), layout, dpi);
-    if (HWND fieldNumberBox = ControlWindow(Control::FieldNumberBox)) {
+    if (HWND fieldNumberBox = ControlHandle(Control::FieldNumberBox)) {
         SetWindowSubclass(fieldNumberBox, FieldNumberBoxProc, kFieldNumberBoxSubclassId,
                           reinterpret_cast<DWORD_PTR>(this));
     }
@@ -92,11 +92,11 @@ bool MainWindow::Create() {
     DragAcceptFiles(Window(), TRUE);
     ShowWindow(Window(), SW_SHOWNORMAL);
     UpdateWindow(Window());
-    if (HWND first = form_.FirstTabStop()) ::SetFocus(first);
+    if (const std::optional<Control> first = FirstFocus(layout)) ::SetFocus(ControlHandle(*first));
     return true;
 }
 
-void MainWindow::SetPointer(MousePointer pointer) {
+void MainWindow::SetMousePointer(MousePointer pointer) {
     pointer_ = pointer;
     // Shown at once when the mouse is over the window, without waiting for
     // it to move.
@@ -106,10 +106,10 @@ void MainWindow::SetPointer(MousePointer pointer) {
     SetCursor(LoadCursorW(nullptr, pointer_ == MousePointer::Hourglass ? IDC_WAIT : IDC_ARROW));
 }
 
-void MainWindow::SetCompletionTimer(bool running) {
+void MainWindow::SetCompletionTimerRunning(bool running) {
     if (!Window()) return;
     if (running) {
-        SetTimer(Window(), kCompletionTimerId, kTimerIntervalMs, nullptr);
+        SetTimer(Window(), kCompletionTimerId, kCompletionTimerIntervalMs, nullptr);
     } else {
         KillTimer(Window(), kCompletionTimerId);
     }
@@ -212,10 +212,10 @@ LRESULT CALLBACK MainWindow::FieldNumberBoxProc(HWND box, UINT message, WPARAM w
     auto* self = reinterpret_cast<MainWindow*>(selfData);
     if (message == WM_CHAR && self && self->handlers_) {
         // The digit filter sees every typed character; 0 discards it.
-        int keyAscii = static_cast<int>(wParam);
-        self->handlers_->OnFieldNumberKey(keyAscii);
-        if (keyAscii == 0) return 0;
-        wParam = static_cast<WPARAM>(keyAscii);
+        int characterCode = static_cast<int>(wParam);
+        self->handlers_->OnFieldNumberKey(characterCode);
+        if (characterCode == 0) return 0;
+        wParam = static_cast<WPARAM>(characterCode);
     }
     return DefSubclassProc(box, message, wParam, lParam);
 }

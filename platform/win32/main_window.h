@@ -18,24 +18,25 @@ class MainWindow : public BaseWindow<MainWindow> {
     explicit MainWindow(HINSTANCE instance);
     ~MainWindow();
 
-    // The handlers the window's events go to.
-    void Attach(MainWindowHandlers& handlers) { handlers_ = &handlers; }
+    // Button clicks, timer ticks, the field box's typed characters and
+    // dropped files go to `handlers`.
+    void RouteEventsTo(MainWindowHandlers& handlers) { handlers_ = &handlers; }
 
     // Creates the window centred on the screen's free area and shows it
     // with the focus in the first box. False when it cannot be made.
-    bool Create();
+    bool Show();
 
     HINSTANCE Instance() const { return instance_; }
 
-    // The window of a control of MainWindowLayout(); null before Create()
-    // and for the timer and the file-dialog control.
-    HWND ControlWindow(Control control) const { return form_.Handle(control); }
+    // The window of a control of MainWindowLayout(); null before Show().
+    HWND ControlHandle(Control control) const { return form_.ControlHandle(control); }
 
     // The hourglass over the window and all its controls, or the arrow.
-    void SetPointer(MousePointer pointer);
+    void SetMousePointer(MousePointer pointer);
 
-    // The completion timer: a tick every kTimerIntervalMs while it runs.
-    void SetCompletionTimer(bool running);
+    // The completion timer: a tick every kCompletionTimerIntervalMs while it
+    // runs.
+    void SetCompletionTimerRunning(bool running);
     bool CompletionTimerRunning() const { return timerRunning_; }
 
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);

@@ -16,7 +16,7 @@ void MainWindowControls::ShowNotice(const std::string& prompt, const std::string
 }
 
 std::string MainWindowControls::Text(Control control) const {
-    HWND window = ControlWindow(control);
+    HWND window = ControlHandle(control);
     if (!window) return "";
     const int length = GetWindowTextLengthW(window);
     if (length <= 0) return "";
@@ -28,33 +28,31 @@ std::string MainWindowControls::Text(Control control) const {
 }
 
 void MainWindowControls::SetText(Control control, const std::string& text) {
-    if (HWND window = ControlWindow(control)) SetWindowTextW(window, Utf8ToWide(text).c_str());
-}
-
-void MainWindowControls::SetCaption(Control control, const std::string& caption) {
-    if (HWND window = ControlWindow(control)) SetWindowTextW(window, Utf8ToWide(caption).c_str());
+    if (HWND window = ControlHandle(control)) SetWindowTextW(window, Utf8ToWide(text).c_str());
 }
 
 void MainWindowControls::SetEnabled(Control control, bool enabled) {
-    if (HWND window = ControlWindow(control)) EnableWindow(window, enabled ? TRUE : FALSE);
+    if (HWND window = ControlHandle(control)) EnableWindow(window, enabled ? TRUE : FALSE);
 }
 
 void MainWindowControls::SetVisible(Control control, bool visible) {
-    if (HWND window = ControlWindow(control)) ShowWindow(window, visible ? SW_SHOWNA : SW_HIDE);
+    if (HWND window = ControlHandle(control)) ShowWindow(window, visible ? SW_SHOWNA : SW_HIDE);
 }
 
 void MainWindowControls::SetFocus(Control control) {
     // A disabled or hidden control does not take the focus, which stays
     // where it is: keys typed into a hidden box would still reach it.
-    HWND window = ControlWindow(control);
+    HWND window = ControlHandle(control);
     if (window && IsWindowVisible(window) && IsWindowEnabled(window)) ::SetFocus(window);
 }
 
-void MainWindowControls::SetMousePointer(MousePointer pointer) { window_.SetPointer(pointer); }
+void MainWindowControls::SetMousePointer(MousePointer pointer) { window_.SetMousePointer(pointer); }
 
-void MainWindowControls::SetTimerEnabled(bool enabled) { window_.SetCompletionTimer(enabled); }
+void MainWindowControls::SetCompletionTimerRunning(bool running) {
+    window_.SetCompletionTimerRunning(running);
+}
 
-bool MainWindowControls::TimerEnabled() const { return window_.CompletionTimerRunning(); }
+bool MainWindowControls::CompletionTimerRunning() const { return window_.CompletionTimerRunning(); }
 
 std::optional<FileChoice> MainWindowControls::ShowFileDialog(FileDialogKind kind,
                                                              const std::string& filter,

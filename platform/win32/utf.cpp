@@ -40,4 +40,9 @@ std::string WideToUtf8(const std::wstring& text) {
     return WideToUtf8(text.data(), static_cast<int>(text.size()));
 }
 
+std::optional<std::wstring> PathText(const std::string& path) {
+    if (path.find('\0') != std::string::npos) return std::nullopt;
+    return Utf8ToWideStrict(path);
+}
+
 }  // namespace morvane::win32

@@ -17,4 +17,8 @@ std::wstring Utf8ToWide(const std::string& text);
 std::string WideToUtf8(const std::wstring& text);
 std::string WideToUtf8(const wchar_t* text, int length);
 
+// Wide text of a path for a Win32 call; nothing when it cannot be one (not
+// UTF-8, or an embedded NUL that would cut it short).
+std::optional<std::wstring> PathText(const std::string& path);
+
 }  // namespace morvane::win32

@@ -1,14 +1,13 @@
 #include "platform/win32/win32_system.h"
 
-#include <algorithm>
-#include <cctype>
 #include <utility>
 #include <vector>
 
+#include "platform/win32/file_query.h"
 #include "platform/win32/interpreter_launch.h"
+#include "platform/win32/process_list.h"
 #include "platform/win32/script_folder.h"
 #include "platform/win32/utf.h"
-#include "platform/win32/wmi.h"
 
 namespace morvane::win32 {
 
@@ -24,28 +23,6 @@ bool TakesNoConversionFlags(UINT codePage) {
            (codePage >= 50220 && codePage <= 50229) || (codePage >= 57002 && codePage <= 57011) ||
            codePage == 54936;
 }
-
-// Wide text of a path for a Win32 call; nothing when it cannot be one (not
-// UTF-8, or an embedded NUL that would cut it short).
-std::optional<std::wstring> PathText(const std::string& path) {
-    if (path.find('\0') != std::string::npos) return std::nullopt;
-    return Utf8ToWideStrict(path);
-}
-
-class FindHandle {
-  public:
-    explicit FindHandle(HANDLE handle) : handle_(handle) {}
-    ~FindHandle() {
-        if (handle_ != INVALID_HANDLE_VALUE) FindClose(handle_);
-    }
-    FindHandle(const FindHandle&) = delete;
-    FindHandle& operator=(const FindHandle&) = delete;
-    HANDLE Get() const { return handle_; }
-    bool Valid() const { return handle_ != INVALID_HANDLE_VALUE; }
-
-  private:
-    HANDLE handle_;
-};
 
 }  // namespace
 
@@ -135,59 +112,35 @@ bool Win32System::DeleteFile(const std::string& path) {
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
 
-std::string Win32System::FileQuery(const std::string& path) {
-    const std::optional<std::wstring> wide = PathText(path);
-    if (!wide || wide->empty()) return "";
-    WIN32_FIND_DATAW entry{};
-    FindHandle search(FindFirstFileW(wide->c_str(), &entry));
-    if (!search.Valid()) return "";
-    constexpr DWORD kNotNormal =
-        FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
-    do {
-        if ((entry.dwFileAttributes & kNotNormal) == 0) return WideToUtf8(entry.cFileName);
-    } while (FindNextFileW(search.Get(), &entry));
-    return "";
+std::optional<std::string> Win32System::FindMatchingFile(const std::string& path) {
+    return win32::FindMatchingFile(path);
 }
 
-bool Win32System::ShellStart(const std::string& commandText, std::string& reason) {
-    const std::optional<std::wstring> script = PathText(commandText);
+bool Win32System::StartInterpreter(const std::string& scriptPath, std::string& reason) {
+    const std::optional<std::wstring> script = PathText(scriptPath);
     if (!script || script->empty()) {
         reason = SystemReason(ERROR_INVALID_NAME);
         return false;
     }
-    UniqueHandle started = StartInterpreter(*script, reason);
+    UniqueHandle started = LaunchInterpreter(*script, reason);
     if (!started.Valid()) return false;
     // Kept to tell later how the interpreter ended.
     startedInterpreter_ = std::move(started);
     return true;
 }
 
-std::optional<std::vector<std::string>> Win32System::ProcessDescriptions() {
-    return WmiProcessDescriptions();
+std::optional<std::vector<std::string>> Win32System::RunningProcessNames() {
+    return win32::RunningProcessNames();
 }
 
-bool Win32System::PreviousInstance() {
+bool Win32System::ClaimSingleInstance() {
     if (!instanceMutex_.Valid()) {
         HANDLE mutex = CreateMutexW(nullptr, FALSE, kInstanceMutexName);
-        previousInstance_ = mutex != nullptr && GetLastError() == ERROR_ALREADY_EXISTS;
+        anotherCopyRunning_ = mutex != nullptr && GetLastError() == ERROR_ALREADY_EXISTS;
         instanceMutex_.Reset(mutex);
     }
-    return previousInstance_;
+    return !anotherCopyRunning_;
 }
-
-namespace {
-
-// Opens whatever is at `path` for nothing but asking about it, links
-// followed or not.
-UniqueHandle OpenForQuery(const std::wstring& path, bool followLinks) {
-    const DWORD flags =
-        FILE_FLAG_BACKUP_SEMANTICS | (followLinks ? 0 : FILE_FLAG_OPEN_REPARSE_POINT);
-    return UniqueHandle(CreateFileW(path.c_str(), 0,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                    OPEN_EXISTING, flags, nullptr));
-}
-
-}  // namespace
 
 InterpreterState Win32System::StartedInterpreterState() {
     if (!startedInterpreter_.Valid()) return InterpreterState::NotStarted;
@@ -213,91 +166,29 @@ InterpreterState Win32System::StartedInterpreterState() {
 }
 
 bool Win32System::SomethingExistsAt(const std::string& path) {
-    const std::optional<std::wstring> wide = PathText(path);
-    if (!wide || wide->empty()) return false;
-    // GetFileAttributesW takes no pattern and does not follow links: a
-    // dangling link has attributes of its own.
-    if (GetFileAttributesW(wide->c_str()) != INVALID_FILE_ATTRIBUTES) return true;
-    // A file open without sharing (a page file) is there all the same.
-    return GetLastError() == ERROR_SHARING_VIOLATION;
+    return win32::SomethingExistsAt(path);
 }
 
 std::optional<std::uint64_t> Win32System::RegularFileSize(const std::string& path) {
-    const std::optional<std::wstring> wide = PathText(path);
-    if (!wide || wide->empty()) return std::nullopt;
-    // Attributes and size without opening the file, and without following a
-    // link.
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (!GetFileAttributesExW(wide->c_str(), GetFileExInfoStandard, &data) ||
-        (data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0)
-        return std::nullopt;
-    // A device name ("NUL", "COM1") has attributes too, but is no disk file.
-    const UniqueHandle file = OpenForQuery(*wide, false);
-    if (file.Valid() && GetFileType(file.Get()) != FILE_TYPE_DISK) return std::nullopt;
-    return (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    return win32::RegularFileSize(path);
 }
 
 bool Win32System::IsAbsolutePath(const std::string& path) const {
-    const auto isSlash = [](char c) { return c == '\\' || c == '/'; };
-    const bool drive = path.size() >= 3 && std::isalpha(static_cast<unsigned char>(path[0])) &&
-                       path[1] == ':' && isSlash(path[2]);
-    const bool share = path.size() >= 3 && isSlash(path[0]) && isSlash(path[1]);
-    return drive || share;
+    return win32::IsAbsolutePath(path);
 }
 
 bool Win32System::CanOpenForReading(const std::string& path) {
-    const std::optional<std::wstring> wide = PathText(path);
-    if (!wide || wide->empty()) return false;
-    // Sharing everything, so that only a file another program holds
-    // exclusively (or one this user may not read) answers no.
-    const UniqueHandle file(CreateFileW(wide->c_str(), GENERIC_READ,
-                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    return file.Valid();
+    return win32::CanOpenForReading(path);
 }
 
 FolderAccess Win32System::OutputFolderAccess(const std::string& path) {
-    const std::optional<std::wstring> wide = PathText(path);
-    if (!wide || wide->empty()) return FolderAccess::Missing;
-    const std::size_t slash = wide->find_last_of(L"\\/");
-    if (slash == std::wstring::npos) return FolderAccess::Missing;
-    // "C:\" keeps its backslash: "C:" alone is the drive's current folder.
-    const std::wstring folder = wide->substr(0, slash == 2 ? 3 : slash);
-    const DWORD attributes = GetFileAttributesW(folder.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) return FolderAccess::Missing;
-    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) return FolderAccess::NotAFolder;
-    // Asking for the right to add a file checks the folder's access list
-    // without creating anything. (The read-only attribute of a folder means
-    // nothing to the file system.)
-    const UniqueHandle handle(CreateFileW(
-        folder.c_str(), FILE_ADD_FILE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    if (!handle.Valid() && GetLastError() == ERROR_ACCESS_DENIED) return FolderAccess::NotWritable;
-    return FolderAccess::Writable;
+    return win32::OutputFolderAccess(path);
 }
 
-bool Win32System::NameFits(const std::string& path) const {
-    // The command interpreter opens paths of fewer than MAX_PATH characters
-    // (the terminating null counts); a name has at most 255.
-    const std::optional<std::wstring> wide = PathText(path);
-    if (!wide) return false;
-    const std::size_t slash = wide->find_last_of(L"\\/");
-    const std::size_t nameLength = wide->size() - (slash == std::wstring::npos ? 0 : slash + 1);
-    return wide->size() < MAX_PATH && nameLength <= 255;
-}
+bool Win32System::NameFits(const std::string& path) const { return win32::NameFits(path); }
 
 bool Win32System::SameFile(const std::string& first, const std::string& second) {
-    const std::optional<std::wstring> firstWide = PathText(first);
-    const std::optional<std::wstring> secondWide = PathText(second);
-    if (!firstWide || !secondWide || firstWide->empty() || secondWide->empty()) return false;
-    const UniqueHandle a = OpenForQuery(*firstWide, true);
-    const UniqueHandle b = OpenForQuery(*secondWide, true);
-    BY_HANDLE_FILE_INFORMATION infoA{}, infoB{};
-    return a.Valid() && b.Valid() && GetFileInformationByHandle(a.Get(), &infoA) &&
-           GetFileInformationByHandle(b.Get(), &infoB) &&
-           infoA.dwVolumeSerialNumber == infoB.dwVolumeSerialNumber &&
-           infoA.nFileIndexHigh == infoB.nFileIndexHigh &&
-           infoA.nFileIndexLow == infoB.nFileIndexLow;
+    return win32::SameFile(first, second);
 }
 
 bool Win32System::ReadFileInPieces(const std::string& path,

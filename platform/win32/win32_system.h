@@ -29,10 +29,10 @@ class Win32System : public SystemServices {
     bool WriteNewFile(const std::string& path, const std::string& bytes,
                       std::string& reason) override;
     bool DeleteFile(const std::string& path) override;
-    std::string FileQuery(const std::string& path) override;
-    bool ShellStart(const std::string& commandText, std::string& reason) override;
-    std::optional<std::vector<std::string>> ProcessDescriptions() override;
-    bool PreviousInstance() override;
+    std::optional<std::string> FindMatchingFile(const std::string& path) override;
+    bool StartInterpreter(const std::string& scriptPath, std::string& reason) override;
+    std::optional<std::vector<std::string>> RunningProcessNames() override;
+    bool ClaimSingleInstance() override;
     InterpreterState StartedInterpreterState() override;
     bool SomethingExistsAt(const std::string& path) override;
     std::optional<std::uint64_t> RegularFileSize(const std::string& path) override;
@@ -48,9 +48,9 @@ class Win32System : public SystemServices {
   private:
     std::wstring scriptFolder_;
     std::string scriptPath_;           // UTF-8, as the portable code sees it
-    UniqueHandle startedInterpreter_;  // the process ShellStart started last
+    UniqueHandle startedInterpreter_;  // the process StartInterpreter started last
     UniqueHandle instanceMutex_;       // kept open for the process's life
-    bool previousInstance_ = false;
+    bool anotherCopyRunning_ = false;
 };
 
 // Text to the given code page, refusing any character the code page would

@@ -23,57 +23,57 @@ TEST(WildcardMatch, StarAndQuestionMark) {
     EXPECT_FALSE(WildcardMatch("[1].txt", "1.txt"));
 }
 
-TEST(FileQuery, PlainPathsMatchRegularFilesOnly) {
+TEST(FindMatchingFile, PlainPathsMatchRegularFilesOnly) {
     TempDir dir;
     dir.Write("a.txt", "x");
     ::mkdir((dir / "folder").c_str(), 0700);
-    EXPECT_EQ(FindFirstFile(dir / "a.txt"), "a.txt");
-    EXPECT_EQ(FindFirstFile(dir / "missing.txt"), "");
-    EXPECT_EQ(FindFirstFile(dir / "folder"), "");
-    EXPECT_EQ(FindFirstFile(dir.Path() + "/"), "");
-    EXPECT_EQ(FindFirstFile(""), "");
+    EXPECT_EQ(FindMatchingFile(dir / "a.txt"), "a.txt");
+    EXPECT_EQ(FindMatchingFile(dir / "missing.txt"), std::nullopt);
+    EXPECT_EQ(FindMatchingFile(dir / "folder"), std::nullopt);
+    EXPECT_EQ(FindMatchingFile(dir.Path() + "/"), std::nullopt);
+    EXPECT_EQ(FindMatchingFile(""), std::nullopt);
 }
 
-TEST(FileQuery, HiddenFilesDoNotMatch) {
+TEST(FindMatchingFile, HiddenFilesDoNotMatch) {
     TempDir dir;
     dir.Write(".hidden.txt", "x");
-    EXPECT_EQ(FindFirstFile(dir / ".hidden.txt"), "");
-    EXPECT_EQ(FindFirstFile(dir / "*.txt"), "");
+    EXPECT_EQ(FindMatchingFile(dir / ".hidden.txt"), std::nullopt);
+    EXPECT_EQ(FindMatchingFile(dir / "*.txt"), std::nullopt);
 }
 
-TEST(FileQuery, WildcardsInTheLastComponent) {
+TEST(FindMatchingFile, WildcardsInTheLastComponent) {
     TempDir dir;
     ::mkdir((dir / "sub.txt").c_str(), 0700);
-    EXPECT_EQ(FindFirstFile(dir / "*.txt"), "");
+    EXPECT_EQ(FindMatchingFile(dir / "*.txt"), std::nullopt);
     dir.Write("数据.txt", "x");
-    EXPECT_EQ(FindFirstFile(dir / "*.txt"), "数据.txt");
-    EXPECT_EQ(FindFirstFile(dir / "??.txt"), "数据.txt");
+    EXPECT_EQ(FindMatchingFile(dir / "*.txt"), "数据.txt");
+    EXPECT_EQ(FindMatchingFile(dir / "??.txt"), "数据.txt");
 }
 
-TEST(FileQuery, SymbolicLinksAreFollowed) {
+TEST(FindMatchingFile, SymbolicLinksAreFollowed) {
     TempDir dir;
     dir.Write("target.txt", "x");
     ASSERT_EQ(::symlink((dir / "target.txt").c_str(), (dir / "link.txt").c_str()), 0);
     ASSERT_EQ(::symlink((dir / "nowhere").c_str(), (dir / "dangling.txt").c_str()), 0);
-    EXPECT_EQ(FindFirstFile(dir / "link.txt"), "link.txt");
-    EXPECT_EQ(FindFirstFile(dir / "dangling.txt"), "");
+    EXPECT_EQ(FindMatchingFile(dir / "link.txt"), "link.txt");
+    EXPECT_EQ(FindMatchingFile(dir / "dangling.txt"), std::nullopt);
 }
 
-TEST(FileQuery, PathsTheSystemRefusesAreNoMatch) {
-    EXPECT_EQ(FindFirstFile(std::string(5000, 'a')), "");
-    EXPECT_EQ(FindFirstFile("/" + std::string(300, 'b') + "/*.txt"), "");
-    EXPECT_EQ(FindFirstFile(std::string("a\0b", 3)), "");
-    EXPECT_EQ(FindFirstFile("/proc/1/nonexistent/*"), "");
+TEST(FindMatchingFile, PathsTheSystemRefusesAreNoMatch) {
+    EXPECT_EQ(FindMatchingFile(std::string(5000, 'a')), std::nullopt);
+    EXPECT_EQ(FindMatchingFile("/" + std::string(300, 'b') + "/*.txt"), std::nullopt);
+    EXPECT_EQ(FindMatchingFile(std::string("a\0b", 3)), std::nullopt);
+    EXPECT_EQ(FindMatchingFile("/proc/1/nonexistent/*"), std::nullopt);
 }
 
-TEST(FileQuery, RelativePathsUseTheWorkingFolder) {
+TEST(FindMatchingFile, RelativePathsUseTheWorkingFolder) {
     TempDir dir;
     dir.Write("rel.csv", "x");
     char previous[4096];
     ASSERT_NE(::getcwd(previous, sizeof previous), nullptr);
     ASSERT_EQ(::chdir(dir.Path().c_str()), 0);
-    EXPECT_EQ(FindFirstFile("rel.csv"), "rel.csv");
-    EXPECT_EQ(FindFirstFile("*.csv"), "rel.csv");
+    EXPECT_EQ(FindMatchingFile("rel.csv"), "rel.csv");
+    EXPECT_EQ(FindMatchingFile("*.csv"), "rel.csv");
     ASSERT_EQ(::chdir(previous), 0);
 }
 

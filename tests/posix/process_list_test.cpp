@@ -67,7 +67,7 @@ class FakeInterpreterProcess : public ::testing::Test {
         return pid;
     }
     static bool Listed(const std::string& name) {
-        const auto names = RunningProgramNames();
+        const auto names = RunningProcessNames();
         return names && std::find(names->begin(), names->end(), name) != names->end();
     }
     // Waits until the listing answers `expected`, for up to two seconds.
@@ -99,8 +99,8 @@ TEST_F(FakeInterpreterProcess, AZombieIsNotCounted) {
     ::waitpid(pid, nullptr, 0);
 }
 
-TEST(RunningProgramNames, ListsThisProcessAndNoKernelThread) {
-    const auto names = RunningProgramNames();
+TEST(RunningProcessNames, ListsThisProcessAndNoKernelThread) {
+    const auto names = RunningProcessNames();
     ASSERT_TRUE(names);
     EXPECT_NE(std::find(names->begin(), names->end(), "posix_tests"), names->end());
     EXPECT_EQ(std::find(names->begin(), names->end(), "kthreadd"), names->end());

@@ -15,9 +15,11 @@ namespace {
 class QtExampleAccess : public ExampleWindowAccess {
   public:
     explicit QtExampleAccess(qt::ExampleWindow& window) : window_(window) {}
-    std::string Text(Control control) const override { return ShownText(window_.Widget(control)); }
+    std::string Text(Control control) const override {
+        return ShownText(window_.ControlHandle(control));
+    }
     void Edit(Control control, const std::string& text) override {
-        QWidget* widget = window_.Widget(control);
+        QWidget* widget = window_.ControlHandle(control);
         if (auto* box = qobject_cast<QLineEdit*>(widget))
             box->setText(QString::fromStdString(text));
         if (auto* box = qobject_cast<QPlainTextEdit*>(widget))
@@ -41,7 +43,7 @@ class QtControlsPlatform : public ControlsPlatform {
             pendingLook_ = nullptr;
             QtExampleAccess access(*example);
             look(access);
-            QTest::mouseClick(example->Widget(Control::ExampleCloseButton), Qt::LeftButton);
+            QTest::mouseClick(example->ControlHandle(Control::ExampleCloseButton), Qt::LeftButton);
         };
     }
 

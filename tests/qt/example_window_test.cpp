@@ -50,22 +50,22 @@ TEST_F(ExampleFromMainWindow, BlocksInputToTheMainWindow) {
         QTest::qWait(50);
         EXPECT_EQ(test.endRequests, 0);
         EXPECT_EQ(test.Text(Control::SourcePathBox), "");
-        QTest::mouseClick(example.Widget(Control::ExampleCloseButton), Qt::LeftButton);
+        QTest::mouseClick(example.ControlHandle(Control::ExampleCloseButton), Qt::LeftButton);
     });
     EXPECT_TRUE(answerer.notices.empty());
 }
 
 TEST_F(ExampleFromMainWindow, EnterClosesItAndEscapeDoesNot) {
     ShowExample([&](qt::ExampleWindow& example) {
-        QTest::keyClick(example.Widget(Control::SourcePathBox), Qt::Key_Escape);
+        QTest::keyClick(example.ControlHandle(Control::SourcePathBox), Qt::Key_Escape);
         example.close();
         QTest::qWait(20);
         EXPECT_TRUE(example.isVisible());
-        QTest::keyClick(example.Widget(Control::SourcePathBox), Qt::Key_Return);
+        QTest::keyClick(example.ControlHandle(Control::SourcePathBox), Qt::Key_Return);
     });
     ShowExample([&](qt::ExampleWindow& example) {
         // Enter in a multi-line box closes it too.
-        QTest::keyClick(example.Widget(Control::ExampleSourceBox), Qt::Key_Return);
+        QTest::keyClick(example.ControlHandle(Control::ExampleSourceBox), Qt::Key_Return);
     });
     // The Enter stayed in the example window: the main window did not start.
     EXPECT_TRUE(answerer.notices.empty());

@@ -56,7 +56,7 @@ class ForeignProcess {
 };
 
 bool ProgramRuns(const std::string& name) {
-    const auto names = posix::PosixSystem().ProcessDescriptions();
+    const auto names = posix::PosixSystem().RunningProcessNames();
     return names && std::find(names->begin(), names->end(), name) != names->end();
 }
 
@@ -127,7 +127,7 @@ class Extraction : public ::testing::Test {
         testing::ExpectIdleWindow(window, testing::InputBoxes::Emptied);
         EXPECT_EQ(test.Window().cursor().shape(), Qt::ArrowCursor);
         EXPECT_EQ(window.PointerOver(Control::SourcePathBox), testing::PointerSeen::TextBeam);
-        EXPECT_FALSE(test.Window().CompletionTimer().isActive());
+        EXPECT_FALSE(test.Window().CompletionTimerRunning());
         EXPECT_FALSE(std::filesystem::exists(posix::PosixSystem().ScriptPath()));
     }
 
@@ -154,7 +154,7 @@ TEST_F(Extraction, ExampleExtractionSucceeds) {
     QTest::keyClick(&test.Widget(Control::FieldNumberBox), Qt::Key_Return);
     // Running: the hourglass, the red label, the inputs disabled, the
     // example button still available.
-    EXPECT_TRUE(test.Window().CompletionTimer().isActive());
+    EXPECT_TRUE(test.Window().CompletionTimerRunning());
     EXPECT_EQ(test.Window().cursor().shape(), Qt::WaitCursor);
     EXPECT_EQ(test.Widget(Control::SourcePathBox).cursor().shape(), Qt::WaitCursor);
     EXPECT_TRUE(test.Widget(Control::ProgressLabel).isVisible());
@@ -168,7 +168,7 @@ TEST_F(Extraction, ExampleExtractionSucceeds) {
     QTest::keyClick(&test.Window(), Qt::Key_Return);
 
     ASSERT_TRUE(testing::WaitUntil([&] { return !answerer.notices.empty(); }, kRunTimeoutMs));
-    ASSERT_TRUE(testing::WaitUntil([&] { return !test.Window().CompletionTimer().isActive(); }));
+    ASSERT_TRUE(testing::WaitUntil([&] { return !test.Window().CompletionTimerRunning(); }));
     ASSERT_EQ(answerer.notices.size(), 1u);
     EXPECT_EQ(answerer.notices[0].title, "成功");
     EXPECT_EQ(answerer.notices[0].text, "提取完成");
@@ -199,10 +199,10 @@ TEST_F(Extraction, NoValueMeansFailure) {
     QString labelDuringNotice;
     answerer.whileNoticeOpen = [&](const NoticeSeen&) { labelDuringNotice = ProgressLabel(); };
     QTest::mouseClick(&test.Widget(Control::StartButton), Qt::LeftButton);
-    EXPECT_TRUE(test.Window().CompletionTimer().isActive());
+    EXPECT_TRUE(test.Window().CompletionTimerRunning());
 
     ASSERT_TRUE(testing::WaitUntil([&] { return !answerer.notices.empty(); }, kRunTimeoutMs));
-    ASSERT_TRUE(testing::WaitUntil([&] { return !test.Window().CompletionTimer().isActive(); }));
+    ASSERT_TRUE(testing::WaitUntil([&] { return !test.Window().CompletionTimerRunning(); }));
     ASSERT_EQ(answerer.notices.size(), 1u);
     EXPECT_EQ(answerer.notices[0].title, "失败");
     EXPECT_EQ(answerer.notices[0].text,
@@ -231,7 +231,7 @@ TEST_F(Extraction, ALineFeedInAChosenFolderIsRefusedAndNothingIsWritten) {
     EXPECT_EQ(answerer.notices[0].title, "提示！");
     EXPECT_EQ(answerer.notices[0].text, "路径或分割符号中不能含有换行符等控制字符，请修改后再试！");
     EXPECT_EQ(test.Window().focusWidget(), &test.Widget(Control::SourcePathBox));
-    EXPECT_FALSE(test.Window().CompletionTimer().isActive());
+    EXPECT_FALSE(test.Window().CompletionTimerRunning());
     EXPECT_FALSE(std::filesystem::exists(posix::PosixSystem().ScriptPath()));
     EXPECT_EQ(test.Text(Control::SourcePathBox), QString::fromStdString(source));
 }
@@ -259,7 +259,7 @@ TEST_F(Extraction, AReadOnlyOutputFolderIsRefusedAtStartWithTheBoxesKept) {
               "没有在输出路径所在的文件夹中新建文件的权限，请换一个文件夹！");
     EXPECT_EQ(test.Window().focusWidget(), &test.Widget(Control::OutputPathBox));
     EXPECT_EQ(test.Text(Control::OutputPathBox), QString::fromStdString(folder.path + "/out.txt"));
-    EXPECT_FALSE(test.Window().CompletionTimer().isActive());
+    EXPECT_FALSE(test.Window().CompletionTimerRunning());
 }
 
 TEST_F(Extraction, ARunningInterpreterBlocksStartAndTheChoosers) {
@@ -277,7 +277,7 @@ TEST_F(Extraction, ARunningInterpreterBlocksStartAndTheChoosers) {
         EXPECT_EQ(notice.text, "请先打开任务管理器，结束Cmd.exe进程，否则本程序会出现运行错误");
     }
     EXPECT_TRUE(test.dialogs.calls.empty());
-    EXPECT_FALSE(test.Window().CompletionTimer().isActive());
+    EXPECT_FALSE(test.Window().CompletionTimerRunning());
     EXPECT_EQ(test.Text(Control::SourcePathBox), QString::fromStdString(source));
     EXPECT_FALSE(std::filesystem::exists(dir / "out.txt"));
 }
@@ -287,12 +287,12 @@ TEST_F(Extraction, ACompletionWaitsForEveryInterpreter) {
     const std::string output = dir / "out.txt";
     Fill(source, output, ",", "2");
     QTest::mouseClick(&test.Widget(Control::StartButton), Qt::LeftButton);
-    ASSERT_TRUE(test.Window().CompletionTimer().isActive());
+    ASSERT_TRUE(test.Window().CompletionTimerRunning());
     // Another interpreter started while ours runs holds the run open.
     ForeignProcess foreign(dir);
     QTest::qWait(4500);
     EXPECT_TRUE(answerer.notices.empty());
-    EXPECT_TRUE(test.Window().CompletionTimer().isActive());
+    EXPECT_TRUE(test.Window().CompletionTimerRunning());
     EXPECT_TRUE(std::filesystem::exists(output));
     foreign.Stop();
     ASSERT_TRUE(testing::WaitUntil([&] { return !answerer.notices.empty(); }, kRunTimeoutMs));
@@ -322,7 +322,7 @@ TEST_F(Extraction, NothingAtAllMayBeAtTheOutputPath) {
         EXPECT_EQ(answerer.notices[0].title, "提示！") << output;
         EXPECT_EQ(answerer.notices[0].text, notice) << output;
         EXPECT_EQ(test.Window().focusWidget(), &test.Widget(Control::OutputPathBox)) << output;
-        EXPECT_FALSE(test.Window().CompletionTimer().isActive()) << output;
+        EXPECT_FALSE(test.Window().CompletionTimerRunning()) << output;
     }
     EXPECT_EQ(testing::ReadFile(source), "a,b\r\n");
     EXPECT_EQ(testing::ReadFile(dir / ".settings"), "hidden\r\n");
@@ -338,7 +338,7 @@ TEST_F(Extraction, AKilledInterpreterIsAFailureThoughItLeftAnOutput) {
     const std::string output = dir / "out.txt";
     Fill(source, output, ",", "2");
     QTest::mouseClick(&test.Widget(Control::StartButton), Qt::LeftButton);
-    ASSERT_TRUE(test.Window().CompletionTimer().isActive());
+    ASSERT_TRUE(test.Window().CompletionTimerRunning());
     const pid_t interpreter = OurInterpreter();
     ASSERT_GT(interpreter, 0);
     ASSERT_TRUE(testing::WaitUntil([&] {

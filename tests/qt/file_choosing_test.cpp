@@ -127,10 +127,10 @@ TEST_F(FileChoosing, DropsOfNoLocalFileOrOfAFolderOrDuringARunChangeNothing) {
         test, {QUrl::fromEncoded("file://" + QByteArray::fromStdString(dir / "ff%FF.csv"))},
         Control::SourcePathBox));
     // While a run is going on the window refuses even a file.
-    test.Window().CompletionTimer().start();
+    test.Window().SetCompletionTimerRunning(true);
     EXPECT_FALSE(DragAndDrop(test, {QUrl::fromLocalFile(QString::fromStdString(dir / "a.csv"))},
                              Control::SourcePathBox));
-    test.Window().CompletionTimer().stop();
+    test.Window().SetCompletionTimerRunning(false);
     EXPECT_EQ(test.Text(Control::SourcePathBox), "/typed/source");
     EXPECT_EQ(test.Text(Control::OutputPathBox), "/typed/output");
     ASSERT_EQ(answerer.notices.size(), 2u);

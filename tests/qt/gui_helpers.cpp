@@ -72,14 +72,14 @@ std::string ShownText(const QWidget* widget) {
 
 std::optional<Control> MainWindowProbe::Focus() const {
     for (const ControlSpec& entry : MainWindowLayout().controls) {
-        QWidget* widget = window_.Widget(entry.name);
+        QWidget* widget = window_.ControlHandle(entry.name);
         if (widget != nullptr && widget == window_.focusWidget()) return entry.name;
     }
     return std::nullopt;
 }
 
 PointerSeen MainWindowProbe::PointerOver(Control control) const {
-    switch (window_.Widget(control)->cursor().shape()) {
+    switch (window_.ControlHandle(control)->cursor().shape()) {
         case Qt::ArrowCursor:
             return PointerSeen::Arrow;
         case Qt::WaitCursor:

@@ -56,9 +56,15 @@ std::string ShownText(const QWidget* widget);
 class MainWindowProbe : public ControlsProbe {
   public:
     explicit MainWindowProbe(qt::MainWindow& window) : window_(window) {}
-    std::string Text(Control control) const override { return ShownText(window_.Widget(control)); }
-    bool Enabled(Control control) const override { return window_.Widget(control)->isEnabled(); }
-    bool Visible(Control control) const override { return window_.Widget(control)->isVisible(); }
+    std::string Text(Control control) const override {
+        return ShownText(window_.ControlHandle(control));
+    }
+    bool Enabled(Control control) const override {
+        return window_.ControlHandle(control)->isEnabled();
+    }
+    bool Visible(Control control) const override {
+        return window_.ControlHandle(control)->isVisible();
+    }
     // The control that has the focus in the window (or would have, once
     // the window is active again).
     std::optional<Control> Focus() const override;
@@ -98,7 +104,7 @@ class ProgramUnderTest {
     qt::PellorinProgram program;
 
     qt::MainWindow& Window() { return program.Window(); }
-    QWidget& Widget(Control name) { return *program.Window().Widget(name); }
+    QWidget& Widget(Control name) { return *program.Window().ControlHandle(name); }
     QString Text(Control name);
 
   private:

@@ -42,7 +42,9 @@ class ShowReporter : public QObject {
 
   private:
     std::string Box(Control name) const {
-        return qobject_cast<QLineEdit*>(program_.Window().Widget(name))->text().toStdString();
+        return qobject_cast<QLineEdit*>(program_.Window().ControlHandle(name))
+            ->text()
+            .toStdString();
     }
 
     PellorinProgram& program_;

@@ -24,7 +24,7 @@ TEST(MainWindow, EnterInTheSourceBoxStartsAndOnlyTheFirstCheckSpeaks) {
     EXPECT_EQ(answerer.notices[0].buttons, QStringList{"OK"});
     EXPECT_TRUE(answerer.notices[0].applicationModal);
     EXPECT_EQ(test.Window().focusWidget(), &test.Widget(Control::SourcePathBox));
-    EXPECT_FALSE(test.Window().CompletionTimer().isActive());
+    EXPECT_FALSE(test.Window().CompletionTimerRunning());
 }
 
 TEST(MainWindow, EnterInAnyBoxPressesStart) {

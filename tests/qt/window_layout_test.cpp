@@ -11,6 +11,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QTimer>
 #include <QtTest/QTest>
 
 #include "platform/qt/example_window.h"
@@ -27,14 +28,8 @@ using testing::PixelRect;
 using testing::ProgramUnderTest;
 
 // Every control of `form` has a widget of the right kind, place, size, text,
-// font, colour, tooltip, visibility and maximum length; the timer and the
-// file dialog have none.
+// font, colour, tooltip, visibility and maximum length.
 void ExpectMatchesLayout(const FormSpec& form, const std::function<QWidget*(Control)>& widgetOf) {
-    for (const ControlSpec& entry : form.controls) {
-        if (entry.kind == ControlKind::Timer || entry.kind == ControlKind::FileDialog) {
-            EXPECT_EQ(widgetOf(entry.name), nullptr) << testing::ControlName(entry.name);
-        }
-    }
     testing::ForEachPlacedControl(form, 96, [&](const ControlSpec& entry, const PixelRect& place) {
         QWidget* widget = widgetOf(entry.name);
         ASSERT_NE(widget, nullptr) << testing::ControlName(entry.name);
@@ -46,7 +41,7 @@ void ExpectMatchesLayout(const FormSpec& form, const std::function<QWidget*(Cont
         std::string expectedText = entry.text;
         if (entry.kind == ControlKind::MultiLineTextBox)
             expectedText = QString::fromUtf8(entry.text).remove('\r').toStdString();
-        if (entry.kind != ControlKind::Shape) {
+        if (entry.kind != ControlKind::Frame) {
             EXPECT_EQ(testing::ShownText(widget), expectedText);
         }
 
@@ -123,9 +118,12 @@ TEST(MainWindow, MatchesItsLayoutTable) {
     EXPECT_EQ(window.minimumSize(), QSize(474, 156));
     EXPECT_EQ(window.maximumSize(), QSize(474, 156));
     EXPECT_FALSE(window.windowFlags() & Qt::WindowMaximizeButtonHint);
-    ExpectMatchesLayout(MainWindowLayout(), [&](Control name) { return window.Widget(name); });
-    EXPECT_FALSE(window.CompletionTimer().isActive());
-    EXPECT_EQ(window.CompletionTimer().interval(), 2000);
+    ExpectMatchesLayout(MainWindowLayout(),
+                        [&](Control name) { return window.ControlHandle(name); });
+    EXPECT_FALSE(window.CompletionTimerRunning());
+    const auto* completionTimer = window.findChild<QTimer*>();
+    ASSERT_NE(completionTimer, nullptr);
+    EXPECT_EQ(completionTimer->interval(), 2000);
 
     const QPoint screenCentre = window.screen()->availableGeometry().center();
     EXPECT_LE((window.frameGeometry().center() - screenCentre).manhattanLength(), 2);
@@ -136,7 +134,7 @@ TEST(MainWindow, TabVisitsTheControlsInTabIndexOrder) {
     ProgramUnderTest test;
     const auto order = TabOrder(MainWindowLayout());  // its list: layout_test.cpp
     auto visited = TabWalk(
-        test.Window(), [&](Control c) { return test.Window().Widget(c); }, order);
+        test.Window(), [&](Control c) { return test.Window().ControlHandle(c); }, order);
     auto expected = order;
     expected.push_back(order.front());
     EXPECT_EQ(visited, expected);
@@ -184,29 +182,31 @@ TEST(ExampleWindow, MatchesItsLayoutTable) {
     EXPECT_EQ(example.size(), QSize(419, 360));
     EXPECT_TRUE(example.windowFlags() & Qt::FramelessWindowHint);
     EXPECT_TRUE(example.windowFlags() & Qt::Dialog);
-    ExpectMatchesLayout(ExampleWindowLayout(), [&](Control name) { return example.Widget(name); });
+    ExpectMatchesLayout(ExampleWindowLayout(),
+                        [&](Control name) { return example.ControlHandle(name); });
 
     const QRect owner = test.Window().frameGeometry();
     EXPECT_LE((example.frameGeometry().center() - owner.center()).manhattanLength(), 2);
 
-    // The shape frames the whole client area, under every other control.
-    auto* shape = qobject_cast<QFrame*>(example.Widget(Control::ExampleFrame));
-    ASSERT_NE(shape, nullptr);
-    EXPECT_EQ(shape->geometry(), example.rect());
-    EXPECT_EQ(shape->frameShape(), QFrame::Box);
+    // The frame goes round the whole client area, under every other control.
+    auto* frame = qobject_cast<QFrame*>(example.ControlHandle(Control::ExampleFrame));
+    ASSERT_NE(frame, nullptr);
+    EXPECT_EQ(frame->geometry(), example.rect());
+    EXPECT_EQ(frame->frameShape(), QFrame::Box);
     for (Control other :
          {Control::ExampleSourceBox, Control::FormatsNoteLabel, Control::ExampleCloseButton}) {
-        EXPECT_LT(example.children().indexOf(shape),
-                  example.children().indexOf(example.Widget(other)));
+        EXPECT_LT(example.children().indexOf(frame),
+                  example.children().indexOf(example.ControlHandle(other)));
     }
 
     auto visited = TabWalk(
-        example, [&](Control c) { return example.Widget(c); }, TabOrder(ExampleWindowLayout()));
+        example, [&](Control c) { return example.ControlHandle(c); },
+        TabOrder(ExampleWindowLayout()));
     auto expected = TabOrder(ExampleWindowLayout());
     expected.push_back(expected.front());
     EXPECT_EQ(visited, expected);
 
-    example.Widget(Control::ExampleSourceBox)->setFocus();
+    example.ControlHandle(Control::ExampleSourceBox)->setFocus();
     testing::SaveScreenshot(example, "linux-example-window.png");
 }
 

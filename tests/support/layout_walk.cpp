@@ -2,14 +2,11 @@
 
 namespace morvane::testing {
 
-int TwipsToPixelsAt(int twips, int dpi) { return (twips * dpi + 720) / 1440; }
-
 void ForEachPlacedControl(const FormSpec& form, int dpi,
                           const std::function<void(const ControlSpec&, const PixelRect&)>& visit) {
     for (const ControlSpec& entry : form.controls) {
-        if (entry.kind == ControlKind::Timer || entry.kind == ControlKind::FileDialog) continue;
-        visit(entry, {TwipsToPixelsAt(entry.left, dpi), TwipsToPixelsAt(entry.top, dpi),
-                      TwipsToPixelsAt(entry.width, dpi), TwipsToPixelsAt(entry.height, dpi)});
+        const ScreenArea area = PixelArea(entry, dpi);
+        visit(entry, {area.left, area.top, area.width, area.height});
     }
 }
 

@@ -14,11 +14,7 @@ struct PixelRect {
     bool operator==(const PixelRect&) const = default;
 };
 
-// Twips to pixels at `dpi`, rounded to the nearest pixel (1440 twips an inch).
-int TwipsToPixelsAt(int twips, int dpi);
-
-// Calls `visit` with every control of `form` that is a window of its own
-// (the timer and the file dialog are not) and the rectangle it must take
+// Calls `visit` with every control of `form` and the rectangle it must take
 // in the client area at `dpi`.
 void ForEachPlacedControl(const FormSpec& form, int dpi,
                           const std::function<void(const ControlSpec&, const PixelRect&)>& visit);

@@ -51,7 +51,7 @@ TEST_F(ExtractionJobTest, StartWritesLaunchesAndTurnsBusyInOrder) {
     std::vector<std::string> expected = {std::string("write ") + kScript,
                                          std::string("launch ") + kScript,
                                          "timer on",
-                                         "pointer 11",
+                                         "pointer hourglass",
                                          "disable SourcePathBox",
                                          "disable OutputPathBox",
                                          "disable DelimiterBox",
@@ -105,7 +105,7 @@ TEST_F(ExtractionJobTest, SuccessShowsTheDoneCaptionOnlyWhileTheNoticeIsOpen) {
     std::string captionDuringNotice;
     bool visibleDuringNotice = false;
     runtime.whileNoticeOpen = [&](const std::string&) {
-        captionDuringNotice = runtime.captions[Control::ProgressLabel];
+        captionDuringNotice = runtime.texts[Control::ProgressLabel];
         visibleDuringNotice = runtime.visible[Control::ProgressLabel];
     };
     job.CompletionTick();
@@ -125,15 +125,15 @@ TEST_F(ExtractionJobTest, CompletionStepsComeInTheirOrder) {
     job.CompletionTick();
     EXPECT_EQ(runtime.log, (std::vector<std::string>{"processes",
                                                      "interpreter-state",
-                                                     "pointer 0",
+                                                     "pointer default",
                                                      std::string("delete ") + kScript,
                                                      "interpreter-state",
                                                      "regular C:\\out.txt",
                                                      "read C:\\123.txt",
-                                                     "caption ProgressLabel=提取已完成！",
+                                                     "text ProgressLabel=提取已完成！",
                                                      "notice 成功 提取完成",
                                                      "timer off",
-                                                     "caption ProgressLabel=正在提取数据...",
+                                                     "text ProgressLabel=正在提取数据...",
                                                      "hide ProgressLabel",
                                                      "enable SourcePathBox",
                                                      "enable OutputPathBox",
@@ -141,8 +141,8 @@ TEST_F(ExtractionJobTest, CompletionStepsComeInTheirOrder) {
                                                      "enable FieldNumberBox",
                                                      "enable ChooseSourceButton",
                                                      "enable ChooseOutputButton",
-                                                     "enable ExitButton",
                                                      "enable StartButton",
+                                                     "enable ExitButton",
                                                      "text SourcePathBox=",
                                                      "text OutputPathBox=",
                                                      "text DelimiterBox=",
@@ -170,7 +170,7 @@ TEST_F(ExtractionJobTest, FailureKeepsTheProgressCaptionWhileTheNoticeIsOpen) {
     Start();
     std::string captionDuringNotice;
     runtime.whileNoticeOpen = [&](const std::string&) {
-        captionDuringNotice = runtime.captions[Control::ProgressLabel];
+        captionDuringNotice = runtime.texts[Control::ProgressLabel];
     };
     job.CompletionTick();
     ASSERT_EQ(runtime.notices.size(), 1u);

@@ -8,15 +8,15 @@ namespace {
 
 using testing::FakeRuntime;
 
-TEST(DescriptionMatches, OnlyTheWholeNameInAnyLetterCase) {
-    EXPECT_TRUE(DescriptionMatches("cmd.exe", "cmd.exe"));
-    EXPECT_TRUE(DescriptionMatches("CMD.EXE", "cmd.exe"));
-    EXPECT_TRUE(DescriptionMatches("Cmd.exe", "cmd.exe"));
+TEST(ProcessNameMatches, OnlyTheWholeNameInAnyLetterCase) {
+    EXPECT_TRUE(ProcessNameMatches("cmd.exe", "cmd.exe"));
+    EXPECT_TRUE(ProcessNameMatches("CMD.EXE", "cmd.exe"));
+    EXPECT_TRUE(ProcessNameMatches("Cmd.exe", "cmd.exe"));
     // Pieces of the name are other programs: `exe` is what a program that
     // re-runs itself through /proc/self/exe is called on Linux.
     for (const char* other : {"md.exe", ".exe", "exe", "md", "cmd", "e", "", "cmdtool.exe",
                               "cmd.exe ", "xcmd.exe", "bash"})
-        EXPECT_FALSE(DescriptionMatches(other, "cmd.exe")) << '"' << other << '"';
+        EXPECT_FALSE(ProcessNameMatches(other, "cmd.exe")) << '"' << other << '"';
 }
 
 TEST(IsProcessRunning, AnswersWhetherAProcessMatches) {

@@ -22,10 +22,13 @@ TEST(Layout, MainWindowTabOrder) {
 }
 
 TEST(Layout, ClientAreasInPixels) {
-    EXPECT_EQ(MainWindowLayout().clientWidth / kTwipsPerPixel, 474);
-    EXPECT_EQ(MainWindowLayout().clientHeight / kTwipsPerPixel, 156);
-    EXPECT_EQ(ExampleWindowLayout().clientWidth / kTwipsPerPixel, 419);
-    EXPECT_EQ(ExampleWindowLayout().clientHeight / kTwipsPerPixel, 360);
+    EXPECT_EQ(TwipsToPixels(MainWindowLayout().clientWidth, kStandardDpi), 474);
+    EXPECT_EQ(TwipsToPixels(MainWindowLayout().clientHeight, kStandardDpi), 156);
+    EXPECT_EQ(TwipsToPixels(ExampleWindowLayout().clientWidth, kStandardDpi), 419);
+    EXPECT_EQ(TwipsToPixels(ExampleWindowLayout().clientHeight, kStandardDpi), 360);
+    // At other dpi a half pixel rounds up, as Windows' MulDiv rounds.
+    EXPECT_EQ(TwipsToPixels(MainWindowLayout().clientWidth, 120), 593);
+    EXPECT_EQ(TwipsToPixels(MainWindowLayout().clientHeight, 144), 234);
 }
 
 TEST(Layout, EveryControlFitsInsideItsWindow) {

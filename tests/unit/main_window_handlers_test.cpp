@@ -16,8 +16,8 @@ class MainWindowHandlersTest : public ::testing::Test {
 };
 
 TEST_F(MainWindowHandlersTest, SecondInstanceShowsOnlyItsNoticeAndEnds) {
-    runtime.previousInstance = true;
-    EXPECT_FALSE(handlers.OnLoad());
+    runtime.anotherCopyRunning = true;
+    EXPECT_FALSE(handlers.GuardSingleInstance());
     ASSERT_EQ(runtime.notices.size(), 1u);
     EXPECT_EQ(runtime.notices[0].prompt, "一次只能运行一个程序,否则可能造成程序出错!");
     EXPECT_EQ(runtime.notices[0].title, "提示");
@@ -25,7 +25,7 @@ TEST_F(MainWindowHandlersTest, SecondInstanceShowsOnlyItsNoticeAndEnds) {
 }
 
 TEST_F(MainWindowHandlersTest, FirstInstanceLoadsSilently) {
-    EXPECT_TRUE(handlers.OnLoad());
+    EXPECT_TRUE(handlers.GuardSingleInstance());
     EXPECT_TRUE(runtime.notices.empty());
     EXPECT_FALSE(runtime.ended);
 }
@@ -37,7 +37,7 @@ TEST_F(MainWindowHandlersTest, ExitEndsAtOnceWithoutANotice) {
     EXPECT_TRUE(runtime.writtenFiles.empty());
 }
 
-TEST_F(MainWindowHandlersTest, KeyPressReplacesRefusedCodesByZero) {
+TEST_F(MainWindowHandlersTest, TheFieldBoxKeyFilterReplacesRefusedCharactersByZero) {
     for (int code : {int{'a'}, int{'-'}, int{'.'}, 22, 3, 24, 13, 0x4E2D}) {
         int key = code;
         handlers.OnFieldNumberKey(key);

@@ -63,7 +63,7 @@ class Win32ControlsPlatform : public ControlsPlatform, public ControlsProbe {
   public:
     Win32ControlsPlatform() {
         window_.emplace(GetModuleHandleW(nullptr));
-        if (!window_->Create()) ADD_FAILURE() << "the main window was not made";
+        if (!window_->Show()) ADD_FAILURE() << "the main window was not made";
         controls_.emplace(*window_);
     }
 
@@ -124,7 +124,7 @@ class Win32ControlsPlatform : public ControlsPlatform, public ControlsProbe {
     }
 
   private:
-    HWND Handle(Control control) const { return window_->ControlWindow(control); }
+    HWND Handle(Control control) const { return window_->ControlHandle(control); }
 
     static inline std::function<void(ExampleWindowAccess&)> pendingLook_;
     std::optional<win32::MainWindow> window_;

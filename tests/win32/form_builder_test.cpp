@@ -55,7 +55,7 @@ TEST(BuiltForm, EveryCaptionShowsWholeAtEachDpi) {
                 const bool captioned =
                     entry.kind == ControlKind::Label || entry.kind == ControlKind::Button;
                 if (!captioned || entry.text[0] == '\0') continue;
-                HWND control = form.Handle(entry.name);
+                HWND control = form.ControlHandle(entry.name);
                 ASSERT_NE(control, nullptr) << entry.text;
                 ExpectCaptionShowsWhole(control, entry, dpi);
             }

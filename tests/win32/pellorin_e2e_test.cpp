@@ -610,7 +610,7 @@ TEST_F(PellorinTest, ProcessesNamedMdExeAndExeExeDoNotBlock) {
     win32::Win32System system;
     ASSERT_TRUE(WaitFor(
         [&] {
-            const auto names = system.ProcessDescriptions().value_or(std::vector<std::string>{});
+            const auto names = system.RunningProcessNames().value_or(std::vector<std::string>{});
             return std::count(names.begin(), names.end(), "md.exe") == 1 &&
                    std::count(names.begin(), names.end(), "exe.exe") == 1;
         },
@@ -667,7 +667,7 @@ class PellorinAtDpiTest : public ::testing::WithParamInterface<int>,
                           public PellorinTest {
   protected:
     PellorinAtDpiTest() : WithScreenDpi(GetParam()) {}
-    int Pixels(int twips) const { return testing::TwipsToPixelsAt(twips, dpi); }
+    int Pixels(int twips) const { return TwipsToPixels(twips, dpi); }
 
     // Each control of `form` in `window` has the place and size its layout
     // entry gives at the screen's dpi. (The example's frame is no control:
@@ -675,7 +675,7 @@ class PellorinAtDpiTest : public ::testing::WithParamInterface<int>,
     void ExpectPlacedAsLaidOut(HWND window, const FormSpec& form) {
         testing::ForEachPlacedControl(
             form, dpi, [&](const ControlSpec& entry, const testing::PixelRect& place) {
-                if (entry.kind == ControlKind::Shape) return;
+                if (entry.kind == ControlKind::Frame) return;
                 HWND control = GetDlgItem(window, win32::ControlId(entry.name));
                 ASSERT_NE(control, nullptr) << testing::ControlName(entry.name);
                 RECT rect;
@@ -703,7 +703,6 @@ TEST_P(PellorinAtDpiTest, BothWindowsAreBuiltFromTheirLayoutTablesAtTheScreensDp
     ExpectPlacedAsLaidOut(app.MainWindow(), MainWindowLayout());
     int tooltips = 0;
     for (const ControlSpec& entry : MainWindowLayout().controls) {
-        if (entry.kind == ControlKind::Timer || entry.kind == ControlKind::FileDialog) continue;
         HWND control = app.Window(entry.name);
         ASSERT_NE(control, nullptr) << testing::ControlName(entry.name);
         EXPECT_EQ(IsWindowVisible(control) != FALSE, !entry.hidden)

@@ -132,49 +132,50 @@ class FileServicesTest : public ::testing::Test {
     Win32System system;
 };
 
-TEST_F(FileServicesTest, FileQueryFindsAFileAndAWildcardMatch) {
+TEST_F(FileServicesTest, FindMatchingFileFindsAFileAndAWildcardMatch) {
     WriteFile(folder / "data.csv", "a,b\r\n");
-    EXPECT_EQ(system.FileQuery(folder / "data.csv"), "data.csv");
-    EXPECT_EQ(system.FileQuery(folder / "DATA.CSV"), "data.csv");  // no case in Windows names
-    EXPECT_EQ(system.FileQuery(folder / "*.csv"), "data.csv");
-    EXPECT_EQ(system.FileQuery(folder / "d?ta.*"), "data.csv");
-    EXPECT_EQ(system.FileQuery(folder / "*.txt"), "");
-    EXPECT_EQ(system.FileQuery(folder / "missing.csv"), "");
+    EXPECT_EQ(system.FindMatchingFile(folder / "data.csv"), "data.csv");
+    EXPECT_EQ(system.FindMatchingFile(folder / "DATA.CSV"),
+              "data.csv");  // no case in Windows names
+    EXPECT_EQ(system.FindMatchingFile(folder / "*.csv"), "data.csv");
+    EXPECT_EQ(system.FindMatchingFile(folder / "d?ta.*"), "data.csv");
+    EXPECT_EQ(system.FindMatchingFile(folder / "*.txt"), std::nullopt);
+    EXPECT_EQ(system.FindMatchingFile(folder / "missing.csv"), std::nullopt);
 }
 
-TEST_F(FileServicesTest, FileQuerySkipsHiddenAndSystemFilesAndFolders) {
+TEST_F(FileServicesTest, FindMatchingFileSkipsHiddenAndSystemFilesAndFolders) {
     const std::string hidden = folder / "hidden.txt";
     WriteFile(hidden, "x");
     ASSERT_TRUE(SetFileAttributesW(win32::Utf8ToWide(hidden).c_str(), FILE_ATTRIBUTE_HIDDEN));
     ASSERT_TRUE(GetFileAttributesW(win32::Utf8ToWide(hidden).c_str()) & FILE_ATTRIBUTE_HIDDEN);
-    EXPECT_EQ(system.FileQuery(hidden), "");
+    EXPECT_EQ(system.FindMatchingFile(hidden), std::nullopt);
     const std::string sys = folder / "system.txt";
     WriteFile(sys, "x");
     ASSERT_TRUE(SetFileAttributesW(win32::Utf8ToWide(sys).c_str(), FILE_ATTRIBUTE_SYSTEM));
-    EXPECT_EQ(system.FileQuery(sys), "");
+    EXPECT_EQ(system.FindMatchingFile(sys), std::nullopt);
     ASSERT_TRUE(CreateDirectoryW(win32::Utf8ToWide(folder / "sub.txt").c_str(), nullptr));
-    EXPECT_EQ(system.FileQuery(folder / "sub.txt"), "");
-    EXPECT_EQ(system.FileQuery(folder / "*.txt"), "");
+    EXPECT_EQ(system.FindMatchingFile(folder / "sub.txt"), std::nullopt);
+    EXPECT_EQ(system.FindMatchingFile(folder / "*.txt"), std::nullopt);
     WriteFile(folder / "normal.txt", "x");
-    EXPECT_EQ(system.FileQuery(folder / "*.txt"), "normal.txt");
+    EXPECT_EQ(system.FindMatchingFile(folder / "*.txt"), "normal.txt");
     // Read-only and archive files are normal files.
     ASSERT_TRUE(SetFileAttributesW(win32::Utf8ToWide(folder / "normal.txt").c_str(),
                                    FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE));
-    EXPECT_EQ(system.FileQuery(folder / "normal.txt"), "normal.txt");
+    EXPECT_EQ(system.FindMatchingFile(folder / "normal.txt"), "normal.txt");
     SetFileAttributesW(win32::Utf8ToWide(folder / "normal.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
-TEST_F(FileServicesTest, FileQueryOnImpossiblePathsIsNoMatch) {
-    EXPECT_EQ(system.FileQuery(""), "");
-    EXPECT_EQ(system.FileQuery("C:\\a|b.txt"), "");
-    EXPECT_EQ(system.FileQuery("|"), "");
-    EXPECT_EQ(system.FileQuery("C:\\<>\"*.txt"), "");
-    EXPECT_EQ(system.FileQuery("C:\\" + std::string(40000, 'a') + ".txt"), "");
-    EXPECT_EQ(system.FileQuery("C:\\" + std::string(300, 'b') + "\\x.txt"), "");
-    EXPECT_EQ(system.FileQuery("\\\\?\\"), "");
-    EXPECT_EQ(system.FileQuery(std::string("C:\\a\0b", 6)), "");
-    EXPECT_EQ(system.FileQuery("\xFF\xFE"), "");
-    EXPECT_EQ(system.FileQuery("Q:\\no-such-drive\\*.txt"), "");
+TEST_F(FileServicesTest, FindMatchingFileOnImpossiblePathsIsNoMatch) {
+    EXPECT_EQ(system.FindMatchingFile(""), std::nullopt);
+    EXPECT_EQ(system.FindMatchingFile("C:\\a|b.txt"), std::nullopt);
+    EXPECT_EQ(system.FindMatchingFile("|"), std::nullopt);
+    EXPECT_EQ(system.FindMatchingFile("C:\\<>\"*.txt"), std::nullopt);
+    EXPECT_EQ(system.FindMatchingFile("C:\\" + std::string(40000, 'a') + ".txt"), std::nullopt);
+    EXPECT_EQ(system.FindMatchingFile("C:\\" + std::string(300, 'b') + "\\x.txt"), std::nullopt);
+    EXPECT_EQ(system.FindMatchingFile("\\\\?\\"), std::nullopt);
+    EXPECT_EQ(system.FindMatchingFile(std::string("C:\\a\0b", 6)), std::nullopt);
+    EXPECT_EQ(system.FindMatchingFile("\xFF\xFE"), std::nullopt);
+    EXPECT_EQ(system.FindMatchingFile("Q:\\no-such-drive\\*.txt"), std::nullopt);
 }
 
 TEST_F(FileServicesTest, DeleteFileAnswersWhetherTheFileIsGone) {
@@ -249,7 +250,7 @@ bool InterpreterRuns(Win32System& system) { return IsProcessRunning(system, "cmd
 
 TEST(ProcessWatch, TheListHoldsThisProgram) {
     Win32System system;
-    const auto descriptions = system.ProcessDescriptions();
+    const auto descriptions = system.RunningProcessNames();
     ASSERT_TRUE(descriptions.has_value());
     wchar_t path[MAX_PATH] = {};
     GetModuleFileNameW(nullptr, path, MAX_PATH);
@@ -257,7 +258,7 @@ TEST(ProcessWatch, TheListHoldsThisProgram) {
     name = name.substr(name.find_last_of(L'\\') + 1);
     bool found = false;
     for (const std::string& description : *descriptions) {
-        if (DescriptionMatches(description, win32::WideToUtf8(name))) found = true;
+        if (ProcessNameMatches(description, win32::WideToUtf8(name))) found = true;
     }
     EXPECT_TRUE(found) << descriptions->size() << " processes";
 }
@@ -294,7 +295,7 @@ TEST(ProcessWatch, TheGateBlocksWhileAnInterpreterRuns) {
     EXPECT_EQ(controls.notices.size(), 1u);
 }
 
-TEST(ShellStart, RunsTheScriptHiddenWithWinesCmd) {
+TEST(StartInterpreter, RunsTheScriptHiddenWithWinesCmd) {
     ASSERT_EQ(GetACP(), 936u);
     Win32System system;
     TempDir folder;
@@ -307,27 +308,28 @@ TEST(ShellStart, RunsTheScriptHiddenWithWinesCmd) {
                               kTokensClause,     kDelimsClause, kInClause, kEchoClause};
     std::string reason;
     ASSERT_TRUE(WriteScriptFile(system, ComposeScriptLine(request), reason)) << reason;
-    ASSERT_TRUE(system.ShellStart(system.ScriptPath(), reason)) << reason;
+    ASSERT_TRUE(system.StartInterpreter(system.ScriptPath(), reason)) << reason;
     EXPECT_TRUE(wintest::WaitFor(
-        [&] { return !system.FileQuery(output).empty() && !InterpreterRuns(system); }, 15000));
+        [&] { return system.FindMatchingFile(output).has_value() && !InterpreterRuns(system); },
+        15000));
     EXPECT_EQ(wintest::ReadInterpreterOutput(output), "zhang\r\nli\r\n");
     EXPECT_TRUE(system.DeleteFile(system.ScriptPath()));
 }
 
-TEST(ShellStart, TheInterpreterIsComSpecOrElseCmdExeInTheSystemFolder) {
+TEST(StartInterpreter, TheInterpreterIsComSpecOrElseCmdExeInTheSystemFolder) {
     Win32System system;
     TempDir folder;
     std::string reason;
     {
         wintest::EnvironmentOverride missing(L"ComSpec", L"C:\\no-such-folder\\cmd.exe");
-        EXPECT_FALSE(system.ShellStart(folder / "1.bat", reason));
+        EXPECT_FALSE(system.StartInterpreter(folder / "1.bat", reason));
         EXPECT_FALSE(reason.empty());
     }
     // ComSpec empty: the system folder's cmd.exe runs the script.
     const std::string script = folder / "a b & (c).bat";
     WriteFile(script, "echo done>\"" + folder / "done.txt" + "\"\r\n");
     wintest::EnvironmentOverride empty(L"ComSpec", L"");
-    ASSERT_TRUE(system.ShellStart(script, reason)) << reason;
+    ASSERT_TRUE(system.StartInterpreter(script, reason)) << reason;
     EXPECT_TRUE(
         wintest::WaitFor([&] { return ReadFile(folder / "done.txt") == "done\r\n"; }, 15000));
 }
@@ -341,13 +343,13 @@ TEST(FileDialog, TheFilterBecomesTheDialogsPairs) {
 TEST(SingleInstance, TheSecondClaimSeesTheFirst) {
     {
         Win32System first;
-        EXPECT_FALSE(first.PreviousInstance());
-        EXPECT_FALSE(first.PreviousInstance());  // asked again: the same answer
+        EXPECT_TRUE(first.ClaimSingleInstance());
+        EXPECT_TRUE(first.ClaimSingleInstance());  // asked again: the same answer
         Win32System second;
-        EXPECT_TRUE(second.PreviousInstance());
+        EXPECT_FALSE(second.ClaimSingleInstance());
     }
     Win32System third;
-    EXPECT_FALSE(third.PreviousInstance());
+    EXPECT_TRUE(third.ClaimSingleInstance());
 }
 
 }  // namespace

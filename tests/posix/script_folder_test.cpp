@@ -13,7 +13,7 @@
 #include <utility>
 
 #include "platform/posix/posix_system.h"
-#include "platform/posix/private_dir.h"
+#include "platform/posix/script_folder.h"
 #include "tests/support/files.h"
 
 namespace morvane::posix {
@@ -22,7 +22,7 @@ namespace {
 using testing::TempDir;
 
 // Points XDG_RUNTIME_DIR at a scratch folder for the test's length.
-class PrivateDirTest : public ::testing::Test {
+class ScriptFolderTest : public ::testing::Test {
   protected:
     void SetUp() override {
         const char* old = std::getenv("XDG_RUNTIME_DIR");
@@ -43,9 +43,9 @@ class PrivateDirTest : public ::testing::Test {
     bool hadOld_ = false;
 };
 
-TEST_F(PrivateDirTest, IsCreatedPrivateUnderTheRuntimeFolder) {
+TEST_F(ScriptFolderTest, IsCreatedPrivateUnderTheRuntimeFolder) {
     std::string reason;
-    const auto dir = EnsurePrivateDirectory(reason);
+    const auto dir = EnsureScriptFolder(reason);
     ASSERT_TRUE(dir) << reason;
     EXPECT_EQ(*dir, runtimeDir / "pellorin");
     struct stat info {};
@@ -68,7 +68,7 @@ void ExpectExclusivelyOurs(const std::string& folder) {
     EXPECT_TRUE(ExclusivelyOurs(info)) << folder;
 }
 
-TEST_F(PrivateDirTest, AFolderOnceOpenToOthersIsLeftForAFreshOne) {
+TEST_F(ScriptFolderTest, AFolderOnceOpenToOthersIsLeftForAFreshOne) {
     // Someone could enter it while it was open, and plant a hard link to
     // their own file as the script.
     TempDir elsewhere;
@@ -79,7 +79,7 @@ TEST_F(PrivateDirTest, AFolderOnceOpenToOthersIsLeftForAFreshOne) {
     ASSERT_EQ(::link(theirs.c_str(), (usual + "/1.bat").c_str()), 0);
 
     PosixSystem system;
-    EXPECT_FALSE(system.PreviousInstance());
+    EXPECT_TRUE(system.ClaimSingleInstance());
     const std::string folder = FolderOfANewScript(system);
     EXPECT_NE(folder, usual);
     EXPECT_EQ(folder.rfind(usual + "-", 0), 0u) << folder;
@@ -94,7 +94,7 @@ TEST_F(PrivateDirTest, AFolderOnceOpenToOthersIsLeftForAFreshOne) {
 
 // A fresh folder, its script included, goes with the process, also when a
 // signal ends it; the signal still ends it.
-TEST_F(PrivateDirTest, AFreshFolderIsRemovedWhenSigtermEndsTheProcess) {
+TEST_F(ScriptFolderTest, AFreshFolderIsRemovedWhenSigtermEndsTheProcess) {
     const std::string usual = runtimeDir / "pellorin";
     ASSERT_EQ(::mkdir(usual.c_str(), 0700), 0);
     ASSERT_EQ(::chmod(usual.c_str(), 0777), 0);
@@ -106,7 +106,7 @@ TEST_F(PrivateDirTest, AFreshFolderIsRemovedWhenSigtermEndsTheProcess) {
         if (system.ScriptPath().rfind(usual + "-", 0) != 0 ||
             !system.WriteNewFile(system.ScriptPath(), "x\r\n", reason))
             ::_exit(1);
-        RemoveFreshPrivateDirectoryOnSignals();
+        RemoveFreshScriptFolderOnSignals();
         ::raise(SIGTERM);
         ::_exit(2);
     }
@@ -117,17 +117,17 @@ TEST_F(PrivateDirTest, AFreshFolderIsRemovedWhenSigtermEndsTheProcess) {
         << "only the usual folder may be left";
 }
 
-TEST_F(PrivateDirTest, ASymbolicLinkIsNotFollowedAndTheScriptGoesElsewhere) {
+TEST_F(ScriptFolderTest, ASymbolicLinkIsNotFollowedAndTheScriptGoesElsewhere) {
     TempDir elsewhere;
     ASSERT_EQ(::symlink(elsewhere.Path().c_str(), (runtimeDir / "pellorin").c_str()), 0);
     PosixSystem system;
-    EXPECT_FALSE(system.PreviousInstance());
+    EXPECT_TRUE(system.ClaimSingleInstance());
     const std::string folder = FolderOfANewScript(system);
     ExpectExclusivelyOurs(folder);
     EXPECT_FALSE(std::filesystem::exists(elsewhere / "1.bat"));
 }
 
-TEST_F(PrivateDirTest, WhatIsAtTheScriptPathIsReplacedNeverWrittenThroughOrOpened) {
+TEST_F(ScriptFolderTest, WhatIsAtTheScriptPathIsReplacedNeverWrittenThroughOrOpened) {
     PosixSystem system;
     const std::string script = system.ScriptPath();
     EXPECT_EQ(script, runtimeDir / "pellorin/1.bat");
@@ -162,15 +162,15 @@ TEST_F(PrivateDirTest, WhatIsAtTheScriptPathIsReplacedNeverWrittenThroughOrOpene
     EXPECT_TRUE(system.DeleteFile(script)) << "an absent file counts as deleted";
 }
 
-TEST_F(PrivateDirTest, WithoutARuntimeFolderTmpIsUsed) {
+TEST_F(ScriptFolderTest, WithoutARuntimeFolderTmpIsUsed) {
     ::unsetenv("XDG_RUNTIME_DIR");
-    EXPECT_EQ(UsualPrivateDirectoryPath(), "/tmp/pellorin-" + std::to_string(::getuid()));
+    EXPECT_EQ(UsualScriptFolderPath(), "/tmp/pellorin-" + std::to_string(::getuid()));
 }
 
-TEST_F(PrivateDirTest, TheInstanceLockSurvivesTheFolderBeingEmptied) {
+TEST_F(ScriptFolderTest, TheInstanceLockSurvivesTheFolderBeingEmptied) {
     PosixSystem first;
-    EXPECT_FALSE(first.PreviousInstance());
-    EXPECT_FALSE(first.PreviousInstance()) << "asking again must not change the answer";
+    EXPECT_TRUE(first.ClaimSingleInstance());
+    EXPECT_TRUE(first.ClaimSingleInstance()) << "asking again must not change the answer";
     // Whatever is inside may go or be replaced; the folder itself is locked.
     const std::string usual = runtimeDir / "pellorin";
     for (const auto& entry : std::filesystem::directory_iterator(usual))
@@ -178,13 +178,13 @@ TEST_F(PrivateDirTest, TheInstanceLockSurvivesTheFolderBeingEmptied) {
     runtimeDir.Write("pellorin/instance.lock", "");
     // A lock is per open file, so a second holder in this process sees it too.
     PosixSystem second;
-    EXPECT_TRUE(second.PreviousInstance());
+    EXPECT_FALSE(second.ClaimSingleInstance());
 }
 
 // Another user made the usual folder first, open to all, put a FIFO where
 // the script goes and holds locks on the folder and on a file inside. Needs
 // root to become that user.
-TEST_F(PrivateDirTest, AnotherUsersFolderNeitherBlocksNorReceivesAnything) {
+TEST_F(ScriptFolderTest, AnotherUsersFolderNeitherBlocksNorReceivesAnything) {
     if (::geteuid() != 0) GTEST_SKIP() << "needs root to act as a second user";
     const uid_t other = 65534;  // nobody
     ASSERT_EQ(::chmod(runtimeDir.Path().c_str(), 01777), 0);
@@ -215,7 +215,7 @@ TEST_F(PrivateDirTest, AnotherUsersFolderNeitherBlocksNorReceivesAnything) {
     ASSERT_EQ(::read(ready[0], &byte, 1), 1) << "the second user could not set up";
 
     PosixSystem system;
-    EXPECT_FALSE(system.PreviousInstance());
+    EXPECT_TRUE(system.ClaimSingleInstance());
     const std::string folder = FolderOfANewScript(system);
     EXPECT_NE(folder, usual);
     ExpectExclusivelyOurs(folder);

@@ -1,4 +1,4 @@
-#include "platform/posix/private_dir.h"
+#include "platform/posix/script_folder.h"
 
 #include <fcntl.h>
 #include <limits.h>
@@ -22,7 +22,7 @@ volatile std::sig_atomic_t freshKept = 0;
 
 void KeepFreshPaths(const std::string& folder) {
     freshKept = 0;
-    const std::string script = folder + "/" + kScriptName;
+    const std::string script = folder + "/" + kScriptFileName;
     if (script.size() >= sizeof freshScript) return;
     std::memcpy(freshFolder, folder.c_str(), folder.size() + 1);
     std::memcpy(freshScript, script.c_str(), script.size() + 1);
@@ -30,7 +30,7 @@ void KeepFreshPaths(const std::string& folder) {
 }
 
 void RemoveFreshFolderAndEnd(int signal) {
-    RemoveFreshPrivateDirectory();
+    RemoveFreshScriptFolder();
     // The handler was reset as it ran: the signal, raised again, is
     // delivered as soon as the handler returns and ends the process.
     std::raise(signal);
@@ -82,7 +82,7 @@ bool ExclusivelyOursAt(const std::string& path) {
 
 }  // namespace
 
-std::string UsualPrivateDirectoryPath() {
+std::string UsualScriptFolderPath() {
     const char* runtimeDir = std::getenv("XDG_RUNTIME_DIR");
     if (runtimeDir != nullptr && runtimeDir[0] == '/') return std::string(runtimeDir) + "/pellorin";
     return "/tmp/pellorin-" + std::to_string(::getuid());
@@ -92,9 +92,9 @@ bool ExclusivelyOurs(const struct stat& info) {
     return S_ISDIR(info.st_mode) && info.st_uid == ::getuid() && (info.st_mode & 077) == 0;
 }
 
-std::optional<std::string> EnsurePrivateDirectory(std::string& reason) {
+std::optional<std::string> EnsureScriptFolder(std::string& reason) {
     FolderChoice& choice = Choice();
-    const std::string usual = UsualPrivateDirectoryPath();
+    const std::string usual = UsualScriptFolderPath();
     if (choice.Usual() != usual) choice.Reset(usual);
 
     // Once moved away from the usual folder, stay away while the fresh one
@@ -120,18 +120,18 @@ std::optional<std::string> EnsurePrivateDirectory(std::string& reason) {
     return fresh;
 }
 
-std::string PrivateDirectoryPath() {
+std::string ScriptFolderPath() {
     std::string reason;
-    return EnsurePrivateDirectory(reason).value_or(UsualPrivateDirectoryPath());
+    return EnsureScriptFolder(reason).value_or(UsualScriptFolderPath());
 }
 
-void RemoveFreshPrivateDirectory() {
+void RemoveFreshScriptFolder() {
     if (freshKept == 0) return;
     ::unlink(freshScript);
     ::rmdir(freshFolder);
 }
 
-void RemoveFreshPrivateDirectoryOnSignals() {
+void RemoveFreshScriptFolderOnSignals() {
     for (int signal : {SIGTERM, SIGHUP, SIGINT}) {
         struct sigaction current {};
         if (::sigaction(signal, nullptr, &current) != 0 || current.sa_handler == SIG_IGN) continue;
@@ -143,26 +143,26 @@ void RemoveFreshPrivateDirectoryOnSignals() {
     }
 }
 
-bool InstanceLock::HeldElsewhere() {
-    if (checked_) return elsewhere_;
+bool InstanceLock::Claim() {
+    if (checked_) return !elsewhere_;
     checked_ = true;
     std::string reason;
-    const auto dir = EnsurePrivateDirectory(reason);
+    const auto dir = EnsureScriptFolder(reason);
     // Without the usual folder there is no place every copy agrees on: a
     // fresh folder is this process's alone (the usual one is not trusted,
     // and a lock taken there by another user must not keep us from
     // starting). Let the program run.
-    if (!dir || *dir != UsualPrivateDirectoryPath()) return false;
+    if (!dir || *dir != UsualScriptFolderPath()) return true;
     UniqueFd fd(::open(dir->c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
     struct stat info {};
     // Checked again on the folder actually opened.
-    if (!fd.Valid() || ::fstat(fd.Get(), &info) != 0 || !ExclusivelyOurs(info)) return false;
+    if (!fd.Valid() || ::fstat(fd.Get(), &info) != 0 || !ExclusivelyOurs(info)) return true;
     if (::flock(fd.Get(), LOCK_EX | LOCK_NB) != 0) {
         elsewhere_ = errno == EWOULDBLOCK;
-        return elsewhere_;
+        return !elsewhere_;
     }
     fd_ = std::move(fd);
-    return false;
+    return true;
 }
 
 }  // namespace morvane::posix

@@ -14,7 +14,7 @@ namespace morvane::posix {
 
 // Where the stand-in interpreter is, found from this program's own location:
 // beside it (the build tree) or in ../libexec/pellorin (an installation).
-std::optional<std::string> FindInterpreter();
+std::optional<std::string> InterpreterPath();
 
 // The interpreter this program started last. It stays our child, so its exit
 // status can be had: the verdict of a run needs to know whether it ended
@@ -29,7 +29,7 @@ class InterpreterProcess {
     // streams on /dev/null, this program's working folder and no other open
     // descriptor of ours. Answers false with the reason when it could not be
     // started.
-    bool Start(const std::string& interpreter, const std::string& script, std::string& reason);
+    bool Launch(const std::string& interpreter, const std::string& script, std::string& reason);
 
     // Never blocks: an ended child is reaped here, and its status kept.
     InterpreterState State();

@@ -1,4 +1,4 @@
-#include "platform/win32/wmi.h"
+#include "platform/win32/process_list.h"
 
 #include "platform/win32/windows_inc.h"
 
@@ -67,7 +67,7 @@ std::optional<std::string> Description(IDispatch* instance) {
 
 }  // namespace
 
-std::optional<std::vector<std::string>> WmiProcessDescriptions() {
+std::optional<std::vector<std::string>> RunningProcessNames() {
     ComPtr<IDispatch> service;
     if (FAILED(CoGetObject(L"WinMgmts:", nullptr, IID_IDispatch, service.PutVoid())) || !service)
         return std::nullopt;

@@ -13,7 +13,7 @@ namespace morvane::posix {
 
 // $XDG_RUNTIME_DIR/pellorin, else /tmp/pellorin-<uid>: where the folder is
 // first looked for, and the one place every copy of the program agrees on.
-std::string UsualPrivateDirectoryPath();
+std::string UsualScriptFolderPath();
 
 // A real folder (not a link) of this user that nobody else may enter.
 bool ExclusivelyOurs(const struct stat& info);
@@ -25,25 +25,25 @@ bool ExclusivelyOurs(const struct stat& info);
 // inside. The process then uses a fresh folder of its own from mkdtemp,
 // beside the usual one, for as long as it runs. Answers nothing with the
 // reason when no folder can be had.
-std::optional<std::string> EnsurePrivateDirectory(std::string& reason);
+std::optional<std::string> EnsureScriptFolder(std::string& reason);
 
-// The folder EnsurePrivateDirectory answers, or the usual path when it
+// The folder EnsureScriptFolder answers, or the usual path when it
 // cannot make one (writing there then fails with the system's reason).
-std::string PrivateDirectoryPath();
+std::string ScriptFolderPath();
 
 // The script's name inside the private folder.
-inline constexpr const char* kScriptName = "1.bat";
+inline constexpr const char* kScriptFileName = "1.bat";
 
 // Removes the fresh folder this process uses, if it uses one, with the
 // script in it: the program calls it as it ends. The usual folder stays for
 // the next copy. Safe in a signal handler: it reads paths kept ready for it
 // and calls only unlink and rmdir.
-void RemoveFreshPrivateDirectory();
+void RemoveFreshScriptFolder();
 
 // From now on SIGTERM, SIGHUP and SIGINT first remove the fresh folder, then
 // end the process as they would have. A signal the process was started
 // ignoring stays ignored.
-void RemoveFreshPrivateDirectoryOnSignals();
+void RemoveFreshScriptFolderOnSignals();
 
 // The single-instance guard: a lock on the usual private folder itself. A
 // file inside could be removed or replaced while the program runs, and the
@@ -52,9 +52,10 @@ void RemoveFreshPrivateDirectoryOnSignals();
 // so a crashed copy never blocks the next one.
 class InstanceLock {
   public:
-    // True when another process holds the lock. The first call that finds it
-    // free takes it and keeps it for the life of this object.
-    bool HeldElsewhere();
+    // Takes the lock and keeps it for the life of this object; false when
+    // another process holds it. Without the usual folder there is nothing to
+    // lock, and the claim succeeds. Later calls give the first one's answer.
+    bool Claim();
 
   private:
     UniqueFd fd_;

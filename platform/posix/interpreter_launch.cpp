@@ -1,4 +1,4 @@
-#include "platform/posix/spawn.h"
+#include "platform/posix/interpreter_launch.h"
 
 #include <fcntl.h>
 #include <linux/close_range.h>
@@ -47,7 +47,7 @@ InterpreterState PollChild(pid_t pid) {
 
 }  // namespace
 
-std::optional<std::string> FindInterpreter() {
+std::optional<std::string> InterpreterPath() {
     char self[PATH_MAX];
     const ssize_t length = ::readlink("/proc/self/exe", self, sizeof self - 1);
     if (length <= 0) return std::nullopt;
@@ -59,8 +59,8 @@ std::optional<std::string> FindInterpreter() {
     return std::nullopt;
 }
 
-bool InterpreterProcess::Start(const std::string& interpreter, const std::string& script,
-                               std::string& reason) {
+bool InterpreterProcess::Launch(const std::string& interpreter, const std::string& script,
+                                std::string& reason) {
     UniqueFd devNull(::open("/dev/null", O_RDWR | O_CLOEXEC));
     int pipeFds[2];
     if (!devNull.Valid() || ::pipe2(pipeFds, O_CLOEXEC) != 0) {

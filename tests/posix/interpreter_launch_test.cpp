@@ -10,7 +10,7 @@
 #include <filesystem>
 #include <thread>
 
-#include "platform/posix/spawn.h"
+#include "platform/posix/interpreter_launch.h"
 #include "tests/support/files.h"
 
 namespace morvane::posix {
@@ -77,7 +77,7 @@ TEST(InterpreterProcess, RunsTheInterpreterInItsOwnSessionWithNoStreams) {
     ASSERT_GE(inheritable, 0);
     InterpreterProcess process;
     std::string reason;
-    ASSERT_TRUE(process.Start(interpreter, script, reason)) << reason;
+    ASSERT_TRUE(process.Launch(interpreter, script, reason)) << reason;
     ::close(inheritable);
     const std::string out = WaitForContent(script + ".out");
     EXPECT_EQ(out, "/c|" + script + "|" + std::filesystem::current_path().string() +
@@ -100,7 +100,7 @@ TEST(InterpreterProcess, TellsRunningFromANormalAndAnAbnormalEnd) {
     std::string reason;
     for (const char* status : {"0", "3"}) {
         std::filesystem::remove(gate);
-        ASSERT_TRUE(process.Start(interpreter, dir / "1.bat", reason)) << reason;
+        ASSERT_TRUE(process.Launch(interpreter, dir / "1.bat", reason)) << reason;
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
         EXPECT_EQ(process.State(), InterpreterState::Running);
         dir.Write("gate", status);
@@ -113,7 +113,7 @@ TEST(InterpreterProcess, TellsRunningFromANormalAndAnAbnormalEnd) {
     }
     std::filesystem::remove(gate);
     std::filesystem::remove(dir / "1.bat.pid");
-    ASSERT_TRUE(process.Start(interpreter, dir / "1.bat", reason)) << reason;
+    ASSERT_TRUE(process.Launch(interpreter, dir / "1.bat", reason)) << reason;
     const std::string pid = WaitForContent(dir / "1.bat.pid");
     ASSERT_FALSE(pid.empty());
     ASSERT_EQ(::kill(std::stoi(pid), SIGKILL), 0);
@@ -132,8 +132,8 @@ TEST(InterpreterProcess, AnEarlierInterpreterStillRunningIsReapedOnceItEnds) {
     ::setenv("FAST", (dir / "fast.bat").c_str(), 1);
     InterpreterProcess process;
     std::string reason;
-    ASSERT_TRUE(process.Start(interpreter, dir / "slow.bat", reason)) << reason;
-    ASSERT_TRUE(process.Start(interpreter, dir / "fast.bat", reason)) << reason;
+    ASSERT_TRUE(process.Launch(interpreter, dir / "slow.bat", reason)) << reason;
+    ASSERT_TRUE(process.Launch(interpreter, dir / "fast.bat", reason)) << reason;
     // The answer is about the last one only.
     EXPECT_EQ(WaitForEnd(process), InterpreterState::EndedNormally);
     dir.Write("gate", "");
@@ -152,10 +152,10 @@ TEST(InterpreterProcess, AFailedStartIsReportedWithItsReason) {
     TempDir dir;
     InterpreterProcess process;
     std::string reason;
-    EXPECT_FALSE(process.Start(dir / "no-such-interpreter", dir / "1.bat", reason));
+    EXPECT_FALSE(process.Launch(dir / "no-such-interpreter", dir / "1.bat", reason));
     EXPECT_EQ(reason, std::strerror(ENOENT));
     const std::string notExecutable = dir.Write("plain", "data");
-    EXPECT_FALSE(process.Start(notExecutable, dir / "1.bat", reason));
+    EXPECT_FALSE(process.Launch(notExecutable, dir / "1.bat", reason));
     EXPECT_EQ(reason, std::strerror(EACCES));
     EXPECT_EQ(process.State(), InterpreterState::NotStarted);
 }

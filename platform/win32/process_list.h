@@ -9,11 +9,12 @@
 
 namespace morvane::win32 {
 
-// The Description of every process, in the collection's order (UTF-8).
+// The name of every running process, in the collection's order (UTF-8):
+// each instance's Description, which is the executable's file name.
 // Nothing when the service cannot be bound or the collection cannot be had.
 // When one instance's Description cannot be read, the list ends there, with
 // what was read before: a search that stops at the first failure has seen
 // exactly those. COM must be initialised on the calling thread.
-std::optional<std::vector<std::string>> WmiProcessDescriptions();
+std::optional<std::vector<std::string>> RunningProcessNames();
 
 }  // namespace morvane::win32
