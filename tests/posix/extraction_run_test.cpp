@@ -15,7 +15,7 @@
 #include "extraction/extraction_job.h"
 #include "extraction/interpreter_gate.h"
 #include "platform/posix/posix_system.h"
-#include "tests/fake_runtime.h"
+#include "tests/support/fake_runtime.h"
 #include "tests/support/files.h"
 
 namespace morvane {

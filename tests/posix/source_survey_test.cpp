@@ -11,7 +11,7 @@
 #include "interpreter/for_options.h"
 #include "interpreter/script_runner.h"
 #include "platform/posix/posix_system.h"
-#include "tests/fake_runtime.h"
+#include "tests/support/fake_runtime.h"
 #include "tests/support/files.h"
 
 namespace morvane {

@@ -6,7 +6,7 @@
 #include <QtTest/QTest>
 
 #include "platform/qt/example_window.h"
-#include "tests/controls_contract.h"
+#include "tests/contract/controls_contract.h"
 #include "tests/qt/gui_helpers.h"
 
 namespace morvane::testing {

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "extraction/extraction_job.h"
-#include "tests/fake_runtime.h"
+#include "tests/support/fake_runtime.h"
 
 namespace morvane {
 namespace {

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "tests/fake_runtime.h"
+#include "tests/support/fake_runtime.h"
 #include "ui/layout.h"
 
 namespace morvane {

@@ -11,7 +11,7 @@
 #include "platform/win32/main_window.h"
 #include "platform/win32/main_window_controls.h"
 #include "platform/win32/utf.h"
-#include "tests/controls_contract.h"
+#include "tests/contract/controls_contract.h"
 
 namespace morvane::testing {
 namespace {

@@ -4,8 +4,6 @@
 // single-instance flag.
 #include <gtest/gtest.h>
 
-#include <cctype>
-
 #include "platform/win32/windows_inc.h"
 
 #include <shlobj.h>
@@ -14,11 +12,9 @@
 #include "extraction/interpreter_gate.h"
 #include "extraction/request_validation.h"
 #include "extraction/script_file.h"
-#include "platform/win32/file_dialog.h"
 #include "platform/win32/utf.h"
 #include "platform/win32/win32_system.h"
-#include "tests/fake_runtime.h"
-#include "tests/script_file_contract.h"
+#include "tests/support/fake_runtime.h"
 #include "tests/win32/win_test_support.h"
 #include "ui/file_choosing.h"
 #include "ui/window_text.h"
@@ -34,38 +30,6 @@ using wintest::WriteFile;
 
 // "提取" in code page 936.
 const std::string kTiQu936 = "\xCC\xE1\xC8\xA1";
-
-// The script-file cases shared with Linux run on the Windows services.
-class Win32ScriptPlatform : public testing::ScriptPlatform {
-  public:
-    Win32ScriptPlatform() {
-        if (GetACP() != 936) ADD_FAILURE() << "run these tests with LC_ALL=zh_CN.UTF-8";
-    }
-    ~Win32ScriptPlatform() override { system_.DeleteFile(system_.ScriptPath()); }
-    SystemServices& System() override { return system_; }
-    bool MakeFolder(const std::string& path) override {
-        return CreateDirectoryW(win32::Utf8ToWide(path).c_str(), nullptr) != 0;
-    }
-    std::string ScratchFolder() override { return scratch_.Path(); }
-    char PathSeparator() const override { return '\\'; }
-
-    std::string MakeHiddenFile() override {
-        const std::string path = scratch_ / "hidden.txt";
-        WriteFile(path, "x\r\n");
-        SetFileAttributesW(win32::Utf8ToWide(path).c_str(),
-                           FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
-        return path;
-    }
-    std::string OtherSpelling(const std::string& name) override {
-        std::string upper = name;
-        for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-        return scratch_.Path() + "\\.\\" + upper;
-    }
-
-  private:
-    TempDir scratch_;
-    Win32System system_;
-};
 
 TEST(ScriptFile, TheScriptFolderIsMadeInTheUsersLocalAppDataAndNeverTakenForAFile) {
     wchar_t base[MAX_PATH] = {};
@@ -334,12 +298,6 @@ TEST(StartInterpreter, TheInterpreterIsComSpecOrElseCmdExeInTheSystemFolder) {
         wintest::WaitFor([&] { return ReadFile(folder / "done.txt") == "done\r\n"; }, 15000));
 }
 
-TEST(FileDialog, TheFilterBecomesTheDialogsPairs) {
-    const std::wstring pairs = win32::DialogFilter(kFileFilter);
-    EXPECT_EQ(pairs, std::wstring(L"文本文档(*.txt)\0*.txt\0逗号分隔值文件(*.CSV)\0*.CSV\0\0", 40));
-    EXPECT_EQ(win32::DialogFilter(""), std::wstring(1, L'\0'));
-}
-
 TEST(SingleInstance, TheSecondClaimSeesTheFirst) {
     {
         Win32System first;
@@ -353,9 +311,4 @@ TEST(SingleInstance, TheSecondClaimSeesTheFirst) {
 }
 
 }  // namespace
-
-std::unique_ptr<testing::ScriptPlatform> testing::MakeScriptPlatform() {
-    return std::make_unique<Win32ScriptPlatform>();
-}
-
 }  // namespace morvane

@@ -1,4 +1,4 @@
-#include "tests/controls_contract.h"
+#include "tests/contract/controls_contract.h"
 
 #include <utility>
 #include <vector>

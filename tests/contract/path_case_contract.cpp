@@ -11,8 +11,9 @@
 
 #include "extraction/extraction_job.h"
 #include "extraction/interpreter_gate.h"
-#include "tests/fake_runtime.h"
-#include "tests/script_file_contract.h"
+#include "tests/contract/services_platform.h"
+#include "tests/support/fake_runtime.h"
+#include "tests/support/files.h"
 
 namespace morvane::testing {
 namespace {
@@ -77,7 +78,7 @@ class PathCaseContract : public ::testing::Test {
         return ReadInterpreterOutput(output).value_or("");
     }
 
-    std::unique_ptr<ScriptPlatform> platform = MakeScriptPlatform();
+    std::unique_ptr<ServicesPlatform> platform = MakeServicesPlatform();
     SystemServices& system = platform->System();
 };
 

@@ -1,4 +1,4 @@
-#include "tests/fake_runtime.h"
+#include "tests/support/fake_runtime.h"
 
 #include "ui/layout.h"
 

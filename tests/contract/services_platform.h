@@ -1,27 +1,23 @@
-// What writing the script must do on every platform: the composed line in
-// the script's code page (936 on Windows, GB18030 on Linux: the same bytes
-// for every character both hold) with CR LF, replacing any earlier script.
-// The cases live in script_file_contract.cpp; each platform's test program
-// supplies the services to run them on (MakeScriptPlatform), and runs the
-// whole-extraction path cases of path_case_contract.cpp on them as well.
+// A platform's real system services as every services contract runs on
+// them: the script file (script_file_contract.cpp), the file questions and
+// the started interpreter (services_contract.cpp), and whole extractions from
+// and to awkwardly named files (path_case_contract.cpp). Each platform's test
+// program defines MakeServicesPlatform once, in its services_platform.cpp.
 #pragma once
-
-#include <gtest/gtest.h>
 
 #include <memory>
 #include <string>
 
 #include "platform/runtime.h"
-#include "tests/support/files.h"
 
 namespace morvane::testing {
 
 // A platform's real system services, set up so that the script can be
 // written where the test may read it (with tests/support/files.h), and a
 // scratch folder for the test's own files.
-class ScriptPlatform {
+class ServicesPlatform {
   public:
-    virtual ~ScriptPlatform() = default;
+    virtual ~ServicesPlatform() = default;
     virtual SystemServices& System() = 0;
     virtual bool MakeFolder(const std::string& path) = 0;
     // An empty folder removed with the platform object, in the platform's
@@ -42,17 +38,6 @@ class ScriptPlatform {
 };
 
 // Defined once by each platform's test program.
-std::unique_ptr<ScriptPlatform> MakeScriptPlatform();
-
-class ScriptFileContract : public ::testing::Test {
-  protected:
-    // Writes the line composed from the inputs through the real script
-    // writer, as a start would, and answers the script file's bytes.
-    std::string Script(const std::string& source, const std::string& output,
-                       const std::string& delimiter, const std::string& field);
-
-    std::unique_ptr<ScriptPlatform> platform = MakeScriptPlatform();
-    SystemServices& system = platform->System();
-};
+std::unique_ptr<ServicesPlatform> MakeServicesPlatform();
 
 }  // namespace morvane::testing

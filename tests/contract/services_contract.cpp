@@ -4,7 +4,7 @@
 #include <chrono>
 #include <thread>
 
-#include "tests/script_file_contract.h"
+#include "tests/contract/script_file_contract.h"
 
 namespace morvane::testing {
 namespace {
@@ -44,7 +44,7 @@ TEST_F(ServicesContract, SameFileSeesThroughAnotherSpellingOnly) {
 
 // Starts the interpreter on a script of `line` and answers its state once it
 // is no longer running (at most twenty seconds later).
-InterpreterState EndOfScript(ScriptPlatform& platform, const std::string& line) {
+InterpreterState EndOfScript(ServicesPlatform& platform, const std::string& line) {
     SystemServices& system = platform.System();
     const std::string script = platform.ScratchPath("run.bat");
     WriteFile(script, line + "\r\n");

@@ -1,4 +1,4 @@
-#include "tests/script_file_contract.h"
+#include "tests/contract/script_file_contract.h"
 
 #include "extraction/extraction_request.h"
 #include "extraction/script_file.h"

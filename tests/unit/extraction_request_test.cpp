@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "extraction/extraction_request.h"
-#include "extraction/script_file.h"
-#include "tests/fake_runtime.h"
 
 namespace morvane {
 namespace {
@@ -60,37 +58,6 @@ TEST(FieldNumber, AnythingElseIsNoNumber) {
     for (const char* text : {"", "a", "1a", "-1", "+1", " 1", "123", "１"}) {
         EXPECT_FALSE(ParseFieldNumber(text).has_value()) << text;
     }
-}
-
-TEST(WriteScriptFile, WritesTheEncodedLineAndCrLfToTheScriptPath) {
-    testing::FakeRuntime runtime;
-    std::string reason;
-    ASSERT_TRUE(WriteScriptFile(runtime, "for x", reason));
-    EXPECT_EQ(runtime.writtenFiles.at(runtime.ScriptPath()), "for x\r\n");
-}
-
-TEST(WriteScriptFile, ReportsTheSystemsReason) {
-    testing::FakeRuntime runtime;
-    runtime.writeFailure = "Access is denied.";
-    std::string reason;
-    EXPECT_FALSE(WriteScriptFile(runtime, "for x", reason));
-    EXPECT_EQ(reason, "Access is denied.");
-}
-
-TEST(FirstUnencodableBox, NamesTheFirstBoxInSourceOutputDelimiterOrder) {
-    testing::FakeRuntime runtime;
-    runtime.unencodable = {"☃"};
-    runtime.texts[Control::SourcePathBox] = "a.txt";
-    runtime.texts[Control::OutputPathBox] = "b☃.txt";
-    runtime.texts[Control::DelimiterBox] = "☃";
-    EXPECT_EQ(FirstUnencodableBox(runtime, runtime), Control::OutputPathBox);
-    runtime.texts[Control::SourcePathBox] = "☃.txt";
-    EXPECT_EQ(FirstUnencodableBox(runtime, runtime), Control::SourcePathBox);
-    runtime.texts[Control::SourcePathBox] = "a.txt";
-    runtime.texts[Control::OutputPathBox] = "b.txt";
-    EXPECT_EQ(FirstUnencodableBox(runtime, runtime), Control::DelimiterBox);
-    runtime.texts[Control::DelimiterBox] = ",";
-    EXPECT_FALSE(FirstUnencodableBox(runtime, runtime).has_value());
 }
 
 }  // namespace
