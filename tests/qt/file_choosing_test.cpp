@@ -36,9 +36,9 @@ class FileChoosing : public ::testing::Test {
     ModalAnswerer answerer;
 };
 
-// What the proposals are is the handlers' (main_window_handlers_test.cpp);
-// here, that each button reaches its own dialog through the Qt adapter and
-// the answer lands in the boxes.
+// What the proposals are is tested on the portable code
+// (tests/unit/file_choosing_test.cpp); here, that each button reaches its own
+// dialog through the Qt adapter and the answer lands in the boxes.
 TEST_F(FileChoosing, EachButtonOpensItsDialogAndTheAnswerFillsTheBoxes) {
     test.dialogs.answers = {FileChoice{"/data/a.csv", 2}, FileChoice{"/data/result", 2},
                             std::nullopt};

@@ -10,23 +10,18 @@
 #include <string>
 #include <vector>
 
-#include "extraction/interpreter_gate.h"
 #include "platform/win32/utf.h"
-#include "platform/win32/win32_system.h"
 #include "tests/win32/app_driver.h"
+#include "tests/win32/pellorin_fixture.h"
 #include "tests/win32/win_test_support.h"
 
 namespace morvane {
 namespace {
 
 using wintest::App;
+using wintest::InterpreterRuns;
 using wintest::TempDir;
 using wintest::WaitFor;
-
-bool InterpreterRuns() {
-    win32::Win32System system;
-    return IsProcessRunning(system, "cmd.exe");
-}
 
 // A drop as Explorer hands it over: a DROPFILES header, then the wide paths,
 // each ended by a NUL, and one NUL more.
