@@ -146,7 +146,8 @@ std::string ExtractionJob::WhyTheRunFailed(InterpreterState state, bool outputWa
     switch (state) {
         case InterpreterState::EndedNormally:
             // The loop went through the whole source and wrote nothing.
-            return "原因：源文件中没有一行含有第" + FieldNumberText(request_.fieldNumber) + "段。";
+            return "原因：源文件中没有一行含有第 " + FieldNumberText(request_.fieldNumber) +
+                   " 段。";
         case InterpreterState::Stopped:
             return "原因：命令解释器在提取完成之前被终止了。";
         case InterpreterState::EndedAbnormally:

@@ -207,7 +207,7 @@ TEST_F(Extraction, NoValueMeansFailure) {
     EXPECT_EQ(answerer.notices[0].title, "失败");
     EXPECT_EQ(answerer.notices[0].text,
               "对不起,因为某些原因本次数据提取失败！请正确填写信息后，再试一次！\n"
-              "原因：源文件中没有一行含有第3段。");
+              "原因：源文件中没有一行含有第 3 段。");
     EXPECT_EQ(labelDuringNotice, "正在提取数据...");
     EXPECT_FALSE(std::filesystem::exists(output));
     ExpectIdleAndEmpty();

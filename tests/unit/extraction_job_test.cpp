@@ -229,8 +229,8 @@ TEST_F(ExtractionJobTest, AFailedRunRemovesItsOutputAndSaysWhyWhenThatIsCertain)
         const char* output;  // "absent", "empty" or "partial"
         std::string reason;
     } cases[] = {
-        {InterpreterState::EndedNormally, "empty", "原因：源文件中没有一行含有第2段。"},
-        {InterpreterState::EndedNormally, "absent", "原因：源文件中没有一行含有第2段。"},
+        {InterpreterState::EndedNormally, "empty", "原因：源文件中没有一行含有第 2 段。"},
+        {InterpreterState::EndedNormally, "absent", "原因：源文件中没有一行含有第 2 段。"},
         {InterpreterState::Stopped, "partial", "原因：命令解释器在提取完成之前被终止了。"},
         {InterpreterState::EndedAbnormally, "absent", "原因：命令解释器无法创建输出文件。"},
         // A source it could not read, or a kill from outside: not told apart.

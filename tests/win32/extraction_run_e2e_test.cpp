@@ -76,7 +76,7 @@ TEST_F(PellorinTest, NoLineWithTheFieldIsAFailure) {
     EXPECT_EQ(notice.title, "失败");
     EXPECT_EQ(notice.prompt,
               "对不起,因为某些原因本次数据提取失败！请正确填写信息后，再试一次！\n"
-              "原因：源文件中没有一行含有第5段。");
+              "原因：源文件中没有一行含有第 5 段。");
     EXPECT_EQ(app.Text(ProgressLabel), "正在提取数据...");
     App::CloseNotice(notice);
     ExpectIdleAndEmpty();
