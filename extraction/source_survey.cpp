@@ -157,10 +157,10 @@ class CharacterReading {
     CharacterReading(Width width, std::string delimiter, const std::array<bool, 256>& leadBytes,
                      int field)
         : width_(width), delimiter_(std::move(delimiter)), leadBytes_(leadBytes), tally_(field) {
-        if (IsUtf16() && delimiter_.size() == 2) {
-            const auto first = static_cast<unsigned char>(delimiter_[0]);
-            const auto second = static_cast<unsigned char>(delimiter_[1]);
-            unit_ = width_ == Width::Utf16Be ? first << 8 | second : second << 8 | first;
+        if (IsUtf16() && (delimiter_.size() == 2 || delimiter_.size() == 4)) {
+            unit_ = UnitOf(0);
+            // A character beyond the basic plane: a surrogate pair.
+            if (delimiter_.size() == 4) pairLow_ = UnitOf(2);
         } else if (delimiter_.size() == 1) {
             single_ = static_cast<unsigned char>(delimiter_[0]);
             secondBytesMatter_ = width_ == Width::DoubleBytes &&
@@ -186,7 +186,7 @@ class CharacterReading {
         if (delimiter_.empty()) return std::nullopt;
         // A lone byte at the end is a character of its own, but half a
         // UTF-16 code unit is none: the interpreter leaves it out.
-        if (lead_ >= 0 || matched_ > 0) tally_.Data();
+        if (lead_ >= 0 || matched_ > 0 || pairHighSeen_) tally_.Data();
         tally_.EndOfFile();
         return tally_.Counts();
     }
@@ -194,13 +194,20 @@ class CharacterReading {
   private:
     bool IsUtf16() const { return width_ == Width::Utf16Le || width_ == Width::Utf16Be; }
 
+    // The delimiter's UTF-16 code unit at byte `at`.
+    int UnitOf(std::size_t at) const {
+        const auto first = static_cast<unsigned char>(delimiter_[at]);
+        const auto second = static_cast<unsigned char>(delimiter_[at + 1]);
+        return width_ == Width::Utf16Be ? first << 8 | second : second << 8 | first;
+    }
+
     // A character of one byte or one UTF-16 code unit.
     void TakeCharacter(int character) {
         if (character == '\n') {
             tally_.LineFeed();
         } else if (character == '\r') {
             tally_.CarriageReturn();
-        } else if (character == single_ || character == unit_) {
+        } else if (character == single_ || (character == unit_ && pairLow_ < 0)) {
             tally_.Delimiter();
         } else {
             tally_.Data();
@@ -311,14 +318,28 @@ class CharacterReading {
             return;
         }
         const int first = std::exchange(halfUnit_, -1);
-        TakeCharacter(width_ == Width::Utf16Be ? first << 8 | byte : byte << 8 | first);
+        const int unit = width_ == Width::Utf16Be ? first << 8 | byte : byte << 8 | first;
+        if (pairLow_ < 0) return TakeCharacter(unit);
+        // A surrogate pair delimiter matches only whole: its first unit
+        // followed by anything else was data.
+        if (std::exchange(pairHighSeen_, false)) {
+            if (unit == pairLow_) return tally_.Delimiter();
+            tally_.Data();
+        }
+        if (unit == unit_) {
+            pairHighSeen_ = true;
+            return;
+        }
+        TakeCharacter(unit);
     }
 
     const Width width_;
     const std::string delimiter_;
     const std::array<bool, 256> leadBytes_;
-    int single_ = -1;  // a one-byte delimiter
-    int unit_ = -1;    // a two-byte delimiter as a UTF-16 code unit
+    int single_ = -1;            // a one-byte delimiter
+    int unit_ = -1;              // a UTF-16 delimiter's (first) code unit
+    int pairLow_ = -1;           // the second unit of a surrogate-pair delimiter
+    bool pairHighSeen_ = false;  // the first unit of the pair came last
     // A one-byte delimiter that can be the second byte of a double-byte character.
     bool secondBytesMatter_ = false;
     bool leadRunOdd_ = false;  // the earlier pieces ended in an odd run of lead bytes
@@ -328,23 +349,28 @@ class CharacterReading {
     int halfUnit_ = -1;        // the first byte of a UTF-16 code unit
 };
 
-// The delimiter's one UTF-16 code unit, written in the given byte order;
-// nothing for a character outside the basic plane, which takes two.
+// The delimiter's UTF-16 code units, written in the given byte order: one,
+// or a surrogate pair for a character outside the basic plane.
 std::string Utf16Delimiter(std::string_view utf8, Width width) {
     const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(utf8[i]); };
-    unsigned unit = 0;
+    char32_t code = 0;
     if (utf8.size() == 1) {
-        unit = byte(0);
+        code = byte(0);
     } else if (utf8.size() == 2) {
-        unit = (byte(0) & 0x1Fu) << 6 | (byte(1) & 0x3Fu);
+        code = (byte(0) & 0x1Fu) << 6 | (byte(1) & 0x3Fu);
     } else if (utf8.size() == 3) {
-        unit = (byte(0) & 0x0Fu) << 12 | (byte(1) & 0x3Fu) << 6 | (byte(2) & 0x3Fu);
+        code = (byte(0) & 0x0Fu) << 12 | (byte(1) & 0x3Fu) << 6 | (byte(2) & 0x3Fu);
     } else {
-        return "";
+        code = (byte(0) & 0x07u) << 18 | (byte(1) & 0x3Fu) << 12 | (byte(2) & 0x3Fu) << 6 |
+               (byte(3) & 0x3Fu);
     }
-    const char high = static_cast<char>(unit >> 8);
-    const char low = static_cast<char>(unit & 0xFF);
-    return width == Width::Utf16Be ? std::string{high, low} : std::string{low, high};
+    const auto unitBytes = [&](char32_t unit) {
+        const char high = static_cast<char>(unit >> 8);
+        const char low = static_cast<char>(unit & 0xFF);
+        return width == Width::Utf16Be ? std::string{high, low} : std::string{low, high};
+    };
+    if (code < 0x10000) return unitBytes(code);
+    return unitBytes(0xD800 + ((code - 0x10000) >> 10)) + unitBytes(0xDC00 + (code & 0x3FF));
 }
 
 // The delimiter in code page 936, from its form in the script. The Linux

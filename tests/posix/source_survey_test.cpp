@@ -36,9 +36,7 @@ std::optional<std::uint64_t> StandInValues(const ExtractionRequest& request) {
     const std::string lineFeed(output.starts_with("\xFF") ? "\n\0" : "\0\n", 2);
     for (std::size_t at = 2; at + 1 < output.size(); at += 2)
         lineFeeds += output.compare(at, 2, lineFeed) == 0;
-    // The last line of a source may end in half a code unit, which moves its
-    // value's own line break off the units.
-    return lineFeeds + output.size() % 2;
+    return lineFeeds;
 }
 
 enum class Reader { StandIn, CodePage1252, CodePage936 };
@@ -71,6 +69,13 @@ const SurveyRow kRows[] = {
     {"GBK second byte", Reader::StandIn, "12\x81\x7C|b\r\n", "|", 2, {{1, 0, 0, 0}}},
     {"UTF-8 full width", Reader::StandIn, "张三，，男\r\n", "，", 2, {{1, 0, 0, 1}}},
     {"UTF-16 units", Reader::StandIn, Utf16Le(u"丬,b\r\nc,,d\r\n"), ",", 2, {{2, 0, 0, 1}}},
+    {"UTF-16 pairs",
+     Reader::StandIn,
+     Utf16Le(u"a😀😀b\r\n\xD83D"
+             u"c😀\r\n"),
+     "😀",
+     2,
+     {{2, 0, 1, 1}}},
     {"936 second byte", Reader::CodePage936, "12\x81\x7C|b\r\n", "|", 2, {{1, 0, 0, 0}}},
     {"1252 bytes", Reader::CodePage1252, "12\x81\x7C|b\r\n", "|", 2, {{1, 0, 0, 1}}},
     {"NUL stops cmd.exe", Reader::CodePage1252, std::string("a,b\0\r\n", 6), ",", 2, {}},
