@@ -154,7 +154,7 @@ void MainWindow::dropEvent(QDropEvent* event) {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    if (completionTimer_.isActive())
+    if (handlers_ != nullptr && !handlers_->MayClose())
         event->ignore();
     else
         event->accept();
