@@ -15,22 +15,10 @@
 #include "platform/win32/win32_system.h"
 #include "tests/win32/pellorin_fixture.h"
 
-namespace morvane {
+namespace morvane::wintest {
 namespace {
 
 using enum Control;
-using wintest::App;
-using wintest::kSlowRunTimeoutMs;
-using wintest::Notice;
-using wintest::PellorinTest;
-using wintest::ReadFile;
-using wintest::ReadInterpreterOutput;
-using wintest::SaveScreenshot;
-using wintest::StartedInterpreter;
-using wintest::TempDir;
-using wintest::WaitFor;
-using wintest::WriteFile;
-using wintest::WriteSlowSource;
 
 TEST_F(PellorinTest, AWholeExtractionSucceedsAndResetsTheWindow) {
     WriteFile(folder / "源.csv", "01,zhang,m\r\n02,li,f\r\n03,zhao,m\r\n");
@@ -48,7 +36,7 @@ TEST_F(PellorinTest, AWholeExtractionSucceedsAndResetsTheWindow) {
 
     ExpectIdleAndEmpty();
     EXPECT_EQ(ReadInterpreterOutput(output), "zhang\r\nli\r\nzhao\r\n");
-    EXPECT_FALSE(wintest::Exists(script));
+    EXPECT_FALSE(Exists(script));
 }
 
 TEST_F(PellorinTest, TheSuccessNoticeSaysWhichLinesGaveNoValueOrALaterFieldsValue) {
@@ -80,8 +68,8 @@ TEST_F(PellorinTest, NoLineWithTheFieldIsAFailure) {
     EXPECT_EQ(app.Text(ProgressLabel), "正在提取数据...");
     App::CloseNotice(notice);
     ExpectIdleAndEmpty();
-    EXPECT_FALSE(wintest::Exists(output));
-    EXPECT_FALSE(wintest::Exists(script));
+    EXPECT_FALSE(Exists(output));
+    EXPECT_FALSE(Exists(script));
 }
 
 // The user's local application-data folder moved, as folder redirection
@@ -96,7 +84,7 @@ class WithUnusualUserFolder {
 
     TempDir profile;
     const std::string localAppData;
-    wintest::RegistryValueOverride redirected;
+    RegistryValueOverride redirected;
 };
 
 class PellorinInUnusualUserFolderTest : protected WithUnusualUserFolder, public PellorinTest {};
@@ -112,7 +100,7 @@ TEST_F(PellorinInUnusualUserFolderTest, TheScriptIsWrittenRunAndDeletedInTheUser
     }
     ASSERT_EQ(created, INVALID_HANDLE_VALUE) << "the test prefix lets anyone write in c:\\progra~1";
     ASSERT_EQ(script, localAppData + "\\Morvane\\1.bat");
-    EXPECT_FALSE(wintest::Exists(localAppData + "\\Morvane"));
+    EXPECT_FALSE(Exists(localAppData + "\\Morvane"));
 
     const std::string source = folder / "源.csv";
     const std::string output = folder / "结果.txt";
@@ -133,12 +121,11 @@ TEST_F(PellorinInUnusualUserFolderTest, TheScriptIsWrittenRunAndDeletedInTheUser
     EXPECT_EQ(ReadFile(script),
               *win32::EncodeForCodePage(ComposeScriptLine(request), 936) + "\r\n");
     // No window of the interpreter, nor of a console host made for it, shows.
-    const std::optional<wintest::ProcessEntry> interpreter = StartedInterpreter(app);
+    const std::optional<ProcessEntry> interpreter = StartedInterpreter(app);
     ASSERT_TRUE(interpreter.has_value()) << "no cmd.exe below the program";
     for (int look = 0; look < 10; ++look) {
-        const std::vector<wintest::ProcessEntry> tree =
-            wintest::DescendantProcesses(app.ProcessId());
-        EXPECT_TRUE(wintest::VisibleWindowsOf(tree).empty()) << "a window showed at look " << look;
+        const std::vector<ProcessEntry> tree = DescendantProcesses(app.ProcessId());
+        EXPECT_TRUE(VisibleWindowsOf(tree).empty()) << "a window showed at look " << look;
         Sleep(100);
     }
 
@@ -148,8 +135,8 @@ TEST_F(PellorinInUnusualUserFolderTest, TheScriptIsWrittenRunAndDeletedInTheUser
     App::CloseNotice(*notice);
     ASSERT_TRUE(app.WaitIdle());
     EXPECT_EQ(ReadInterpreterOutput(output), column);
-    EXPECT_FALSE(wintest::Exists(script));
-    EXPECT_TRUE(wintest::Exists(localAppData + "\\Morvane"));
+    EXPECT_FALSE(Exists(script));
+    EXPECT_TRUE(Exists(localAppData + "\\Morvane"));
 }
 
 TEST_F(PellorinTest, AnInterpreterEndedFromOutsideMidRunIsAFailure) {
@@ -158,7 +145,7 @@ TEST_F(PellorinTest, AnInterpreterEndedFromOutsideMidRunIsAFailure) {
     WriteSlowSource(source);
     Fill(source, output, ",", "2");
     StartRun();
-    const std::optional<wintest::ProcessEntry> interpreter = StartedInterpreter(app);
+    const std::optional<ProcessEntry> interpreter = StartedInterpreter(app);
     ASSERT_TRUE(interpreter.has_value());
     ASSERT_TRUE(WaitFor([&] { return !ReadFile(output).value_or("").empty(); }, 60000));
 
@@ -175,9 +162,9 @@ TEST_F(PellorinTest, AnInterpreterEndedFromOutsideMidRunIsAFailure) {
     EXPECT_EQ(notice->prompt, "对不起,因为某些原因本次数据提取失败！请正确填写信息后，再试一次！");
     App::CloseNotice(*notice);
     ASSERT_TRUE(app.WaitIdle());
-    EXPECT_FALSE(wintest::Exists(output)) << "the partial output is removed";
-    EXPECT_FALSE(wintest::Exists(script));
+    EXPECT_FALSE(Exists(output)) << "the partial output is removed";
+    EXPECT_FALSE(Exists(script));
 }
 
 }  // namespace
-}  // namespace morvane
+}  // namespace morvane::wintest

@@ -9,15 +9,10 @@
 #include "platform/win32/utf.h"
 #include "tests/win32/pellorin_fixture.h"
 
-namespace morvane {
+namespace morvane::wintest {
 namespace {
 
 using enum Control;
-using wintest::App;
-using wintest::Notice;
-using wintest::PellorinTest;
-using wintest::WaitFor;
-using wintest::WriteFile;
 
 // The Open and Save dialogs: the common file dialog, its file name box
 // (cmb13, an edit inside a combo box) and file type list (cmb1).
@@ -28,7 +23,7 @@ HWND WaitForFileDialog(const App& app) {
     HWND dialog = nullptr;
     WaitFor(
         [&] {
-            dialog = wintest::FindProcessWindow(app.ProcessId(), L"#32770");
+            dialog = FindProcessWindow(app.ProcessId(), L"#32770");
             return dialog && GetDlgItem(dialog, kFileNameBox);
         },
         10000);
@@ -91,4 +86,4 @@ TEST_F(PellorinTest, TheFileDialogsFillTheBoxesAndACancelLeavesThem) {
 }
 
 }  // namespace
-}  // namespace morvane
+}  // namespace morvane::wintest

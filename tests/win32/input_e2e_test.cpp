@@ -15,16 +15,10 @@
 #include "platform/win32/utf.h"
 #include "tests/win32/pellorin_fixture.h"
 
-namespace morvane {
+namespace morvane::wintest {
 namespace {
 
 using enum Control;
-using wintest::App;
-using wintest::Notice;
-using wintest::PellorinTest;
-using wintest::ReadFile;
-using wintest::WaitFor;
-using wintest::WriteFile;
 
 TEST_F(PellorinTest, TheSevenChecksInOrderWithTheirFocusMoves) {
     WriteFile(folder / "in.csv", "a,b\r\n");
@@ -75,7 +69,7 @@ TEST_F(PellorinTest, TheSevenChecksInOrderWithTheirFocusMoves) {
         // Nothing changed, nothing started.
         EXPECT_EQ(app.Text(SourcePathBox), step.source);
         EXPECT_EQ(app.Text(DelimiterBox), step.delimiter);
-        EXPECT_FALSE(wintest::Exists(script));
+        EXPECT_FALSE(Exists(script));
     }
     EXPECT_EQ(ReadFile(hidden), "kept\r\n");
     // Letter case alone does not make another file: it is the source.
@@ -144,4 +138,4 @@ TEST_F(PellorinTest, TheFieldBoxTakesOnlyDigitsAndTheDelimiterBoxOneCharacter) {
 }
 
 }  // namespace
-}  // namespace morvane
+}  // namespace morvane::wintest

@@ -15,13 +15,8 @@
 #include "tests/win32/pellorin_fixture.h"
 #include "tests/win32/win_test_support.h"
 
-namespace morvane {
+namespace morvane::wintest {
 namespace {
-
-using wintest::App;
-using wintest::InterpreterRuns;
-using wintest::TempDir;
-using wintest::WaitFor;
 
 // A drop as Explorer hands it over: a DROPFILES header, then the wide paths,
 // each ended by a NUL, and one NUL more.
@@ -62,8 +57,8 @@ class OpeningAFile : public ::testing::Test {
     void SetUp() override {
         ASSERT_EQ(GetACP(), 936u) << "run with LC_ALL=zh_CN.UTF-8";
         ASSERT_TRUE(WaitFor([] { return !InterpreterRuns(); }, 10000)) << "a cmd.exe is running";
-        wintest::WriteFile(csv, "01,a\r\n");
-        wintest::WriteFile(text, "01,a\r\n");
+        WriteFile(csv, "01,a\r\n");
+        WriteFile(text, "01,a\r\n");
     }
 
     TempDir folder;
@@ -94,4 +89,4 @@ TEST_F(OpeningAFile, AFileDroppedOnTheWindowFillsTheBoxes) {
 }
 
 }  // namespace
-}  // namespace morvane
+}  // namespace morvane::wintest

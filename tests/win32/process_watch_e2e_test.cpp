@@ -15,23 +15,10 @@
 #include "platform/win32/win32_system.h"
 #include "tests/win32/pellorin_fixture.h"
 
-namespace morvane {
+namespace morvane::wintest {
 namespace {
 
 using enum Control;
-using wintest::App;
-using wintest::InterpreterRuns;
-using wintest::kSlowRunTimeoutMs;
-using wintest::Notice;
-using wintest::PellorinTest;
-using wintest::ReadFile;
-using wintest::ReadInterpreterOutput;
-using wintest::SaveScreenshot;
-using wintest::SlowSourceLines;
-using wintest::StartedInterpreter;
-using wintest::WaitFor;
-using wintest::WriteFile;
-using wintest::WriteSource;
 
 TEST_F(PellorinTest, WhileAnotherInterpreterRunsTheRunStaysOpen) {
     WriteFile(folder / "a.csv", "1;x;y\r\n2;x2;y2\r\n");
@@ -41,7 +28,7 @@ TEST_F(PellorinTest, WhileAnotherInterpreterRunsTheRunStaysOpen) {
     ASSERT_TRUE(WaitFor([&] { return !app.Enabled(StartButton); }, 5000))
         << "the run did not start";
     // Before the first tick (2 s after the start), another cmd.exe.
-    wintest::HeldInterpreter held;
+    HeldInterpreter held;
     ASSERT_TRUE(held.Started());
 
     EXPECT_EQ(ReadFile(script), ">>\"" + *win32::EncodeForCodePage(output, 936) +
@@ -55,7 +42,7 @@ TEST_F(PellorinTest, WhileAnotherInterpreterRunsTheRunStaysOpen) {
     EXPECT_TRUE(app.Enabled(ExampleButton));
     EXPECT_TRUE(app.Visible(ProgressLabel));
     EXPECT_EQ(app.Text(ProgressLabel), "正在提取数据...");
-    EXPECT_TRUE(wintest::Exists(script));
+    EXPECT_TRUE(Exists(script));
     SaveScreenshot(app.MainWindow(), "windows-main-window-running.png");
 
     held.Release();
@@ -65,12 +52,12 @@ TEST_F(PellorinTest, WhileAnotherInterpreterRunsTheRunStaysOpen) {
     App::CloseNotice(*notice);
     ExpectIdleAndEmpty();
     EXPECT_EQ(ReadInterpreterOutput(output), "y\r\ny2\r\n");
-    EXPECT_FALSE(wintest::Exists(script));
+    EXPECT_FALSE(Exists(script));
 }
 
 TEST_F(PellorinTest, TheGateRefusesWhileACmdExeRuns) {
     WriteFile(folder / "in.csv", "a,b\r\n");
-    wintest::HeldInterpreter held;
+    HeldInterpreter held;
     ASSERT_TRUE(held.Started());
     ASSERT_TRUE(WaitFor(InterpreterRuns, 5000));
     for (Control button : {ChooseSourceButton, ChooseOutputButton, StartButton}) {
@@ -84,7 +71,7 @@ TEST_F(PellorinTest, TheGateRefusesWhileACmdExeRuns) {
         ASSERT_TRUE(app.WaitIdle());
         Sleep(300);
         EXPECT_FALSE(app.NoticeOpen());  // and no file dialog
-        EXPECT_FALSE(wintest::Exists(script));
+        EXPECT_FALSE(Exists(script));
         EXPECT_EQ(app.Text(SourcePathBox), folder / "in.csv");
     }
 }
@@ -97,11 +84,11 @@ TEST_F(PellorinTest, TheGateRefusesWhileACmdExeRuns) {
 class WithoutProcessList {
   protected:
     static std::wstring ProgramDllOverrides() {
-        const std::wstring program = wintest::PellorinPath();
+        const std::wstring program = PellorinPath();
         return L"Software\\Wine\\AppDefaults\\" + program.substr(program.find_last_of(L'\\') + 1) +
                L"\\DllOverrides";
     }
-    wintest::RegistryValueOverride noWmi{ProgramDllOverrides(), L"wbemprox", REG_SZ, L""};
+    RegistryValueOverride noWmi{ProgramDllOverrides(), L"wbemprox", REG_SZ, L""};
 };
 
 class PellorinWithoutProcessListTest : protected WithoutProcessList, public PellorinTest {};
@@ -118,16 +105,16 @@ TEST_F(PellorinWithoutProcessListTest, TheRunWaitsForItsOwnInterpreterAndGetsThe
         const std::string column = WriteSource(source, lines);
         // The program sees no process list: another cmd.exe does not close
         // the gate.
-        wintest::HeldInterpreter other;
+        HeldInterpreter other;
         ASSERT_TRUE(other.Started());
         Fill(source, output, ",", "2");
         StartRun();
         other.Release();
 
-        const std::optional<wintest::ProcessEntry> interpreter = StartedInterpreter(app);
+        const std::optional<ProcessEntry> interpreter = StartedInterpreter(app);
         ASSERT_TRUE(interpreter.has_value());
         Sleep(3000);  // past the first tick
-        const bool outlivedFirstTick = !wintest::DescendantProcesses(app.ProcessId()).empty();
+        const bool outlivedFirstTick = !DescendantProcesses(app.ProcessId()).empty();
         if (!outlivedFirstTick && attempt < 3) {
             std::optional<Notice> early = app.WaitForNotice(kSlowRunTimeoutMs);
             ASSERT_TRUE(early.has_value());
@@ -147,7 +134,7 @@ TEST_F(PellorinWithoutProcessListTest, TheRunWaitsForItsOwnInterpreterAndGetsThe
         EXPECT_EQ(ReadInterpreterOutput(output), column);
         App::CloseNotice(*notice);
         ASSERT_TRUE(app.WaitIdle());
-        EXPECT_FALSE(wintest::Exists(script));
+        EXPECT_FALSE(Exists(script));
         return;
     }
 }
@@ -160,8 +147,8 @@ TEST_F(PellorinTest, ProcessesNamedMdExeAndExeExeDoNotBlock) {
         ASSERT_TRUE(
             CopyFileW(L"C:\\windows\\system32\\cmd.exe", win32::Utf8ToWide(copy).c_str(), FALSE));
     }
-    wintest::HeldInterpreter heldMd(win32::Utf8ToWide(md));
-    wintest::HeldInterpreter heldExe(win32::Utf8ToWide(exe));
+    HeldInterpreter heldMd(win32::Utf8ToWide(md));
+    HeldInterpreter heldExe(win32::Utf8ToWide(exe));
     ASSERT_TRUE(heldMd.Started() && heldExe.Started());
     win32::Win32System system;
     ASSERT_TRUE(WaitFor(
@@ -184,4 +171,4 @@ TEST_F(PellorinTest, ProcessesNamedMdExeAndExeExeDoNotBlock) {
 }
 
 }  // namespace
-}  // namespace morvane
+}  // namespace morvane::wintest

@@ -17,15 +17,10 @@
 #include "tests/win32/pellorin_fixture.h"
 #include "ui/layout.h"
 
-namespace morvane {
+namespace morvane::wintest {
 namespace {
 
 using enum Control;
-using wintest::App;
-using wintest::Notice;
-using wintest::PellorinTest;
-using wintest::SaveScreenshot;
-using wintest::WaitFor;
 
 TEST_F(PellorinTest, ASecondCopyShowsOnlyItsNoticeAndEnds) {
     App second(3000);
@@ -34,7 +29,7 @@ TEST_F(PellorinTest, ASecondCopyShowsOnlyItsNoticeAndEnds) {
     ASSERT_TRUE(notice.has_value());
     EXPECT_EQ(notice->title, "提示");
     EXPECT_EQ(notice->prompt, "一次只能运行一个程序,否则可能造成程序出错!");
-    EXPECT_EQ(wintest::FindProcessWindow(second.ProcessId(), win32::kMainWindowClass), nullptr);
+    EXPECT_EQ(FindProcessWindow(second.ProcessId(), win32::kMainWindowClass), nullptr);
     App::CloseNotice(*notice);
     EXPECT_TRUE(second.WaitForExit(5000));
     EXPECT_TRUE(app.Running());
@@ -100,7 +95,7 @@ class WithScreenDpi {
     explicit WithScreenDpi(int dpi)
         : dpi(dpi), logPixels(L"Control Panel\\Desktop", L"LogPixels", static_cast<DWORD>(dpi)) {}
     const int dpi;
-    wintest::RegistryValueOverride logPixels;
+    RegistryValueOverride logPixels;
 };
 
 class PellorinAtDpiTest : public ::testing::WithParamInterface<int>,
@@ -148,7 +143,7 @@ class PellorinAtDpiTest : public ::testing::WithParamInterface<int>,
 // control at each dpi is checked where the fonts can be read
 // (form_builder_test.cpp), and the screenshots show it.
 TEST_P(PellorinAtDpiTest, BothWindowsAreBuiltFromTheirLayoutTablesAtTheScreensDpi) {
-    EXPECT_EQ(wintest::WindowText(app.MainWindow()), "Morvane");
+    EXPECT_EQ(WindowText(app.MainWindow()), "Morvane");
     RECT client;
     GetClientRect(app.MainWindow(), &client);
     const ClientAreas expected = ExpectedClientAreas();
@@ -163,7 +158,7 @@ TEST_P(PellorinAtDpiTest, BothWindowsAreBuiltFromTheirLayoutTablesAtTheScreensDp
         ASSERT_NE(control, nullptr) << testing::ControlName(entry.name);
         EXPECT_EQ(IsWindowVisible(control) != FALSE, !entry.hidden)
             << testing::ControlName(entry.name);
-        EXPECT_EQ(wintest::WindowText(control), entry.text) << testing::ControlName(entry.name);
+        EXPECT_EQ(WindowText(control), entry.text) << testing::ControlName(entry.name);
         const LONG style = GetWindowLongW(control, GWL_STYLE);
         if (entry.kind == ControlKind::TextBox && entry.maxLength > 0) {
             // Room for each character to be a surrogate pair.
@@ -205,4 +200,4 @@ INSTANTIATE_TEST_SUITE_P(Dpi, PellorinAtDpiTest, ::testing::Values(96, 120, 144)
                          });
 
 }  // namespace
-}  // namespace morvane
+}  // namespace morvane::wintest
