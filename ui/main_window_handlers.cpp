@@ -41,8 +41,6 @@ void MainWindowHandlers::OnFilesGiven(const std::vector<std::string>& paths) {
     TakeSourceFile(controls_, system_, paths);
 }
 bool MainWindowHandlers::TakesFilesNow() const { return TakesGivenFilesNow(controls_); }
-
-bool MainWindowHandlers::MayClose() const { return !controls_.CompletionTimerRunning(); }
 bool MainWindowHandlers::WouldTakeFiles(const std::vector<std::string>& paths) {
     return TakesFilesNow() && JudgeGivenFiles(system_, paths).taken.has_value();
 }

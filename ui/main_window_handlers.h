@@ -45,11 +45,6 @@ class MainWindowHandlers {
     // Whether files may be given now at all (not while a run is going on).
     bool TakesFilesNow() const;
 
-    // Whether the window may close now: not while a run is going on, which
-    // would leave the interpreter unwatched and its output unjudged (Exit is
-    // disabled then for the same reason).
-    bool MayClose() const;
-
     // Whether OnFilesGiven would take one of `paths` (a drop is reported
     // accepted only then); asks nothing of the user.
     bool WouldTakeFiles(const std::vector<std::string>& paths);

@@ -154,7 +154,7 @@ void MainWindow::dropEvent(QDropEvent* event) {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    if (handlers_ != nullptr && !handlers_->MayClose())
+    if (completionTimer_.isActive())
         event->ignore();
     else
         event->accept();

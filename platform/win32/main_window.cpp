@@ -197,7 +197,7 @@ LRESULT MainWindow::OnActivate(WPARAM wParam, LPARAM lParam) {
 // it is asked to close (the close box, Alt+F4, the system menu, another
 // program): the run ends first and its verdict is shown.
 LRESULT MainWindow::OnClose() {
-    if (handlers_ && !handlers_->MayClose()) return 0;
+    if (timerRunning_) return 0;
     DestroyWindow(Window());
     return 0;
 }
