@@ -67,8 +67,7 @@ void ExtractionJob::StartExtraction() {
     // A character the script's code page cannot hold would reach the
     // interpreter as some other character: refuse it instead.
     if (auto box = FirstUnencodableBox(controls_, system_)) {
-        controls_.ShowNotice("路径或分割符号中含有无法写入脚本文件的字符，请修改后再试！",
-                             "提示！");
+        controls_.ShowNotice(kUnencodableNotice, "提示！");
         controls_.SetFocus(*box);
         return;
     }

@@ -40,9 +40,7 @@ bool ScriptCanHoldBoxes(Controls& controls) {
         const std::string text = controls.Text(box);
         // Half of a surrogate pair (pasted alone) reaches here as bytes that
         // are no UTF-8 and no character of any code page.
-        if (!text::IsUtf8(text))
-            return Refuse(controls, "路径或分割符号中含有无法写入脚本文件的字符，请修改后再试！",
-                          box);
+        if (!text::IsUtf8(text)) return Refuse(controls, kUnencodableNotice, box);
         if (HoldsControlCharacter(text))
             return Refuse(controls, "路径或分割符号中不能含有换行符等控制字符，请修改后再试！",
                           box);

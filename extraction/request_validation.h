@@ -6,6 +6,11 @@
 
 namespace morvane {
 
+// The notice for a box holding a character the script cannot carry: text
+// that is no UTF-8 at all, or a character the script's code page lacks.
+inline constexpr const char* kUnencodableNotice =
+    "路径或分割符号中含有无法写入脚本文件的字符，请修改后再试！";
+
 // Runs the checks in their fixed order: the four boxes filled, their texts
 // fit for the script line (ScriptCanHoldBoxes), then the source, equality and
 // output checks, then what would make the run fail (PathsCanBeUsed). The
