@@ -23,7 +23,8 @@ std::string SuccessPrompt(const std::optional<SourceSurvey>& survey, int field) 
     // A survey that found no value at all disagrees with the output: the
     // source changed since the run.
     if (!survey || survey->Values() == 0 ||
-        (survey->linesWithoutField == 0 && survey->linesWithEmptyFieldBefore == 0))
+        (survey->linesWithoutField == 0 && survey->linesWithEmptyFieldBefore == 0 &&
+         survey->linesWithQuotedFieldCut == 0))
         return prompt;
     const std::string fieldText = "第 " + std::to_string(field) + " 段";
     prompt += "\n源文件共 " + CountText(survey->DataLines()) + " 行数据，写出了 " +
@@ -34,6 +35,11 @@ std::string SuccessPrompt(const std::optional<SourceSurvey>& survey, int field) 
     if (survey->linesWithEmptyFieldBefore > 0) {
         prompt += "\n另有 " + CountText(survey->linesWithEmptyFieldBefore) + " 行在" + fieldText +
                   "之前有空字段（分割符号相连或在行首），这些行写出的是后面一段的值。";
+    }
+    if (survey->linesWithQuotedFieldCut > 0) {
+        prompt += "\n另有 " + CountText(survey->linesWithQuotedFieldCut) +
+                  " 行含有带引号的字段（引号里有分割符号或换行），命令解释器把它们拆开了，"
+                  "这些行写出的值可能不完整。";
     }
     return prompt;
 }

@@ -47,6 +47,13 @@ std::string RedirectionOf(const std::string& outputPath) { return ">>" + QuotedP
 // eol test is made). So no line can start with this character once its
 // leading delimiters are gone, and no line is dropped for it. It comes
 // before delims=, which runs to the closing quote (a space delimiter).
+//
+// A blank delimiter (a space, a tab) makes "eol= " or "eol=<TAB>". Windows
+// takes the one character after "eol=" whatever it is: widely used Windows
+// scripts write "eol= tokens=1,* delims=:" (andry81/contools among them), and
+// ReactOS's ForF does the same (Eol = *Param). Wine 10's cmd.exe does not: it
+// refuses a blank there as a syntax error (programs/cmd/wcmdmain.c,
+// for_fileset_option_split), so under Wine a blank delimiter cannot run.
 std::string EndOfLineOption(const std::string& delimiter) {
     return " eol=" + DoublePercents(delimiter);
 }

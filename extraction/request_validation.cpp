@@ -17,9 +17,13 @@ bool Refuse(Controls& controls, const std::string& prompt, Control focus) {
     return false;
 }
 
-bool HoldsControlCharacter(const std::string& text) {
-    // In UTF-8 these bytes only ever stand for the control characters themselves.
+// In UTF-8 these bytes only ever stand for the control characters
+// themselves. A tab is the one control character a delimiter may be (a
+// tab-separated file): it breaks no line, and inside the quoted options it is
+// as plain as a space. In a path it stays refused.
+bool HoldsControlCharacter(const std::string& text, bool tabAllowed) {
     for (char c : text) {
+        if (c == '\t' && tabAllowed) continue;
         if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return true;
     }
     return false;
@@ -41,7 +45,7 @@ bool ScriptCanHoldBoxes(Controls& controls) {
         // Half of a surrogate pair (pasted alone) reaches here as bytes that
         // are no UTF-8 and no character of any code page.
         if (!text::IsUtf8(text)) return Refuse(controls, kUnencodableNotice, box);
-        if (HoldsControlCharacter(text))
+        if (HoldsControlCharacter(text, box == Control::DelimiterBox))
             return Refuse(controls, "路径或分割符号中不能含有换行符等控制字符，请修改后再试！",
                           box);
         if (HoldsDoubleQuote(text)) {

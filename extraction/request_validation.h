@@ -22,7 +22,8 @@ bool ValidateRequest(Controls& controls, SystemServices& system);
 // Whether the source, output and delimiter boxes hold only what the one
 // script line can carry. Refused, in box order: text that is not UTF-8 (half
 // of a surrogate pair pasted alone); a control character
-// (U+0000-U+001F, U+007F: a line feed would start a second command); a double
+// (U+0000-U+001F, U+007F: a line feed would start a second command), but a
+// tab as the delimiter; a double
 // quote (it would end the quoted path or options early); in the output, "%a"
 // or "%~", which the interpreter replaces with the loop's value in the
 // redirection target however the percent is written. Shows the notice and

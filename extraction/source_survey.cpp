@@ -22,32 +22,71 @@ namespace {
 using text::Encoding;
 
 // One line after another, from its characters sorted into delimiters,
-// carriage returns, line feeds and the rest (data), by the rules of
-// interpreter/README.md ("The loop"). The line's end-of-line character is
-// the delimiter, so once the leading delimiters are gone no line can start
-// with it: no line is passed over as a comment.
+// carriage returns, line feeds, double quotes and the rest (data), by the
+// rules of interpreter/README.md ("The loop"). The line's end-of-line
+// character is the delimiter, so once the leading delimiters are gone no
+// line can start with it: no line is passed over as a comment.
+//
+// Beside the interpreter's tokens it follows the fields a CSV writer quotes
+// (RFC 4180): a quote at the start of a line or right after a delimiter
+// opens a quoted field, which ends at a quote not followed by another one
+// (two in a row are one quote of the data). The interpreter knows nothing of
+// quotes, so a quoted field holding the delimiter is cut apart, and one
+// running on past the line end is split into lines of their own.
 class LineTally {
   public:
     explicit LineTally(int field) : field_(field) {}
 
     void Data() {
         KeepCarriageReturn();
+        CloseQuotedFieldBeforeData();
         OpenToken();
     }
     // A CR is data, unless the next character is a LF: then the two end the line.
     void CarriageReturn() {
         KeepCarriageReturn();
+        CloseQuotedFieldBeforeData();
         carriageReturnPending_ = true;
         lineOpen_ = true;
     }
     void Delimiter() {
         KeepCarriageReturn();
+        CloseQuotedFieldBeforeData();
+        // The interpreter cuts a quoted field at its delimiter; it matters
+        // when the field's token comes at or before field N.
+        if (quoted_ == Quoted::Open && quotedToken_ <= field_) quotedFieldCut_ = true;
         // A delimiter outside a token ends an empty field (the line's first
         // field, or one between two delimiters). Before the token counted as
         // field N has begun, such a field moves that token a field along.
         if (!inToken_ && tokens_ < field_) emptyFieldBefore_ = true;
         inToken_ = false;
         lineOpen_ = true;
+    }
+    void Quote() {
+        KeepCarriageReturn();
+        switch (quoted_) {
+            case Quoted::No:
+                // Only at a token's start does a quote open a field: "5"" or
+                // a"b is data.
+                if (!inToken_) {
+                    quoted_ = Quoted::Open;
+                    quotedToken_ = tokens_ + 1;
+                }
+                break;
+            case Quoted::Open:
+                quoted_ = Quoted::MaybeClosed;
+                break;
+            case Quoted::MaybeClosed:  // "" inside a quoted field
+                quoted_ = Quoted::Open;
+                break;
+        }
+        OpenToken();
+    }
+    // A quote after the settled part of a line, which was passed over: only
+    // whether the character before it was a delimiter is known.
+    void QuoteAfterSkip(bool afterDelimiter) {
+        inToken_ = !afterDelimiter;
+        Quote();
     }
     void LineFeed() {
         carriageReturnPending_ = false;
@@ -59,15 +98,26 @@ class LineTally {
         if (lineOpen_) EndLine();
     }
 
-    // Whether the rest of the line can change nothing: field N's token has begun.
-    bool Settled() const { return tokens_ >= field_; }
+    // Whether the rest of the line can change nothing but by a quote: field
+    // N's token has begun, and no quoted field is open.
+    bool Settled() const { return tokens_ >= field_ && quoted_ == Quoted::No; }
     const SourceSurvey& Counts() const { return counts_; }
 
   private:
+    enum class Quoted {
+        No,
+        Open,
+        MaybeClosed,  // a quote came inside the field: its end, unless another follows
+    };
+
     void KeepCarriageReturn() {
         if (!carriageReturnPending_) return;
         carriageReturnPending_ = false;
+        CloseQuotedFieldBeforeData();
         OpenToken();
+    }
+    void CloseQuotedFieldBeforeData() {
+        if (quoted_ == Quoted::MaybeClosed) quoted_ = Quoted::No;
     }
     void OpenToken() {
         lineOpen_ = true;
@@ -76,18 +126,31 @@ class LineTally {
         ++tokens_;
     }
     void EndLine() {
+        CloseQuotedFieldBeforeData();
+        // A quoted field still open runs on into the next line, which the
+        // interpreter reads as a line of its own: this line's value and the
+        // next one's are pieces of it.
+        const bool runsOn = quoted_ == Quoted::Open;
+        if (runsOn && quotedToken_ <= field_) quotedFieldCut_ = true;
         ++counts_.lines;
         if (tokens_ == 0) {
             ++counts_.blankLines;
-        } else if (tokens_ < field_) {
-            ++counts_.linesWithoutField;
-        } else if (emptyFieldBefore_) {
-            ++counts_.linesWithEmptyFieldBefore;
+        } else {
+            if (tokens_ < field_) {
+                ++counts_.linesWithoutField;
+            } else if (emptyFieldBefore_) {
+                ++counts_.linesWithEmptyFieldBefore;
+            }
+            if (quotedFieldCut_ || continuesQuotedField_) ++counts_.linesWithQuotedFieldCut;
         }
         tokens_ = 0;
         inToken_ = false;
         emptyFieldBefore_ = false;
         lineOpen_ = false;
+        quotedFieldCut_ = false;
+        continuesQuotedField_ = runsOn;
+        // The rest of the field is the next line's first token.
+        quotedToken_ = 1;
     }
 
     const int field_;
@@ -97,13 +160,19 @@ class LineTally {
     bool emptyFieldBefore_ = false;
     bool carriageReturnPending_ = false;
     bool lineOpen_ = false;  // a character came since the last line feed
+    Quoted quoted_ = Quoted::No;
+    int quotedToken_ = 0;                // the token the open quoted field began in
+    bool quotedFieldCut_ = false;        // this line cuts a quoted field at or before N
+    bool continuesQuotedField_ = false;  // this line began inside a quoted field
 };
 
-// Which of up to 64 bytes can end a run of data (a line feed, a CR, the
-// delimiter) and which are line feeds, a bit each.
+// Which of up to 64 bytes can end a run of data (a line feed, a CR, a
+// double quote, the delimiter), which are line feeds and which are quotes, a
+// bit each.
 struct ByteMasks {
     std::uint64_t stops = 0;
     std::uint64_t lineFeeds = 0;
+    std::uint64_t quotes = 0;
 };
 
 ByteMasks ClassifyBytes(const unsigned char* bytes, std::size_t count, unsigned char delimiter) {
@@ -113,19 +182,22 @@ ByteMasks ClassifyBytes(const unsigned char* bytes, std::size_t count, unsigned 
         // 16 bytes to a compare.
         const __m128i lineFeed = _mm_set1_epi8('\n');
         const __m128i carriageReturn = _mm_set1_epi8('\r');
+        const __m128i quote = _mm_set1_epi8('"');
         const __m128i delimiters = _mm_set1_epi8(static_cast<char>(delimiter));
         for (int part = 0; part < 4; ++part) {
             const __m128i chunk =
                 _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + part * 16));
             const __m128i lineFeeds = _mm_cmpeq_epi8(chunk, lineFeed);
-            const __m128i stops =
-                _mm_or_si128(_mm_or_si128(lineFeeds, _mm_cmpeq_epi8(chunk, carriageReturn)),
-                             _mm_cmpeq_epi8(chunk, delimiters));
+            const __m128i quotes = _mm_cmpeq_epi8(chunk, quote);
+            const __m128i stops = _mm_or_si128(_mm_or_si128(lineFeeds, quotes),
+                                               _mm_or_si128(_mm_cmpeq_epi8(chunk, carriageReturn),
+                                                            _mm_cmpeq_epi8(chunk, delimiters)));
             const auto bits = [](__m128i matches) {
                 return static_cast<std::uint64_t>(
                     static_cast<std::uint16_t>(_mm_movemask_epi8(matches)));
             };
             masks.lineFeeds |= bits(lineFeeds) << (part * 16);
+            masks.quotes |= bits(quotes) << (part * 16);
             masks.stops |= bits(stops) << (part * 16);
         }
         return masks;
@@ -134,7 +206,9 @@ ByteMasks ClassifyBytes(const unsigned char* bytes, std::size_t count, unsigned 
     for (std::size_t i = 0; i < count; ++i) {
         const unsigned char byte = bytes[i];
         masks.lineFeeds |= static_cast<std::uint64_t>(byte == '\n') << i;
-        masks.stops |= static_cast<std::uint64_t>(byte == '\n' || byte == '\r' || byte == delimiter)
+        masks.quotes |= static_cast<std::uint64_t>(byte == '"') << i;
+        masks.stops |= static_cast<std::uint64_t>(byte == '\n' || byte == '\r' || byte == '"' ||
+                                                  byte == delimiter)
                        << i;
     }
     return masks;
@@ -176,6 +250,7 @@ class CharacterReading {
             const auto size = static_cast<std::size_t>(end - piece);
             for (std::size_t block = 0; block < size; block += 64)
                 TakeBlock(piece, piece + block, std::min<std::size_t>(size - block, 64));
+            if (end > piece) delimiterLast_ = DelimiterBefore(piece, end);
             if (secondBytesMatter_) leadRunOdd_ = OddLeadRunBefore(piece, end);
         } else {
             TakeBytes(piece, end);
@@ -204,7 +279,10 @@ class CharacterReading {
     // A character of one byte or one UTF-16 code unit.
     void TakeCharacter(int character) {
         if (character == '\n') {
+            readingWholeLine_ = false;
             tally_.LineFeed();
+        } else if (character == '"') {
+            tally_.Quote();
         } else if (character == '\r') {
             tally_.CarriageReturn();
         } else if (character == single_ || (character == unit_ && pairLow_ < 0)) {
@@ -216,20 +294,24 @@ class CharacterReading {
 
     // A one-byte delimiter, up to 64 bytes at once: from one byte that can
     // end a run of data to the next, one call standing for the whole run
-    // between them; once the line is settled, straight to its line feed.
+    // between them; once the line is settled, straight to its line feed or
+    // to a quote that may open a field.
     void TakeBlock(const unsigned char* piece, const unsigned char* bytes, std::size_t count) {
         const ByteMasks masks = ClassifyBytes(bytes, count, static_cast<unsigned char>(single_));
         for (std::size_t at = 0; at < count;) {
             const bool settled = tally_.Settled();
-            const std::uint64_t ahead = (settled ? masks.lineFeeds : masks.stops) & ~0ull << at;
+            const std::uint64_t ahead =
+                (settled ? masks.lineFeeds | masks.quotes : masks.stops) & ~0ull << at;
             const std::size_t stop =
                 ahead == 0 ? count : static_cast<std::size_t>(std::countr_zero(ahead));
             if (stop > at && !settled) tally_.Data();
             if (stop == count) return;
-            // A line feed or a CR is never a double-byte character's second
-            // byte; the delimiter may be.
-            if (secondBytesMatter_ && bytes[stop] == single_ &&
-                OddLeadRunBefore(piece, bytes + stop)) {
+            // A line feed, a CR or a quote is never a double-byte
+            // character's second byte; the delimiter may be.
+            if (settled && bytes[stop] == '"') {
+                tally_.QuoteAfterSkip(DelimiterBefore(piece, bytes + stop));
+            } else if (secondBytesMatter_ && bytes[stop] == single_ &&
+                       OddLeadRunBefore(piece, bytes + stop)) {
                 tally_.Data();
             } else {
                 TakeCharacter(bytes[stop]);
@@ -250,15 +332,30 @@ class CharacterReading {
         return runStart == piece ? odd != leadRunOdd_ : odd;
     }
 
+    // Whether the byte before `at` is the one-byte delimiter itself, not
+    // the second byte of a double-byte character.
+    bool DelimiterBefore(const unsigned char* piece, const unsigned char* at) const {
+        if (at == piece) return delimiterLast_;
+        if (at[-1] != single_) return false;
+        return !(secondBytesMatter_ && OddLeadRunBefore(piece, at - 1));
+    }
+
     // A delimiter of several bytes, character by character.
     void TakeBytes(const unsigned char* at, const unsigned char* end) {
         while (at < end) {
-            if (tally_.Settled()) {
-                // The rest of the line counts for nothing: on to its line
-                // feed, which is never part of another character.
-                const void* lineFeed = std::memchr(at, '\n', static_cast<std::size_t>(end - at));
+            if (tally_.Settled() && !readingWholeLine_) {
+                // The rest of the line counts for nothing, unless a quote in
+                // it opens a field that runs on into the next line: on to its
+                // line feed, which is never part of another character.
+                const auto* lineFeed = static_cast<const unsigned char*>(
+                    std::memchr(at, '\n', static_cast<std::size_t>(end - at)));
+                const unsigned char* lineEnd = lineFeed ? lineFeed : end;
+                if (std::memchr(at, '"', static_cast<std::size_t>(lineEnd - at)) != nullptr) {
+                    readingWholeLine_ = true;
+                    continue;
+                }
                 if (lineFeed == nullptr) return;
-                at = static_cast<const unsigned char*>(lineFeed) + 1;
+                at = lineFeed + 1;
                 lead_ = -1;
                 matched_ = 0;
                 tally_.LineFeed();
@@ -342,7 +439,10 @@ class CharacterReading {
     bool pairHighSeen_ = false;  // the first unit of the pair came last
     // A one-byte delimiter that can be the second byte of a double-byte character.
     bool secondBytesMatter_ = false;
-    bool leadRunOdd_ = false;  // the earlier pieces ended in an odd run of lead bytes
+    bool leadRunOdd_ = false;     // the earlier pieces ended in an odd run of lead bytes
+    bool delimiterLast_ = false;  // the earlier pieces ended in the one-byte delimiter
+    // A settled line with a quote in the rest of it is read to its line feed.
+    bool readingWholeLine_ = false;
     LineTally tally_;
     int lead_ = -1;            // a lead byte waiting for its second byte
     std::size_t matched_ = 0;  // bytes of a several-byte delimiter seen so far

@@ -24,6 +24,10 @@ struct SourceSurvey {
     // field N (a delimiter first, or two in a row): the value is a later
     // field's.
     std::uint64_t linesWithEmptyFieldBefore = 0;
+    // Lines with data in which a quoted field (RFC 4180) at or before field
+    // N holds the delimiter or runs on past the line end, and the lines such
+    // a field runs on into: the interpreter cut it apart.
+    std::uint64_t linesWithQuotedFieldCut = 0;
 
     std::uint64_t DataLines() const { return lines - blankLines; }
     std::uint64_t Values() const { return DataLines() - linesWithoutField; }

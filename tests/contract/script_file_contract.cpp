@@ -22,13 +22,16 @@ TEST_F(ScriptFileContract, ExampleLineByteForByteWithCrLf) {
               "%%a in (\"C:\\123.txt\") do @echo(%%a)\r\n");
 }
 
-TEST_F(ScriptFileContract, PercentSpaceAndFullWidthCommaDelimiters) {
+TEST_F(ScriptFileContract, PercentSpaceTabAndFullWidthCommaDelimiters) {
     EXPECT_EQ(
         Script("a", "b", "%", "3"),
         ">>\"b\" (for /f \"usebackq tokens=3 eol=%% delims=%%\" %%a in (\"a\") do @echo(%%a)\r\n");
     EXPECT_EQ(
         Script("a", "b", " ", "1"),
         ">>\"b\" (for /f \"usebackq tokens=1 eol=  delims= \" %%a in (\"a\") do @echo(%%a)\r\n");
+    EXPECT_EQ(
+        Script("a", "b", "\t", "2"),
+        ">>\"b\" (for /f \"usebackq tokens=2 eol=\t delims=\t\" %%a in (\"a\") do @echo(%%a)\r\n");
     EXPECT_EQ(
         Script("a", "b", "，", "07"),
         ">>\"b\" (for /f \"usebackq tokens=7 eol=\xA3\xAC delims=\xA3\xAC\" %%a in (\"a\") do "

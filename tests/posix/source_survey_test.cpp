@@ -47,7 +47,8 @@ struct SurveyRow {
     std::string source;
     const char* delimiter;
     int field;
-    std::optional<SourceSurvey> expected;  // lines, blank, without field N, empty field before
+    // lines, blank, without field N, empty field before, quoted field cut
+    std::optional<SourceSurvey> expected;
 };
 
 std::string Utf16Le(std::u16string_view text) {
@@ -66,6 +67,25 @@ const SurveyRow kRows[] = {
     {"blank lines", Reader::StandIn, "1,b\r\n\r\n,,\r\n", ",", 2, {{3, 2, 0, 0}}},
     {"CR data but before LF", Reader::StandIn, "a,\r\nb,\r\r\n", ",", 2, {{2, 0, 1, 0}}},
     {"\";\" line", Reader::StandIn, ";x,y\r\n", ",", 2, {{1, 0, 0, 0}}},
+    {"quoted delimiter before N", Reader::StandIn, "1,\"a,b\",c\r\n", ",", 3, {{1, 0, 0, 0, 1}}},
+    {"quoted delimiter at N", Reader::StandIn, "1,\"a,b\",c\r\n", ",", 2, {{1, 0, 0, 0, 1}}},
+    {"quoted delimiter after N", Reader::StandIn, "1,\"a,b\",c\r\n", ",", 1, {{1, 0, 0, 0, 0}}},
+    {"doubled quote",
+     Reader::StandIn,
+     "1,\"x\"\",y\",z\r\n1,\"x\"\"\",y\r\n",
+     ",",
+     3,
+     {{2, 0, 0, 0, 1}}},
+    {"quoted line break", Reader::StandIn, "1,\"a\r\nb\",c\r\nd,e\r\n", ",", 2, {{3, 0, 0, 0, 2}}},
+    {"line break after N", Reader::StandIn, "1,\"a\r\nb\",c\r\n", ",", 1, {{2, 0, 0, 0, 1}}},
+    {"stray quotes", Reader::StandIn, "5\",a\"b,\"c\"\r\n", ",", 2, {{1, 0, 0, 0, 0}}},
+    {"tab-separated", Reader::StandIn, "a\tb\r\n\t\"x\ty\"\r\n", "\t", 2, {{2, 0, 0, 1, 1}}},
+    {"quote after a second byte",
+     Reader::CodePage936,
+     "\x81|\"x\r\ny\r\n",
+     "|",
+     1,
+     {{2, 0, 0, 0, 0}}},
     {"GBK second byte", Reader::StandIn, "12\x81\x7C|b\r\n", "|", 2, {{1, 0, 0, 0}}},
     {"UTF-8 full width", Reader::StandIn, "张三，，男\r\n", "，", 2, {{1, 0, 0, 1}}},
     {"UTF-16 units", Reader::StandIn, Utf16Le(u"丬,b\r\nc,,d\r\n"), ",", 2, {{2, 0, 0, 1}}},
@@ -83,6 +103,7 @@ const SurveyRow kRows[] = {
 
 TEST(SourceSurvey, CountsWhatTheInterpreterMakesOfEachSource) {
     TempDir folder;
+    posix::PosixSystem whole;
     for (const SurveyRow& row : kRows) {
         SCOPED_TRACE(row.what);
         const ExtractionRequest request = RequestFor(folder, row.delimiter, row.field);
@@ -95,6 +116,7 @@ TEST(SourceSurvey, CountsWhatTheInterpreterMakesOfEachSource) {
         if (row.reader != Reader::StandIn) continue;
         testing::WriteFile(request.sourcePath, row.source);
         EXPECT_EQ(StandInValues(request), row.expected->Values());
+        EXPECT_EQ(SurveySource(whole, request), row.expected) << "read in whole pieces";
     }
 }
 

@@ -192,6 +192,22 @@ TEST_F(Extraction, TheSuccessNoticeSaysWhichLinesGaveNoValueOrALaterFieldsValue)
     EXPECT_EQ(testing::ReadFile(output), "男\r\n女\r\n");
 }
 
+TEST_F(Extraction, ATabPastedAsTheDelimiterSplitsATabSeparatedFile) {
+    const std::string source =
+        dir.Write("export.txt", "张三\t\"北京,\t海淀\"\t男\r\n李四\t上海\t女\r\n");
+    const std::string output = dir / "out.txt";
+    Fill(source, output, "", "3");
+    static_cast<QLineEdit&>(test.Widget(Control::DelimiterBox)).setText("\t");
+    QTest::mouseClick(&test.Widget(Control::StartButton), Qt::LeftButton);
+    ASSERT_TRUE(testing::WaitUntil([&] { return !answerer.notices.empty(); }, kRunTimeoutMs));
+    EXPECT_EQ(answerer.notices[0].title, "成功");
+    EXPECT_EQ(answerer.notices[0].text,
+              "提取完成\n源文件共 2 行数据，写出了 2 个值。\n另有 1 "
+              "行含有带引号的字段（引号里有分割符号或换行），命令解释器把它们拆开了，"
+              "这些行写出的值可能不完整。");
+    EXPECT_EQ(testing::ReadFile(output), "海淀\"\r\n女\r\n");
+}
+
 TEST_F(Extraction, NoValueMeansFailure) {
     const std::string source = dir.Write("one.txt", "no delimiter here\r\nnor here\r\n");
     const std::string output = dir / "out.txt";

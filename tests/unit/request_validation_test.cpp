@@ -95,7 +95,8 @@ TEST_F(ValidationTest, WhatTheScriptLineCannotCarryIsRefusedBeforeTheFileChecks)
     } cases[] = {
         {"/x\necho pwned>>~/.bashrc\n/f.txt", "out.txt", ",", control, Control::SourcePathBox},
         {"a.txt", "o\rut.txt", ",", control, Control::OutputPathBox},
-        {"a.txt", "out.txt", "\t", control, Control::DelimiterBox},
+        {"a.txt", "out.txt", "\x1F", control, Control::DelimiterBox},
+        {"a\t.txt", "out.txt", "\t", control, Control::SourcePathBox},
         {std::string("a\0b.txt", 7), "out.txt", ",", control, Control::SourcePathBox},
         {"a.txt", "o\x7Fut.txt", ",", control, Control::OutputPathBox},
         {"a\x1B.txt", "o\"ut.txt", ",", control, Control::SourcePathBox},
@@ -122,6 +123,8 @@ TEST_F(ValidationTest, WhatTheScriptLineCannotCarryIsRefusedBeforeTheFileChecks)
     runtime.notices.clear();
     runtime.existingFiles = {"%a%.txt"};
     Fill("%a%.txt", "%A% 100%.txt", ";", "2");
+    EXPECT_EQ(OnlyNotice(Control::SourcePathBox), "");
+    Fill("%a%.txt", "out.txt", "\t", "2");  // a tab-separated file
     EXPECT_EQ(OnlyNotice(Control::SourcePathBox), "");
 }
 
