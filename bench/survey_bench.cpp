@@ -1,6 +1,8 @@
 // Times the survey the program makes of a source after a run: reads FILE as
 // the command interpreter of this platform does for the line with DELIMITER
-// and FIELD, ROUNDS times, and prints the counts and each round's seconds.
+// and FIELD, ROUNDS times, and prints the counts and each round's seconds;
+// and before it, each round, the reading of the source's encoding that
+// Start makes on Windows (on Linux it reads nothing).
 //
 //   survey_bench FILE DELIMITER FIELD [ROUNDS]
 //
@@ -11,6 +13,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "extraction/source_encoding_check.h"
 #include "extraction/source_survey.h"
 #ifdef _WIN32
 #include "platform/win32/win32_system.h"
@@ -32,6 +35,14 @@ int main(int argc, char** argv) {
     const int rounds = argc > 4 ? std::atoi(argv[4]) : 1;
     PlatformSystem system;
     for (int round = 0; round < rounds; ++round) {
+        const auto startBegun = std::chrono::steady_clock::now();
+        const morvane::LoopReading reading = morvane::HowTheLoopReads(system, request.sourcePath);
+        const std::chrono::duration<double> start = std::chrono::steady_clock::now() - startBegun;
+        std::printf("%.4f s  encoding at Start: %s\n", start.count(),
+                    reading == morvane::LoopReading::Utf8    ? "UTF-8"
+                    : reading == morvane::LoopReading::Utf16 ? "UTF-16"
+                                                             : "as the interpreter reads");
+        request.loopInUtf8 = reading == morvane::LoopReading::Utf8;
         const auto begun = std::chrono::steady_clock::now();
         const std::optional<morvane::SourceSurvey> survey = morvane::SurveySource(system, request);
         const std::chrono::duration<double> took = std::chrono::steady_clock::now() - begun;

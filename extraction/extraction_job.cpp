@@ -3,6 +3,7 @@
 #include "extraction/interpreter_gate.h"
 #include "extraction/request_validation.h"
 #include "extraction/script_file.h"
+#include "extraction/source_encoding_check.h"
 #include "extraction/source_survey.h"
 
 namespace morvane {
@@ -52,8 +53,24 @@ ExtractionJob::ExtractionJob(Controls& controls, SystemServices& system)
 void ExtractionJob::StartAction() {
     if (controls_.CompletionTimerRunning()) return;  // a run is already going on
     if (!ValidateRequest(controls_, system_)) return;
+    const std::optional<LoopReading> reading = SourceReadingAtStart();
+    if (!reading) return;
     if (InterpreterGate(controls_, system_) == Gate::Blocked) return;
-    StartExtraction();
+    StartExtraction(*reading);
+}
+
+std::optional<LoopReading> ExtractionJob::SourceReadingAtStart() {
+    // The whole of a UTF-8 source is read: the busy pointer while it lasts.
+    controls_.SetMousePointer(MousePointer::Hourglass);
+    const LoopReading reading = HowTheLoopReads(system_, controls_.Text(Control::SourcePathBox));
+    controls_.SetMousePointer(MousePointer::Default);
+    if (reading != LoopReading::Utf16) return reading;
+    // for /f reads it byte by byte and stops at each NUL. Going through
+    // "type", which converts it, would pass the file name through a second
+    // command line, which expands %NAME% inside quotes too.
+    controls_.ShowNotice(kUtf16SourceNotice, "提示！");
+    controls_.SetFocus(Control::SourcePathBox);
+    return std::nullopt;
 }
 
 void ExtractionJob::FillRequest() {
@@ -67,8 +84,9 @@ void ExtractionJob::FillRequest() {
     request_.echoClause = controls_.Text(Control::EchoClauseBox);
 }
 
-void ExtractionJob::StartExtraction() {
+void ExtractionJob::StartExtraction(LoopReading reading) {
     FillRequest();
+    request_.loopInUtf8 = reading == LoopReading::Utf8;
 
     // A character the script's code page cannot hold would reach the
     // interpreter as some other character: refuse it instead.

@@ -5,6 +5,7 @@
 #include <array>
 
 #include "extraction/extraction_request.h"
+#include "extraction/source_encoding_check.h"
 #include "platform/runtime.h"
 
 namespace morvane {
@@ -24,6 +25,10 @@ inline constexpr int kCompletionTimerIntervalMs = 2000;
 inline constexpr const char* kProgressCaption = "正在提取数据...";
 inline constexpr const char* kDoneCaption = "提取已完成！";
 
+inline constexpr const char* kUtf16SourceNotice =
+    "源文件是 UTF-16（Unicode）编码的，命令解释器不能逐行读取它。请用记事本把它另存为 UTF-8 或 "
+    "ANSI 编码后再试。";
+
 // Owned by the main window for its whole life. Running is exactly the state
 // in which the completion timer runs.
 class ExtractionJob {
@@ -41,7 +46,10 @@ class ExtractionJob {
     const ExtractionRequest& Request() const { return request_; }
 
   private:
-    void StartExtraction();
+    // How the loop is to read the source; nothing, with the notice shown,
+    // for a source the interpreter cannot read.
+    std::optional<LoopReading> SourceReadingAtStart();
+    void StartExtraction(LoopReading reading);
     void FillRequest();
     bool InterpreterStillRunning();
     void Complete();

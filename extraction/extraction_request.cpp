@@ -61,10 +61,11 @@ std::string EndOfLineOption(const std::string& delimiter) {
 }  // namespace
 
 std::string ComposeScriptLine(const ExtractionRequest& request) {
-    return RedirectionOf(request.outputPath) + request.tokensClause +
-           FieldNumberText(request.fieldNumber) + EndOfLineOption(request.delimiter) +
-           request.delimsClause + DoublePercents(request.delimiter) + request.inClause +
-           QuotedPath(request.sourcePath) + request.echoClause;
+    return (request.loopInUtf8 ? kUtf8CodePageCommand : "") + RedirectionOf(request.outputPath) +
+           request.tokensClause + FieldNumberText(request.fieldNumber) +
+           EndOfLineOption(request.delimiter) + request.delimsClause +
+           DoublePercents(request.delimiter) + request.inClause + QuotedPath(request.sourcePath) +
+           request.echoClause;
 }
 
 }  // namespace morvane

@@ -540,7 +540,7 @@ class Survey {
 
     void Choose(std::string_view head) {
         if (!source_.encodingFromContent) {
-            // cmd.exe: the ANSI code page, whatever the file holds.
+            // cmd.exe: its code page, whatever the file holds.
             const bool doubleByte = std::find(source_.leadBytes.begin(), source_.leadBytes.end(),
                                               true) != source_.leadBytes.end();
             reading_.emplace(doubleByte ? Width::DoubleBytes : Width::Bytes,
@@ -584,8 +584,15 @@ class Survey {
 std::optional<SourceSurvey> SurveySource(SystemServices& system, const ExtractionRequest& request) {
     // for /f has tokens 1 to 31 only; other field numbers never give a value.
     if (request.fieldNumber < 1 || request.fieldNumber > 31) return std::nullopt;
-    Survey survey(system.InterpreterSourceReading(), request.delimiter,
-                  system.EncodeForScript(request.delimiter), request.fieldNumber);
+    // A loop under code page 65001 reads the source as UTF-8, its byte-order
+    // mark as part of the first line's text, and matches the delimiter as the
+    // character the script's code page gave.
+    const SourceReading reading =
+        request.loopInUtf8 ? SourceReading{} : system.InterpreterSourceReading();
+    Survey survey(
+        reading, request.delimiter,
+        request.loopInUtf8 ? request.delimiter : system.EncodeForScript(request.delimiter),
+        request.fieldNumber);
     if (!system.ReadFileInPieces(request.sourcePath,
                                  [&](std::string_view piece) { return survey.Feed(piece); }))
         return std::nullopt;

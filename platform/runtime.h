@@ -131,9 +131,11 @@ struct SourceReading {
     // its byte-order mark, else UTF-8 when the file is valid UTF-8, else code
     // page 936 (interpreter/README.md).
     bool encodingFromContent = false;
-    // Otherwise (cmd.exe on Windows) a source is read in the ANSI code page,
-    // and only up to its first NUL byte. These are the bytes that lead a
-    // double-byte character in that code page; none in a single-byte one.
+    // Otherwise (cmd.exe on Windows) a source is read in the console's code
+    // page, the one the script is written in (a UTF-8 source under code page
+    // 65001, ExtractionRequest::loopInUtf8), and only up to its first NUL
+    // byte. These are the bytes that lead a double-byte character in the
+    // script's code page; none in a single-byte one.
     std::array<bool, 256> leadBytes{};
 };
 
@@ -144,8 +146,9 @@ class SystemServices {
     // Where the script file lives on this platform.
     virtual std::string ScriptPath() const = 0;
 
-    // Converts text to the script's code page (the ANSI code page on
-    // Windows, GB18030 on Linux). Answers nothing when the text holds a
+    // Converts text to the script's code page (the OEM code page on
+    // Windows, the console's first code page, which cmd.exe reads a batch
+    // file in; GB18030 on Linux). Answers nothing when the text holds a
     // character the code page cannot represent: such a character must
     // never reach the script as a stand-in such as "?".
     virtual std::optional<std::string> EncodeForScript(const std::string& text) const = 0;

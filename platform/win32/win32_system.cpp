@@ -71,8 +71,12 @@ Win32System::~Win32System() = default;
 
 std::string Win32System::ScriptPath() const { return scriptPath_; }
 
+// cmd.exe decodes a batch file with its console's code page, and a new
+// console starts in the OEM code page: 936 on Chinese Windows (the ANSI one
+// too), 437 or 850 on Western ones, where the ANSI code page 1252 would turn
+// "é" in a path into another character.
 std::optional<std::string> Win32System::EncodeForScript(const std::string& text) const {
-    return EncodeForCodePage(text, GetACP());
+    return EncodeForCodePage(text, GetOEMCP());
 }
 
 bool Win32System::WriteNewFile(const std::string& path, const std::string& bytes,
@@ -212,9 +216,9 @@ bool Win32System::ReadFileInPieces(const std::string& path,
 }
 
 SourceReading Win32System::InterpreterSourceReading() const {
-    // cmd.exe reads a source in the ANSI code page, as it reads the script.
+    // cmd.exe reads a source in its console's code page, as it reads the script.
     SourceReading reading;
-    const UINT codePage = GetACP();
+    const UINT codePage = GetOEMCP();
     for (std::size_t byte = 0; byte < reading.leadBytes.size(); ++byte)
         reading.leadBytes[byte] = IsDBCSLeadByteEx(codePage, static_cast<BYTE>(byte)) != FALSE;
     return reading;

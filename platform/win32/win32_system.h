@@ -1,4 +1,4 @@
-// The system services on Windows: the script file in the ANSI code page, in
+// The system services on Windows: the script file in the OEM code page, in
 // the user's own script folder, the directory search, deleting, the start of
 // the command interpreter without a window, the process list through WMI and
 // the single-instance mutex.

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <thread>
 
+#include "extraction/source_encoding_check.h"
 #include "tests/contract/script_file_contract.h"
 
 namespace morvane::testing {
@@ -56,6 +57,24 @@ InterpreterState EndOfScript(ServicesPlatform& platform, const std::string& line
         state = system.StartedInterpreterState();
     }
     return state;
+}
+
+// cmd.exe reads a source in its code page, so Start tells it a UTF-8 source
+// (which it reads under 65001) and a UTF-16 one (which it cannot read); our
+// stand-in reads every encoding by itself and is told nothing.
+TEST_F(ServicesContract, StartTellsTheEncodingOnlyToAnInterpreterThatReadsByItsCodePage) {
+    const bool byContent = system.InterpreterSourceReading().encodingFromContent;
+    const auto reads = [&](const std::string& name, const std::string& bytes) {
+        WriteFile(platform->ScratchPath(name), bytes);
+        return HowTheLoopReads(system, platform->ScratchPath(name));
+    };
+    const LoopReading asEver = LoopReading::AsTheInterpreterReads;
+    EXPECT_EQ(reads("utf8.csv", "a,张三\r\n"), byContent ? asEver : LoopReading::Utf8);
+    EXPECT_EQ(reads("utf16.csv",
+                    "\xFF\xFE"
+                    "a"),
+              byContent ? asEver : LoopReading::Utf16);
+    EXPECT_EQ(reads("gbk.csv", "a,\xD5\xC5\r\n"), asEver);
 }
 
 TEST_F(ServicesContract, TheStartedInterpreterEndsNormallyOnlyWhenEveryLineRan) {

@@ -71,6 +71,54 @@ TEST_F(ExtractionJobTest, StartLaunchesTheWrittenScriptAndTurnsBusy) {
     EXPECT_EQ(job.Request().fieldNumber, 2);
 }
 
+TEST_F(ExtractionJobTest, TheLoopOfCmdExeRunsInUtf8ForAUtf8SourceAndAUtf16OneIsRefused) {
+    const std::string chcp = "\"%SystemRoot%\\System32\\chcp.com\" 65001>nul&>>\"C:\\out.txt\" (";
+    const std::string asEver = ">>\"C:\\out.txt\" (";
+    const struct {
+        const char* what;
+        bool standIn;  // our stand-in reads every encoding by itself
+        std::string source;
+        std::string lineStart;  // "" when refused
+    } cases[] = {
+        {"UTF-8", false, "张三,男\r\n", chcp},
+        {"UTF-8 with a mark", false,
+         "\xEF\xBB\xBF"
+         "a,b\r\n",
+         chcp},
+        {"GBK", false, "\xD5\xC5\xC8\xFD,\xC4\xD0\r\n", asEver},
+        {"ASCII", false, "a,b\r\n", asEver},
+        {"UTF-8 then a byte that is none", false, "张三,男\r\n\xD5,x", asEver},
+        {"UTF-16", false,
+         std::string("\xFF\xFE"
+                     "a\0,\0b\0",
+                     8),
+         ""},
+        {"UTF-16 to the stand-in", true, std::string("\xFE\xFF\0a\0,\0b", 8), asEver},
+        {"UTF-8 to the stand-in", true, "张三,男\r\n", asEver},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        FakeRuntime fresh;
+        fresh.texts = runtime.texts;
+        fresh.existingFiles = runtime.existingFiles;
+        fresh.fileContents["C:\\123.txt"] = c.source;
+        if (!c.standIn) fresh.sourceReading = {};
+        ExtractionJob(fresh, fresh).StartAction();
+        if (c.lineStart.empty()) {
+            ASSERT_EQ(fresh.notices.size(), 1u);
+            EXPECT_EQ(fresh.notices[0].prompt, kUtf16SourceNotice);
+            EXPECT_EQ(fresh.notices[0].title, "提示！");
+            EXPECT_EQ(fresh.focus, Control::SourcePathBox);
+            EXPECT_TRUE(fresh.writtenFiles.empty());
+            EXPECT_FALSE(fresh.timer);
+        } else {
+            EXPECT_TRUE(fresh.writtenFiles.at(kScript).starts_with(c.lineStart));
+        }
+        EXPECT_EQ(fresh.pointer,
+                  c.lineStart.empty() ? MousePointer::Default : MousePointer::Hourglass);
+    }
+}
+
 TEST_F(ExtractionJobTest, ValidationFailureStaysIdle) {
     runtime.texts[Control::DelimiterBox] = "";
     job.StartAction();

@@ -53,6 +53,22 @@ TEST_F(PellorinTest, TheSuccessNoticeSaysWhichLinesGaveNoValueOrALaterFieldsValu
     ExpectIdleAndEmpty();
 }
 
+TEST_F(PellorinTest, AUtf8SourceComesOutByteForByte) {
+    // Hangul, Greek, an emoji and an ideograph beyond the basic plane, none
+    // of them in code page 936. With a byte-order mark: Wine's cmd.exe reads
+    // a source without one byte by byte, whatever the code page.
+    WriteFile(folder / "utf8.csv",
+              "\xEF\xBB\xBF"
+              "1,한국어,x\r\n2,Ελληνικά,x\r\n3,😀,x\r\n4,𠀀,x\r\n");
+    const std::string output = folder / "out.txt";
+    Fill(folder / "utf8.csv", output, ",", "2");
+    const Notice notice = StartAndGetNotice(15000);
+    EXPECT_EQ(notice.title, "成功");
+    App::CloseNotice(notice);
+    ExpectIdleAndEmpty();
+    EXPECT_EQ(ReadInterpreterOutput(output), "한국어\r\nΕλληνικά\r\n😀\r\n𠀀\r\n");
+}
+
 TEST_F(PellorinTest, NoLineWithTheFieldIsAFailure) {
     // An empty source: Windows passes over a line without the field, but
     // Wine runs `echo(` for it all the same and writes "(": only a file

@@ -12,6 +12,7 @@
 
 #include "platform/win32/windows_inc.h"
 
+#include "extraction/extraction_job.h"
 #include "platform/win32/utf.h"
 #include "tests/win32/pellorin_fixture.h"
 
@@ -23,6 +24,7 @@ using enum Control;
 TEST_F(PellorinTest, TheSevenChecksInOrderWithTheirFocusMoves) {
     WriteFile(folder / "in.csv", "a,b\r\n");
     WriteFile(folder / "taken.txt", "x\r\n");
+    WriteFile(folder / "unicode.txt", std::string("\xFF\xFE" "a\0,\0b\0\r\0\n\0", 12));
     struct Step {
         const char* source;
         const char* output;
@@ -36,6 +38,7 @@ TEST_F(PellorinTest, TheSevenChecksInOrderWithTheirFocusMoves) {
     const std::string taken = folder / "taken.txt";
     const std::string free = folder / "free.txt";
     const std::string noFolder = folder / "no folder\\out.txt";
+    const std::string unicode = folder / "unicode.txt";
     // A hidden file is there all the same, though the directory search
     // skips it: refused like any other, and never written into.
     const std::string hidden = folder / "hidden.txt";
@@ -56,6 +59,7 @@ TEST_F(PellorinTest, TheSevenChecksInOrderWithTheirFocusMoves) {
          "输出路径必须是从根目录或盘符开始的完整路径，请重新输入！", OutputPathBox},
         {in.c_str(), noFolder.c_str(), ",", "2", "输出路径所在的文件夹不存在，请重新输入！",
          OutputPathBox},
+        {unicode.c_str(), free.c_str(), ",", "2", kUtf16SourceNotice, SourcePathBox},
     };
     for (const Step& step : steps) {
         Fill(step.source, step.output, step.delimiter, step.field);

@@ -83,7 +83,10 @@ TEST(Acp1252, AChinesePathIsRefusedAndNamesItsBox) {
     boxes.texts[Control::OutputPathBox] = "C:\\321.txt提取.txt";
     boxes.texts[Control::DelimiterBox] = ",";
     EXPECT_EQ(FirstUnencodableBox(boxes, system), Control::OutputPathBox);
-    EXPECT_EQ(system.EncodeForScript("caf\xC3\xA9"), "caf\xE9");
+    // The script is in the OEM code page the interpreter reads it in (437
+    // here), not the ANSI one: é is 0x82 there, 0xE9 in 1252.
+    ASSERT_EQ(GetOEMCP(), 437u);
+    EXPECT_EQ(system.EncodeForScript("caf\xC3\xA9"), "caf\x82");
     boxes.texts[Control::SourcePathBox] = "C:\\数据.csv";
     EXPECT_EQ(FirstUnencodableBox(boxes, system), Control::SourcePathBox);
     std::string reason;
