@@ -24,7 +24,9 @@ using enum Control;
 TEST_F(PellorinTest, TheSevenChecksInOrderWithTheirFocusMoves) {
     WriteFile(folder / "in.csv", "a,b\r\n");
     WriteFile(folder / "taken.txt", "x\r\n");
-    WriteFile(folder / "unicode.txt", std::string("\xFF\xFE" "a\0,\0b\0\r\0\n\0", 12));
+    WriteFile(folder / "unicode.txt", std::string("\xFF\xFE"
+                                                  "a\0,\0b\0\r\0\n\0",
+                                                  12));
     struct Step {
         const char* source;
         const char* output;
