@@ -1,6 +1,9 @@
 #include "extraction/extraction_job.h"
 
+#include <utility>
+
 #include "extraction/interpreter_gate.h"
+#include "extraction/output_count.h"
 #include "extraction/request_validation.h"
 #include "extraction/script_file.h"
 #include "extraction/source_encoding_check.h"
@@ -8,25 +11,34 @@
 
 namespace morvane {
 
-namespace {
-
-// A count as the notices show it, thousands separated: "1,234,567".
 std::string CountText(std::uint64_t count) {
     std::string digits = std::to_string(count);
     for (std::size_t at = digits.size(); at > 3; at -= 3) digits.insert(at - 3, ",");
     return digits;
 }
 
+namespace {
+
+const char* const kFailurePrompt =
+    "对不起,因为某些原因本次数据提取失败！请正确填写信息后，再试一次！";
+
+// Whether the survey found anything the success notice tells of.
+bool HasFacts(const SourceSurvey& survey) {
+    return survey.linesWithoutField > 0 || survey.linesWithEmptyFieldBefore > 0 ||
+           survey.linesWithQuotedFieldCut > 0 || survey.linesCutAtNul > 0 || survey.longLines > 0 ||
+           survey.lineEndsAreCrOnly;
+}
+
 // The success notice: "提取完成", and when lines with data gave no value or a
-// later field's, what the source held and what became of it.
-std::string SuccessPrompt(const std::optional<SourceSurvey>& survey, int field) {
+// later field's, or the interpreter could not read lines whole, what the
+// source held and what became of it.
+std::string SuccessPrompt(const std::optional<SourceSurvey>& survey, int field,
+                          bool sourceChanged) {
     std::string prompt = "提取完成";
+    if (sourceChanged) return prompt + "\n" + kSourceChangedNotice;
     // A survey that found no value at all disagrees with the output: the
     // source changed since the run.
-    if (!survey || survey->Values() == 0 ||
-        (survey->linesWithoutField == 0 && survey->linesWithEmptyFieldBefore == 0 &&
-         survey->linesWithQuotedFieldCut == 0))
-        return prompt;
+    if (!survey || survey->Values() == 0 || !HasFacts(*survey)) return prompt;
     const std::string fieldText = "第 " + std::to_string(field) + " 段";
     prompt += "\n源文件共 " + CountText(survey->DataLines()) + " 行数据，写出了 " +
               CountText(survey->Values()) + " 个值";
@@ -42,7 +54,25 @@ std::string SuccessPrompt(const std::optional<SourceSurvey>& survey, int field) 
                   " 行含有带引号的字段（引号里有分割符号或换行），命令解释器把它们拆开了，"
                   "这些行写出的值可能不完整。";
     }
+    if (survey->linesCutAtNul > 0) {
+        prompt += "\n另有 " + CountText(survey->linesCutAtNul) +
+                  " 行含有 NUL 字符，命令解释器只读到 NUL 之前，这些行写出的值可能不完整。";
+    }
+    if (survey->longLines > 0) {
+        prompt += "\n另有 " + CountText(survey->longLines) +
+                  " 行超过 8191 个字符，命令解释器可能截断这些行。";
+    }
+    if (survey->lineEndsAreCrOnly) {
+        prompt +=
+            "\n源文件的行以单独的 CR 结尾，命令解释器把整个文件当作一行读取；"
+            "请把文件另存为 CR LF 或 LF 换行后再试。";
+    }
     return prompt;
+}
+
+std::string FewerValuesReason(std::uint64_t written, std::uint64_t found) {
+    return "原因：输出文件只有 " + CountText(written) + " 个值，而源文件有 " + CountText(found) +
+           " 个；命令解释器没有读完源文件。";
 }
 
 }  // namespace
@@ -102,11 +132,23 @@ void ExtractionJob::StartExtraction(LoopReading reading) {
         controls_.ShowNotice("无法写入脚本文件" + scriptPath + "：" + reason, "失败");
         return;
     }
+    // The output is made here, empty, and the interpreter appends to it: so
+    // the file the run writes is known for certain, and one that takes its
+    // place meanwhile is told from it.
+    if (!system_.CreateEmptyFile(request_.outputPath, reason)) {
+        system_.DeleteFile(scriptPath);
+        controls_.ShowNotice("无法创建输出文件：" + reason, "失败");
+        return;
+    }
+    outputAtStart_ = system_.RegularFileIdentity(request_.outputPath);
+    sourceAtStart_ = system_.RegularFileIdentity(request_.sourcePath);
     if (!system_.StartInterpreter(scriptPath, reason)) {
         system_.DeleteFile(scriptPath);
+        system_.DeleteFile(request_.outputPath);
         controls_.ShowNotice("无法启动命令解释器：" + reason, "失败");
         return;
     }
+    system_.SetRunningOutput(request_.outputPath);
 
     controls_.SetCompletionTimerRunning(true);
     controls_.SetMousePointer(MousePointer::Hourglass);
@@ -130,59 +172,95 @@ void ExtractionJob::CompletionTick() {
     completing_ = false;
 }
 
+bool ExtractionJob::OutputIsOurs() {
+    const std::optional<FileIdentity> now = system_.RegularFileIdentity(request_.outputPath);
+    return now && (!outputAtStart_ || now->SameFileAs(*outputAtStart_));
+}
+
 void ExtractionJob::Complete() {
     controls_.SetMousePointer(MousePointer::Default);
+    system_.SetRunningOutput("");
     // A script that is already gone or locked does not change the verdict;
     // the next start overwrites it.
     system_.DeleteFile(system_.ScriptPath());
-
-    // An output is only a result when the interpreter got to the end: one
-    // that was killed or failed leaves a partial file. The output counts
-    // whatever its attributes (a dot-named file is still the one asked for),
-    // but only as a regular file at exactly that path, and only with a value
-    // in it: the interpreter creates the file when the loop starts, so a
-    // loop that found no value leaves it empty.
-    const std::string output = controls_.Text(Control::OutputPathBox);
-    const InterpreterState state = system_.StartedInterpreterState();
-    const std::optional<std::uint64_t> outputSize = system_.RegularFileSize(output);
-    if (state != InterpreterState::EndedNormally || outputSize.value_or(0) == 0) {
-        // Nothing was at the output path when the run started, so a file
-        // there now is this run's: an empty or partial one is not a result,
-        // and left behind it would block the retry.
-        if (outputSize) system_.DeleteFile(output);
-        std::string prompt = "对不起,因为某些原因本次数据提取失败！请正确填写信息后，再试一次！";
-        const std::string reason = WhyTheRunFailed(state, outputSize.has_value());
-        if (!reason.empty()) prompt += "\n" + reason;
-        controls_.ShowNotice(prompt, "失败");
-    } else {
-        // The interpreter drops empty fields and lines without the field
-        // silently; the source, read once more, tells how many there were.
-        const std::string prompt =
-            SuccessPrompt(SurveySource(system_, request_), request_.fieldNumber);
+    const Verdict verdict = Judge();
+    if (verdict.succeeded) {
         controls_.SetText(Control::ProgressLabel, kDoneCaption);
-        controls_.ShowNotice(prompt, "成功");
+        controls_.ShowNotice(verdict.text, "成功");
+    } else {
+        controls_.ShowNotice(
+            verdict.text.empty() ? kFailurePrompt : kFailurePrompt + ("\n" + verdict.text), "失败");
     }
     ReturnToIdle();
 }
 
-std::string ExtractionJob::WhyTheRunFailed(InterpreterState state, bool outputWasMade) const {
-    switch (state) {
+ExtractionJob::Verdict ExtractionJob::Judge() {
+    // Only the file made at Start is the run's output: one that took its
+    // place meanwhile is someone else's and stays.
+    if (!OutputIsOurs()) return {false, "原因：输出文件在提取过程中被移走或替换了。"};
+    // From here on a failure removes the output, empty or partial: it is no
+    // result, and left behind it would block the retry.
+    const auto failWith = [&](std::string reason) {
+        system_.DeleteFile(request_.outputPath);
+        return Verdict{false, std::move(reason)};
+    };
+    const bool empty = system_.RegularFileSize(request_.outputPath).value_or(0) == 0;
+    switch (system_.StartedInterpreterState()) {
         case InterpreterState::EndedNormally:
-            // The loop went through the whole source and wrote nothing.
-            return "原因：源文件中没有一行含有第 " + FieldNumberText(request_.fieldNumber) +
-                   " 段。";
+            break;
         case InterpreterState::Stopped:
-            return "原因：命令解释器在提取完成之前被终止了。";
+            return failWith("原因：命令解释器在提取完成之前被终止了。");
         case InterpreterState::EndedAbnormally:
-            // The output is created before the loop reads anything; an
-            // interpreter that failed without it could not create it. With
-            // it, the failure could be a source it could not read or a kill
-            // from outside: nothing certain to say.
-            if (!outputWasMade) return "原因：命令解释器无法创建输出文件。";
-            return "";
+            // Nothing is certain of a partial output: a source it could
+            // not read, a kill from outside with an error code.
+            return failWith(empty ? "原因：命令解释器报告了错误，没有写出任何值。" : "");
         default:
-            return "";
+            return failWith("");
     }
+
+    // The survey reads the source as the interpreter read it: up to the size
+    // it had at Start (our stand-in reads no further; what cmd.exe does with
+    // a source that grows while it reads is not documented). A source
+    // replaced or cut meanwhile cannot be counted against.
+    const std::optional<FileIdentity> sourceNow = system_.RegularFileIdentity(request_.sourcePath);
+    const bool sourceChanged =
+        sourceNow && sourceAtStart_ &&
+        (!sourceNow->SameFileAs(*sourceAtStart_) ||
+         (sourceAtStart_->sizeTold && sourceNow->size < sourceAtStart_->size));
+    std::optional<SourceSurvey> survey;
+    if (!sourceChanged) {
+        const bool sizeTold = sourceAtStart_ && sourceAtStart_->sizeTold;
+        survey = SurveySource(system_, request_,
+                              sizeTold ? std::optional(sourceAtStart_->size) : std::nullopt);
+    }
+    if (empty) {
+        // The loop went through the whole source and wrote nothing: said
+        // only when the survey confirms it.
+        if (survey && survey->Values() == 0)
+            return failWith("原因：源文件中没有一行含有第 " +
+                            FieldNumberText(request_.fieldNumber) + " 段。");
+        return failWith(survey ? FewerValuesReason(0, survey->Values()) : "");
+    }
+    // An interpreter that stopped early (ended from outside with code 0, a
+    // line it could not read) leaves fewer values than the source gives.
+    // More is no failure: Wine's cmd.exe runs `echo(` for lines without the
+    // field too.
+    if (survey) {
+        const std::optional<std::uint64_t> written = CountOutputValues(
+            system_, request_.outputPath, system_.InterpreterSourceReading().echoWritesParenthesis);
+        if (written && *written < survey->Values())
+            return failWith(FewerValuesReason(*written, survey->Values()));
+    }
+    return {true, SuccessPrompt(survey, request_.fieldNumber, sourceChanged)};
+}
+
+void ExtractionJob::AbandonRun() {
+    if (!controls_.CompletionTimerRunning()) return;
+    system_.StopInterpreter();
+    system_.SetRunningOutput("");
+    if (OutputIsOurs()) system_.DeleteFile(request_.outputPath);
+    system_.DeleteFile(system_.ScriptPath());
+    controls_.SetCompletionTimerRunning(false);
 }
 
 void ExtractionJob::ReturnToIdle() {

@@ -1,5 +1,7 @@
 #include "extraction/request_validation.h"
 
+#include <algorithm>
+#include <cctype>
 #include <tuple>
 
 #include "common/text/source_encoding.h"
@@ -35,6 +37,32 @@ bool HoldsDoubleQuote(const std::string& text) { return text.find('"') != std::s
 // read as it in the redirection target, so "%~" is refused whatever follows.
 bool HoldsLoopVariableReference(const std::string& text) {
     return text.find("%a") != std::string::npos || text.find("%~") != std::string::npos;
+}
+
+// A ":" where Windows takes it for the start of a stream name (C:\a.txt:x):
+// anywhere but right after the drive letter. ("\\?\C:\…" is refused
+// before, for its "?".)
+bool HoldsStreamName(const std::string& path) {
+    const bool drive =
+        path.size() >= 2 && std::isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':';
+    return path.find(':', drive ? 2 : 0) != std::string::npos;
+}
+
+// Whether the file name (the part after the last separator) names a device:
+// CON, PRN, AUX, NUL, COM1-COM9, LPT1-LPT9, CONIN$ or CONOUT$, in any letter
+// case, alone or with an extension ("nul.txt" is NUL too), with the dots and
+// spaces Windows drops from a name's end.
+bool NamesDevice(const std::string& path) {
+    const std::size_t slash = path.find_last_of("\\/");
+    std::string name = path.substr(slash == std::string::npos ? 0 : slash + 1);
+    name = name.substr(0, name.find('.'));
+    while (!name.empty() && name.back() == ' ') name.pop_back();
+    std::transform(name.begin(), name.end(), name.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    for (const char* device : {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"})
+        if (name == device) return true;
+    return name.size() == 4 && (name.starts_with("COM") || name.starts_with("LPT")) &&
+           name[3] >= '1' && name[3] <= '9';
 }
 
 }  // namespace
@@ -96,6 +124,27 @@ bool PathsCanBeUsed(Controls& controls, SystemServices& system) {
     }
     if (!system.NameFits(output))
         return Refuse(controls, "输出文件名太长，请换一个短一些的名字！", Control::OutputPathBox);
+    return NamesMeanFiles(controls, system);
+}
+
+bool NamesMeanFiles(Controls& controls, SystemServices& system) {
+    const std::string source = controls.Text(Control::SourcePathBox);
+    const std::string output = controls.Text(Control::OutputPathBox);
+    if (system.UsesWindowsNames()) {
+        // On NTFS the values would go into a hidden stream of the source (or
+        // of a new empty file), where nobody sees them.
+        for (const auto& [box, path] : {std::pair{Control::SourcePathBox, source},
+                                        std::pair{Control::OutputPathBox, output}}) {
+            if (HoldsStreamName(path)) return Refuse(controls, kStreamNameNotice, box);
+        }
+        if (NamesDevice(output)) return Refuse(controls, kDeviceNameNotice, Control::OutputPathBox);
+    }
+    // The output as the running script would have the values run as
+    // commands; anything else there is removed with the folder.
+    for (const auto& [box, path] :
+         {std::pair{Control::SourcePathBox, source}, std::pair{Control::OutputPathBox, output}}) {
+        if (system.InScriptFolder(path)) return Refuse(controls, kScriptFolderNotice, box);
+    }
     return true;
 }
 
@@ -123,6 +172,10 @@ bool ValidateRequest(Controls& controls, SystemServices& system) {
     // written through or hang the run.
     if (system.FindMatchingFile(output) || system.SomethingExistsAt(output))
         return Refuse(controls, "导出文件名已存在，请重新输入！", Control::OutputPathBox);
+    // for /f has tokens 1 to 31 only: any other number can only fail.
+    const std::int16_t field = *ParseFieldNumber(controls.Text(Control::FieldNumberBox));
+    if (field < 1 || field > 31)
+        return Refuse(controls, kFieldRangeNotice, Control::FieldNumberBox);
     return PathsCanBeUsed(controls, system);
 }
 

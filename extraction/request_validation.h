@@ -11,9 +11,18 @@ namespace morvane {
 inline constexpr const char* kUnencodableNotice =
     "路径或分割符号中含有无法写入脚本文件的字符，请修改后再试！";
 
+inline constexpr const char* kStreamNameNotice =
+    "路径中不能含有“:”（盘符后的除外），请修改后再试！";
+inline constexpr const char* kDeviceNameNotice =
+    "输出文件名是 Windows 保留的设备名（如 CON、NUL、COM1），请换一个名字！";
+inline constexpr const char* kScriptFolderNotice =
+    "源文件和输出文件不能放在本程序的脚本文件夹中，请换一个文件夹！";
+inline constexpr const char* kFieldRangeNotice = "提取段号只能是 1 到 31。";
+
 // Runs the checks in their fixed order: the four boxes filled, their texts
 // fit for the script line (ScriptCanHoldBoxes), then the source, equality and
-// output checks, then what would make the run fail (PathsCanBeUsed). The
+// output checks, a field number from 1 to 31, then what would make the run
+// fail (PathsCanBeUsed, NamesMeanFiles). The
 // first one that fails shows its notice (title "提示！"), moves the focus to
 // the box to correct and answers false; no box is changed. Answers true when
 // all pass.
@@ -35,7 +44,14 @@ bool ScriptCanHoldBoxes(Controls& controls);
 // would depend on the folder the program was started from); "*" or "?" in a
 // path (Windows names cannot hold them, and the pattern search takes them for
 // patterns); a source that cannot be opened for reading; an output folder
-// that is missing, no folder or not writable; an output name too long.
+// that is missing, no folder or not writable; an output name too long; then
+// NamesMeanFiles.
 bool PathsCanBeUsed(Controls& controls, SystemServices& system);
+
+// Names that would not mean the files they seem to, each with a notice of
+// its own: on Windows a ":" in a path but after the drive letter (an NTFS
+// stream) and an output named like a device (NUL, CON.txt); on every
+// platform a source or output in the program's own script folder.
+bool NamesMeanFiles(Controls& controls, SystemServices& system);
 
 }  // namespace morvane

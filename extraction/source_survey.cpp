@@ -92,6 +92,13 @@ class LineTally {
         carriageReturnPending_ = false;
         EndLine();
     }
+    // cmd.exe reads a line only up to a NUL byte in it: the rest of the line,
+    // up to its line feed, is passed over.
+    void CutAtNul() {
+        KeepCarriageReturn();
+        cutAtNul_ = true;
+        lineOpen_ = true;
+    }
     // A last line without a line feed ends with the file; a CR at its end is data.
     void EndOfFile() {
         KeepCarriageReturn();
@@ -143,6 +150,8 @@ class LineTally {
             }
             if (quotedFieldCut_ || continuesQuotedField_) ++counts_.linesWithQuotedFieldCut;
         }
+        if (cutAtNul_) ++counts_.linesCutAtNul;
+        cutAtNul_ = false;
         tokens_ = 0;
         inToken_ = false;
         emptyFieldBefore_ = false;
@@ -164,6 +173,7 @@ class LineTally {
     int quotedToken_ = 0;                // the token the open quoted field began in
     bool quotedFieldCut_ = false;        // this line cuts a quoted field at or before N
     bool continuesQuotedField_ = false;  // this line began inside a quoted field
+    bool cutAtNul_ = false;              // a NUL byte ended what cmd.exe read of this line
 };
 
 // Which of up to 64 bytes can end a run of data (a line feed, a CR, a
@@ -255,6 +265,15 @@ class CharacterReading {
         } else {
             TakeBytes(piece, end);
         }
+    }
+
+    // The line is cut at a NUL byte: a character begun before it stands alone.
+    void CutLineAtNul() {
+        if (lead_ >= 0 || matched_ > 0) tally_.Data();
+        lead_ = -1;
+        matched_ = 0;
+        readingWholeLine_ = false;
+        tally_.CutAtNul();
     }
 
     std::optional<SourceSurvey> Finish() {
@@ -514,8 +533,16 @@ class Survey {
 
     std::optional<SourceSurvey> Finish() {
         if (!reading_ && !Begin(head_)) return std::nullopt;
-        if (utf8Reading_ && validator_.Chosen() == Encoding::Utf8) return utf8Reading_->Finish();
-        return reading_->Finish();
+        std::optional<SourceSurvey> survey = utf8Reading_ && validator_.Chosen() == Encoding::Utf8
+                                                 ? utf8Reading_->Finish()
+                                                 : reading_->Finish();
+        if (!survey) return survey;
+        if (!source_.encodingFromContent) {
+            if (lineLength_ >= kInterpreterLineLength) ++longLines_;
+            survey->longLines = longLines_;
+        }
+        survey->lineEndsAreCrOnly = !sawLineFeed_ && sawInnerCr_;
+        return survey;
     }
 
   private:
@@ -525,17 +552,65 @@ class Survey {
     }
 
     bool Count(std::string_view piece) {
-        // cmd.exe stops reading at a NUL byte: what it made of the rest of
-        // the line cannot be told.
-        if (!source_.encodingFromContent && piece.find('\0') != std::string_view::npos) {
-            return false;
+        if (measureLines_ && (!source_.encodingFromContent || !sawLineFeed_)) MeasureLines(piece);
+        // Our stand-in keeps NUL bytes as data; cmd.exe reads a line only up
+        // to one, and the survey counts by that rule.
+        while (!source_.encodingFromContent && !piece.empty()) {
+            if (skippingToLineFeed_) {
+                const std::size_t lineFeed = piece.find('\n');
+                if (lineFeed == std::string_view::npos) return true;
+                piece.remove_prefix(lineFeed);
+                skippingToLineFeed_ = false;
+            }
+            const std::size_t nul = piece.find('\0');
+            if (nul == std::string_view::npos) break;
+            CountBytes(piece.substr(0, nul));
+            reading_->CutLineAtNul();
+            skippingToLineFeed_ = true;
+            piece.remove_prefix(nul + 1);
         }
+        CountBytes(piece);
+        return true;
+    }
+
+    void CountBytes(std::string_view piece) {
         const auto* at = reinterpret_cast<const unsigned char*>(piece.data());
         const auto* end = at + piece.size();
         if (utf8Reading_ && !validator_.Feed(at, piece.size())) utf8Reading_.reset();
         if (utf8Reading_) utf8Reading_->Feed(at, end);
         reading_->Feed(at, end);
-        return true;
+    }
+
+    // The lengths of the lines, for cmd.exe's line buffer of 8,191
+    // characters, and whether any line feed comes at all: a file whose lines
+    // end in CR alone is one line to the interpreter. Lengths are counted in
+    // bytes, so a line of fewer characters but as many bytes counts too.
+    void MeasureLines(std::string_view piece) {
+        for (std::size_t at = 0; at < piece.size();) {
+            if (!sawLineFeed_) NoteCarriageReturns(piece.substr(at, piece.find('\n', at) - at));
+            const std::size_t lineFeed = piece.find('\n', at);
+            if (lineFeed == std::string_view::npos) {
+                lineLength_ += piece.size() - at;
+                break;
+            }
+            lineLength_ += lineFeed - at;
+            // The CR of a CR LF is the line's end, not its text.
+            const bool crBefore = lineFeed > 0 ? piece[lineFeed - 1] == '\r' : lastByteCr_;
+            if (lineLength_ - crBefore >= kInterpreterLineLength) ++longLines_;
+            lineLength_ = 0;
+            sawLineFeed_ = true;
+            at = lineFeed + 1;
+        }
+        lastByteCr_ = !piece.empty() && piece.back() == '\r';
+    }
+
+    // Whether a CR comes with more text after it (not only at the end).
+    void NoteCarriageReturns(std::string_view text) {
+        for (std::size_t cr = text.find('\r'); cr != std::string_view::npos;
+             cr = text.find('\r', cr + 1)) {
+            if (cr + 1 < text.size() && text[cr + 1] != '\r') sawInnerCr_ = true;
+        }
+        if (lastByteCr_ && !text.empty() && text[0] != '\r') sawInnerCr_ = true;
     }
 
     void Choose(std::string_view head) {
@@ -551,6 +626,7 @@ class Survey {
         const auto* bytes = reinterpret_cast<const unsigned char*>(head.data());
         if (const auto mark = text::DetectByteOrderMark({bytes, head.size()})) {
             markLength_ = mark->length;
+            measureLines_ = mark->encoding == Encoding::Utf8;
             const Width width = mark->encoding == Encoding::Utf8      ? Width::Bytes
                                 : mark->encoding == Encoding::Utf16Le ? Width::Utf16Le
                                                                       : Width::Utf16Be;
@@ -577,11 +653,23 @@ class Survey {
     std::optional<CharacterReading> reading_;
     std::optional<CharacterReading> utf8Reading_;
     text::Utf8Validator validator_;
+    // cmd.exe's line buffer holds 8,191 characters. What Windows does with a
+    // longer line is not documented; Wine 10's cmd.exe ends the loop there
+    // (programs/cmd/batch.c, WCMD_fgets, reads at most 8,192 bytes).
+    static constexpr std::uint64_t kInterpreterLineLength = 8191;
+    bool measureLines_ = true;         // not in UTF-16, whose line feeds are two bytes
+    bool skippingToLineFeed_ = false;  // the rest of a line after a NUL byte
+    bool sawLineFeed_ = false;
+    bool sawInnerCr_ = false;  // a CR with more text after it
+    bool lastByteCr_ = false;
+    std::uint64_t lineLength_ = 0;
+    std::uint64_t longLines_ = 0;
 };
 
 }  // namespace
 
-std::optional<SourceSurvey> SurveySource(SystemServices& system, const ExtractionRequest& request) {
+std::optional<SourceSurvey> SurveySource(SystemServices& system, const ExtractionRequest& request,
+                                         std::optional<std::uint64_t> readUpTo) {
     // for /f has tokens 1 to 31 only; other field numbers never give a value.
     if (request.fieldNumber < 1 || request.fieldNumber > 31) return std::nullopt;
     // A loop under code page 65001 reads the source as UTF-8, its byte-order
@@ -593,9 +681,15 @@ std::optional<SourceSurvey> SurveySource(SystemServices& system, const Extractio
         reading, request.delimiter,
         request.loopInUtf8 ? request.delimiter : system.EncodeForScript(request.delimiter),
         request.fieldNumber);
-    if (!system.ReadFileInPieces(request.sourcePath,
-                                 [&](std::string_view piece) { return survey.Feed(piece); }))
-        return std::nullopt;
+    std::uint64_t left = readUpTo.value_or(UINT64_MAX);
+    const bool whole = system.ReadFileInPieces(request.sourcePath, [&](std::string_view piece) {
+        piece =
+            piece.substr(0, static_cast<std::size_t>(std::min<std::uint64_t>(piece.size(), left)));
+        left -= piece.size();
+        return survey.Feed(piece) && left > 0;
+    });
+    // Stopped at the size asked for: what came after was not read by the run.
+    if (!whole && left > 0) return std::nullopt;
     return survey.Finish();
 }
 

@@ -28,6 +28,13 @@ struct SourceSurvey {
     // N holds the delimiter or runs on past the line end, and the lines such
     // a field runs on into: the interpreter cut it apart.
     std::uint64_t linesWithQuotedFieldCut = 0;
+    // cmd.exe only: lines it read only up to a NUL byte in them, and lines of
+    // 8,191 bytes or more, which it may not read whole.
+    std::uint64_t linesCutAtNul = 0;
+    std::uint64_t longLines = 0;
+    // CRs with text after them and no line feed at all: to the interpreter
+    // the whole file is one line.
+    bool lineEndsAreCrOnly = false;
 
     std::uint64_t DataLines() const { return lines - blankLines; }
     std::uint64_t Values() const { return DataLines() - linesWithoutField; }
@@ -36,10 +43,11 @@ struct SourceSurvey {
 
 // Reads the request's source once, in pieces, and splits every line by the
 // rules the command interpreter this platform starts splits by for the line
-// ComposeScriptLine writes. Answers nothing when the source cannot be read
-// to its end, or when what the interpreter made of it cannot be told for
-// certain (a NUL byte, where cmd.exe stops reading; a delimiter that has no
-// form in the source's encoding).
-std::optional<SourceSurvey> SurveySource(SystemServices& system, const ExtractionRequest& request);
+// ComposeScriptLine writes, up to `readUpTo` bytes when given (the size the
+// source had when the run began). Answers nothing when the source cannot be
+// read that far, or when what the interpreter made of it cannot be told for
+// certain (a delimiter that has no form in the source's encoding).
+std::optional<SourceSurvey> SurveySource(SystemServices& system, const ExtractionRequest& request,
+                                         std::optional<std::uint64_t> readUpTo = std::nullopt);
 
 }  // namespace morvane

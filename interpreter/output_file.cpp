@@ -40,15 +40,20 @@ bool OutputFile::Open() {
         return Fail("cannot create the output file \"" + path_ + "\"", errno);
     } else {
         // Something is there: only a regular file this run created may be
-        // written again.
+        // written again, or an empty one of this user's own with no other
+        // name (the program makes the output so before it starts the run):
+        // no other user can make one, and nothing in it can be lost.
         fd = ::open(path_.c_str(), flags);
         if (fd >= 0) owned_.Reset(fd);
+        const bool regular = fd >= 0 && ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
         const bool ours =
-            fd >= 0 && createdFiles_ && ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
-            std::any_of(createdFiles_->files.begin(), createdFiles_->files.end(),
-                        [&](const CreatedFiles::Identity& file) {
-                            return file.device == info.st_dev && file.inode == info.st_ino;
-                        });
+            regular &&
+            ((info.st_size == 0 && info.st_uid == ::geteuid() && info.st_nlink == 1) ||
+             (createdFiles_ && std::any_of(createdFiles_->files.begin(), createdFiles_->files.end(),
+                                           [&](const CreatedFiles::Identity& file) {
+                                               return file.device == info.st_dev &&
+                                                      file.inode == info.st_ino;
+                                           })));
         if (!ours) {
             owned_.Reset();
             failed_ = true;

@@ -1,7 +1,9 @@
 #include "interpreter/source_file.h"
 
 #include <fcntl.h>
+#include <linux/magic.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -28,7 +30,12 @@ std::optional<SourceFile> SourceFile::Open(const std::string& path, std::string&
     }
     const int flags = ::fcntl(fd.Get(), F_GETFL);
     if (flags >= 0) ::fcntl(fd.Get(), F_SETFL, flags & ~O_NONBLOCK);
-    const bool regular = S_ISREG(info.st_mode);
+    // A file whose size the system does not tell (/proc reports 0 bytes,
+    // /sys 4,096, whatever they hold) is read to its end, as a pipe is.
+    struct statfs system {};
+    const bool sizeTold = info.st_size > 0 && ::fstatfs(fd.Get(), &system) == 0 &&
+                          system.f_type != PROC_SUPER_MAGIC && system.f_type != SYSFS_MAGIC;
+    const bool regular = S_ISREG(info.st_mode) && sizeTold;
     if (regular) ::posix_fadvise(fd.Get(), 0, 0, POSIX_FADV_SEQUENTIAL);
     return SourceFile(std::move(fd), regular,
                       regular ? static_cast<std::uint64_t>(info.st_size) : 0);

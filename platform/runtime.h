@@ -133,10 +133,29 @@ struct SourceReading {
     bool encodingFromContent = false;
     // Otherwise (cmd.exe on Windows) a source is read in the console's code
     // page, the one the script is written in (a UTF-8 source under code page
-    // 65001, ExtractionRequest::loopInUtf8), and only up to its first NUL
-    // byte. These are the bytes that lead a double-byte character in the
-    // script's code page; none in a single-byte one.
+    // 65001, ExtractionRequest::loopInUtf8); a line only up to a NUL byte in
+    // it, and a line of 8,191 characters or more perhaps not whole. These are
+    // the bytes that lead a double-byte character in the script's code page;
+    // none in a single-byte one.
     std::array<bool, 256> leadBytes{};
+    // Wine's cmd.exe writes the "(" of `echo(` before each value, and runs it
+    // for lines without the field too: a line of "(" alone is no value.
+    bool echoWritesParenthesis = false;
+};
+
+// Which file a path names: a file keeps its identity however it is renamed,
+// and another one put in its place has another.
+struct FileIdentity {
+    std::uint64_t volume = 0;  // the device (Linux), the volume serial number (Windows)
+    std::uint64_t index = 0;   // the inode (Linux), the file index (Windows)
+    std::uint64_t size = 0;
+    // False where the system does not tell a file's size (/proc and /sys on
+    // Linux report 0 or 4,096 whatever they hold): such a file is read to its
+    // end.
+    bool sizeTold = true;
+    bool SameFileAs(const FileIdentity& other) const {
+        return volume == other.volume && index == other.index;
+    }
 };
 
 class SystemServices {
@@ -230,6 +249,32 @@ class SystemServices {
 
     // How the command interpreter StartInterpreter starts reads a source's text.
     virtual SourceReading InterpreterSourceReading() const = 0;
+
+    // The regular file at `path`, taken literally (a link is not followed);
+    // nothing when no regular file is there.
+    virtual std::optional<FileIdentity> RegularFileIdentity(const std::string& path) = 0;
+
+    // Creates an empty regular file at `path`, never replacing anything that
+    // is there. On failure answers false with the system's reason.
+    virtual bool CreateEmptyFile(const std::string& path, std::string& reason) = 0;
+
+    // Ends the interpreter StartInterpreter started last, if it still runs,
+    // and waits until it has ended.
+    virtual void StopInterpreter() = 0;
+
+    // The output of the run going on ("" when none), so that the run can be
+    // undone should the program be ended from outside (Linux: SIGTERM,
+    // SIGHUP, SIGINT end the interpreter and remove the output and the
+    // script). Windows ends a session through the window instead.
+    virtual void SetRunningOutput(const std::string& outputPath) = 0;
+
+    // Whether paths are Windows paths, where a ":" after the drive letter
+    // names a stream of a file and CON, NUL, COM1 and the like are devices.
+    virtual bool UsesWindowsNames() const = 0;
+
+    // Whether the folder `path` is in is this program's script folder,
+    // however either is spelt.
+    virtual bool InScriptFolder(const std::string& path) = 0;
 };
 
 }  // namespace morvane

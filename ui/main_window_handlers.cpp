@@ -37,6 +37,10 @@ void MainWindowHandlers::OnStart() { job_.StartAction(); }
 void MainWindowHandlers::OnExit() { controls_.EndProgram(); }
 void MainWindowHandlers::OnShowExample() { controls_.ShowExampleWindow(); }
 void MainWindowHandlers::OnCompletionTimer() { job_.CompletionTick(); }
+
+bool MainWindowHandlers::RunGoingOn() const { return controls_.CompletionTimerRunning(); }
+
+void MainWindowHandlers::OnSessionEnding() { job_.AbandonRun(); }
 void MainWindowHandlers::OnFilesGiven(const std::vector<std::string>& paths) {
     TakeSourceFile(controls_, system_, paths);
 }

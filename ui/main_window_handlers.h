@@ -39,6 +39,13 @@ class MainWindowHandlers {
 
     void OnCompletionTimer();
 
+    // Whether a run is going on: the session must not end now.
+    bool RunGoingOn() const;
+    // The session ends, or the program is told to quit, whatever is going
+    // on: a run is undone (its interpreter ended, its output and script
+    // removed), so nothing is left half done.
+    void OnSessionEnding();
+
     // Files dropped on the window or named on the command line.
     void OnFilesGiven(const std::vector<std::string>& paths);
 

@@ -2,11 +2,14 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <linux/magic.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <climits>
+#include <cstring>
 
 #include "common/posix/unique_handle.h"
 
@@ -89,6 +92,38 @@ std::optional<std::uint64_t> RegularFileSize(const std::string& path) {
     struct stat info {};
     if (::lstat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
     return static_cast<std::uint64_t>(info.st_size);
+}
+
+std::optional<FileIdentity> RegularFileIdentity(const std::string& path) {
+    if (path.empty() || HasNul(path)) return std::nullopt;
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
+    FileIdentity identity{static_cast<std::uint64_t>(info.st_dev),
+                          static_cast<std::uint64_t>(info.st_ino),
+                          static_cast<std::uint64_t>(info.st_size)};
+    // /proc reports 0 bytes and /sys 4,096 whatever a file holds.
+    struct statfs system {};
+    identity.sizeTold = info.st_size > 0 && ::statfs(path.c_str(), &system) == 0 &&
+                        system.f_type != PROC_SUPER_MAGIC && system.f_type != SYSFS_MAGIC;
+    return identity;
+}
+
+bool CreateEmptyFile(const std::string& path, std::string& reason) {
+    if (path.empty() || HasNul(path)) {
+        reason = std::strerror(EINVAL);
+        return false;
+    }
+    // Never through a link, never over anything there.
+    const UniqueFd fd(::open(
+        path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, 0666));
+    if (!fd.Valid()) reason = std::strerror(errno);
+    return fd.Valid();
+}
+
+bool InFolder(const std::string& path, const std::string& folder) {
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return false;
+    return SameFile(slash == 0 ? "/" : path.substr(0, slash), folder);
 }
 
 bool IsAbsolutePath(const std::string& path) { return !path.empty() && path.front() == '/'; }

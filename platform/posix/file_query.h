@@ -28,6 +28,10 @@ bool SomethingExistsAt(const std::string& path);
 
 // True when a regular file is at `path`; a link is not followed.
 std::optional<std::uint64_t> RegularFileSize(const std::string& path);
+std::optional<FileIdentity> RegularFileIdentity(const std::string& path);
+bool CreateEmptyFile(const std::string& path, std::string& reason);
+// Whether the folder `path` is in is `folder`, by device and inode.
+bool InFolder(const std::string& path, const std::string& folder);
 
 // True when both paths lead (links followed) to the same existing file:
 // same device and inode.

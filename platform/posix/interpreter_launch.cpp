@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <csignal>
 #include <cstring>
 
 #include "common/posix/unique_handle.h"
@@ -117,6 +118,17 @@ InterpreterState InterpreterProcess::State() {
     if (state_ == InterpreterState::Running) state_ = PollChild(pid_);
     return state_;
 }
+
+void InterpreterProcess::Stop() {
+    if (State() != InterpreterState::Running) return;
+    ::kill(-pid_, SIGKILL);
+    int status = 0;
+    while (::waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
+    }
+    state_ = InterpreterState::Stopped;
+}
+
+pid_t InterpreterProcess::RunningPid() { return State() == InterpreterState::Running ? pid_ : 0; }
 
 void InterpreterProcess::ReapEarlier() {
     earlier_.erase(

@@ -34,6 +34,13 @@ class InterpreterProcess {
     // Never blocks: an ended child is reaped here, and its status kept.
     InterpreterState State();
 
+    // Ends the last one started, if it still runs, with everything in its
+    // session, and reaps it.
+    void Stop();
+
+    // The last one started while it runs; 0 otherwise.
+    pid_t RunningPid();
+
   private:
     void ReapEarlier();
 

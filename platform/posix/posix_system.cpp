@@ -138,4 +138,22 @@ SourceReading PosixSystem::InterpreterSourceReading() const {
     return SourceReading{.encodingFromContent = true};
 }
 
+std::optional<FileIdentity> PosixSystem::RegularFileIdentity(const std::string& path) {
+    return posix::RegularFileIdentity(path);
+}
+
+bool PosixSystem::CreateEmptyFile(const std::string& path, std::string& reason) {
+    return posix::CreateEmptyFile(path, reason);
+}
+
+void PosixSystem::StopInterpreter() { interpreter_.Stop(); }
+
+void PosixSystem::SetRunningOutput(const std::string& outputPath) {
+    KeepRunToUndo(outputPath.empty() ? 0 : interpreter_.RunningPid(), outputPath, ScriptPath());
+}
+
+bool PosixSystem::InScriptFolder(const std::string& path) {
+    return posix::InFolder(path, ScriptFolderPath());
+}
+
 }  // namespace morvane::posix

@@ -29,6 +29,12 @@ class PosixSystem : public SystemServices {
     bool ReadFileInPieces(const std::string& path,
                           const std::function<bool(std::string_view)>& piece) override;
     SourceReading InterpreterSourceReading() const override;
+    std::optional<FileIdentity> RegularFileIdentity(const std::string& path) override;
+    bool CreateEmptyFile(const std::string& path, std::string& reason) override;
+    void StopInterpreter() override;
+    void SetRunningOutput(const std::string& outputPath) override;
+    bool UsesWindowsNames() const override { return false; }
+    bool InScriptFolder(const std::string& path) override;
 
   private:
     InstanceLock instanceLock_;

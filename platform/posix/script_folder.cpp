@@ -29,7 +29,19 @@ void KeepFreshPaths(const std::string& folder) {
     freshKept = 1;
 }
 
-void RemoveFreshFolderAndEnd(int signal) {
+// The run going on, as a signal handler may read it.
+volatile std::sig_atomic_t runInterpreter = 0;
+char runOutput[PATH_MAX];
+char runScript[PATH_MAX];
+volatile std::sig_atomic_t runKept = 0;
+
+void UndoRunAndEnd(int signal) {
+    if (runKept != 0) {
+        // The whole session, so that nothing the interpreter started goes on.
+        if (runInterpreter > 0) ::kill(-static_cast<pid_t>(runInterpreter), SIGKILL);
+        ::unlink(runOutput);
+        ::unlink(runScript);
+    }
     RemoveFreshScriptFolder();
     // The handler was reset as it ran: the signal, raised again, is
     // delivered as soon as the handler returns and ends the process.
@@ -131,12 +143,22 @@ void RemoveFreshScriptFolder() {
     ::rmdir(freshFolder);
 }
 
-void RemoveFreshScriptFolderOnSignals() {
+void KeepRunToUndo(pid_t interpreter, const std::string& output, const std::string& script) {
+    runKept = 0;
+    if (output.empty() || output.size() >= sizeof runOutput || script.size() >= sizeof runScript)
+        return;
+    std::memcpy(runOutput, output.c_str(), output.size() + 1);
+    std::memcpy(runScript, script.c_str(), script.size() + 1);
+    runInterpreter = interpreter;
+    runKept = 1;
+}
+
+void UndoRunAndRemoveFreshFolderOnSignals() {
     for (int signal : {SIGTERM, SIGHUP, SIGINT}) {
         struct sigaction current {};
         if (::sigaction(signal, nullptr, &current) != 0 || current.sa_handler == SIG_IGN) continue;
         struct sigaction removing {};
-        removing.sa_handler = RemoveFreshFolderAndEnd;
+        removing.sa_handler = UndoRunAndEnd;
         sigemptyset(&removing.sa_mask);
         removing.sa_flags = SA_RESETHAND;
         ::sigaction(signal, &removing, nullptr);

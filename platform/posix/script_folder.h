@@ -4,7 +4,9 @@
 
 #include <sys/stat.h>
 
+#include <sys/types.h>
 #include <optional>
+
 #include <string>
 
 #include "common/posix/unique_handle.h"
@@ -40,10 +42,17 @@ inline constexpr const char* kScriptFileName = "1.bat";
 // and calls only unlink and rmdir.
 void RemoveFreshScriptFolder();
 
-// From now on SIGTERM, SIGHUP and SIGINT first remove the fresh folder, then
-// end the process as they would have. A signal the process was started
-// ignoring stays ignored.
-void RemoveFreshScriptFolderOnSignals();
+// The run going on, for the signal handler: the interpreter's process
+// (the leader of a session of its own), its output and the script. A pid of
+// 0 and an empty output: no run.
+void KeepRunToUndo(pid_t interpreter, const std::string& output, const std::string& script);
+
+// From now on SIGTERM, SIGHUP and SIGINT (the session ending, the terminal
+// closed, Ctrl+C) first undo a run going on, ending its interpreter and
+// removing its partial output and the script, and remove the fresh folder;
+// then they end the process as they would have. A signal the process was
+// started ignoring stays ignored.
+void UndoRunAndRemoveFreshFolderOnSignals();
 
 // The single-instance guard: a lock on the usual private folder itself. A
 // file inside could be removed or replaced while the program runs, and the

@@ -89,7 +89,7 @@ int RunPellorin(int argc, char* argv[], const std::function<void(PellorinProgram
             break;
     }
 
-    posix::RemoveFreshScriptFolderOnSignals();
+    posix::UndoRunAndRemoveFreshFolderOnSignals();
     const QtMessageHandler usual = qInstallMessageHandler(HoldWhileConnecting);
     QApplication app(argc, argv);
     ReleaseHeldMessages(usual);

@@ -6,6 +6,7 @@
 
 #include "platform/win32/unique_handle.h"
 #include "platform/win32/utf.h"
+#include "platform/win32/win32_system.h"
 
 namespace morvane::win32 {
 
@@ -138,6 +139,37 @@ bool SameFile(const std::string& first, const std::string& second) {
            infoA.dwVolumeSerialNumber == infoB.dwVolumeSerialNumber &&
            infoA.nFileIndexHigh == infoB.nFileIndexHigh &&
            infoA.nFileIndexLow == infoB.nFileIndexLow;
+}
+
+std::optional<FileIdentity> RegularFileIdentity(const std::string& path) {
+    const std::optional<std::wstring> wide = PathText(path);
+    if (!wide || wide->empty() || !RegularFileSize(path)) return std::nullopt;
+    const UniqueHandle file = OpenForQuery(*wide, false);
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!file.Valid() || !GetFileInformationByHandle(file.Get(), &info)) return std::nullopt;
+    return FileIdentity{info.dwVolumeSerialNumber,
+                        static_cast<std::uint64_t>(info.nFileIndexHigh) << 32 | info.nFileIndexLow,
+                        static_cast<std::uint64_t>(info.nFileSizeHigh) << 32 | info.nFileSizeLow};
+}
+
+bool CreateEmptyFile(const std::string& path, std::string& reason) {
+    const std::optional<std::wstring> wide = PathText(path);
+    if (!wide || wide->empty()) {
+        reason = SystemReason(ERROR_INVALID_NAME);
+        return false;
+    }
+    // CREATE_NEW: never over anything that is there.
+    const UniqueHandle file(CreateFileW(wide->c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                        CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.Valid()) reason = SystemReason(GetLastError());
+    return file.Valid();
+}
+
+bool InFolder(const std::string& path, const std::string& folder) {
+    const std::size_t separator = path.find_last_of("\\/");
+    if (separator == std::string::npos) return false;
+    // "C:\x" is in "C:\", whose own name keeps its separator.
+    return SameFile(path.substr(0, separator == 2 ? 3 : separator), folder);
 }
 
 }  // namespace morvane::win32

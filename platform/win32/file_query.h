@@ -37,4 +37,11 @@ bool NameFits(const std::string& path);
 // serial number and file index.
 bool SameFile(const std::string& first, const std::string& second);
 
+// The disk file at `path` (a link not followed): volume serial number, file
+// index and size.
+std::optional<FileIdentity> RegularFileIdentity(const std::string& path);
+bool CreateEmptyFile(const std::string& path, std::string& reason);
+// Whether the folder `path` is in is `folder`, however either is spelt.
+bool InFolder(const std::string& path, const std::string& folder);
+
 }  // namespace morvane::win32

@@ -35,5 +35,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
 
     win32::PellorinProgram program(instance);
     if (!program.Start(win32::CommandLineFiles())) return 1;
-    return RunMessageLoop(program.Window());
+    const int exitCode = RunMessageLoop(program.Window());
+    // A WM_QUIT posted from outside during a run ends the loop too.
+    program.Window().UndoRunBeforeEnding();
+    return exitCode;
 }

@@ -106,6 +106,28 @@ void MainWindow::SetMousePointer(MousePointer pointer) {
     SetCursor(LoadCursorW(nullptr, pointer_ == MousePointer::Hourglass ? IDC_WAIT : IDC_ARROW));
 }
 
+namespace {
+
+// While a run goes on, a log-off or shut-down shows why this program holds it
+// up (Vista and later; looked up, so that the program still starts on XP).
+void SetShutdownBlockReason(HWND window, bool blocking) {
+    const HMODULE user32 = GetModuleHandleW(L"user32.dll");
+    if (!user32) return;
+    if (blocking) {
+        using Create = BOOL(WINAPI*)(HWND, LPCWSTR);
+        if (const auto create = reinterpret_cast<Create>(
+                reinterpret_cast<void (*)()>(GetProcAddress(user32, "ShutdownBlockReasonCreate"))))
+            create(window, Utf8ToWide(kProgressCaption).c_str());
+    } else {
+        using Destroy = BOOL(WINAPI*)(HWND);
+        if (const auto destroy = reinterpret_cast<Destroy>(
+                reinterpret_cast<void (*)()>(GetProcAddress(user32, "ShutdownBlockReasonDestroy"))))
+            destroy(window);
+    }
+}
+
+}  // namespace
+
 void MainWindow::SetCompletionTimerRunning(bool running) {
     if (!Window()) return;
     if (running) {
@@ -113,7 +135,12 @@ void MainWindow::SetCompletionTimerRunning(bool running) {
     } else {
         KillTimer(Window(), kCompletionTimerId);
     }
+    if (running != timerRunning_) SetShutdownBlockReason(Window(), running);
     timerRunning_ = running;
+}
+
+void MainWindow::UndoRunBeforeEnding() {
+    if (handlers_ && handlers_->RunGoingOn()) handlers_->OnSessionEnding();
 }
 
 LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -135,6 +162,10 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return OnActivate(wParam, lParam);
         case WM_CLOSE:
             return OnClose();
+        case WM_QUERYENDSESSION:
+            return OnQueryEndSession();
+        case WM_ENDSESSION:
+            return OnEndSession(wParam);
         case WM_DESTROY:
             return OnDestroy();
         default:
@@ -199,6 +230,16 @@ LRESULT MainWindow::OnActivate(WPARAM wParam, LPARAM lParam) {
 LRESULT MainWindow::OnClose() {
     if (timerRunning_) return 0;
     DestroyWindow(Window());
+    return 0;
+}
+
+// A run going on holds up the end of the session, with its reason shown.
+LRESULT MainWindow::OnQueryEndSession() { return timerRunning_ ? FALSE : TRUE; }
+
+// The session ends all the same (a forced shut-down): the process ends
+// after this message, so the run is undone now.
+LRESULT MainWindow::OnEndSession(WPARAM wParam) {
+    if (wParam) UndoRunBeforeEnding();
     return 0;
 }
 

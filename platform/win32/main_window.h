@@ -39,6 +39,10 @@ class MainWindow : public BaseWindow<MainWindow> {
     void SetCompletionTimerRunning(bool running);
     bool CompletionTimerRunning() const { return timerRunning_; }
 
+    // The program is ending (WM_QUIT arrived) whatever is going on: a run
+    // is undone first.
+    void UndoRunBeforeEnding();
+
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
   private:
@@ -49,6 +53,8 @@ class MainWindow : public BaseWindow<MainWindow> {
     LRESULT OnCtlColorStatic(WPARAM wParam, LPARAM lParam);
     LRESULT OnActivate(WPARAM wParam, LPARAM lParam);
     LRESULT OnClose();
+    LRESULT OnQueryEndSession();
+    LRESULT OnEndSession(WPARAM wParam);
     LRESULT OnDestroy();
 
     // Every character typed into the field-number box passes the handlers'

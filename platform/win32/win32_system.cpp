@@ -221,7 +221,30 @@ SourceReading Win32System::InterpreterSourceReading() const {
     const UINT codePage = GetOEMCP();
     for (std::size_t byte = 0; byte < reading.leadBytes.size(); ++byte)
         reading.leadBytes[byte] = IsDBCSLeadByteEx(codePage, static_cast<BYTE>(byte)) != FALSE;
+    // Wine's cmd.exe writes the "(" of `echo(` (Windows' writes only what
+    // follows it); Wine is told by the function its ntdll alone exports.
+    const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    reading.echoWritesParenthesis =
+        ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
     return reading;
+}
+
+std::optional<FileIdentity> Win32System::RegularFileIdentity(const std::string& path) {
+    return win32::RegularFileIdentity(path);
+}
+
+bool Win32System::CreateEmptyFile(const std::string& path, std::string& reason) {
+    return win32::CreateEmptyFile(path, reason);
+}
+
+void Win32System::StopInterpreter() {
+    if (StartedInterpreterState() != InterpreterState::Running) return;
+    TerminateProcess(startedInterpreter_.Get(), static_cast<UINT>(STATUS_CONTROL_C_EXIT));
+    WaitForSingleObject(startedInterpreter_.Get(), 5000);
+}
+
+bool Win32System::InScriptFolder(const std::string& path) {
+    return win32::InFolder(path, WideToUtf8(scriptFolder_));
 }
 
 }  // namespace morvane::win32

@@ -44,6 +44,13 @@ class Win32System : public SystemServices {
     bool ReadFileInPieces(const std::string& path,
                           const std::function<bool(std::string_view)>& piece) override;
     SourceReading InterpreterSourceReading() const override;
+    std::optional<FileIdentity> RegularFileIdentity(const std::string& path) override;
+    bool CreateEmptyFile(const std::string& path, std::string& reason) override;
+    void StopInterpreter() override;
+    // A session ends through the window (WM_ENDSESSION), which undoes the run.
+    void SetRunningOutput(const std::string&) override {}
+    bool UsesWindowsNames() const override { return true; }
+    bool InScriptFolder(const std::string& path) override;
 
   private:
     std::wstring scriptFolder_;

@@ -106,7 +106,7 @@ TEST_F(ScriptFolderTest, AFreshFolderIsRemovedWhenSigtermEndsTheProcess) {
         if (system.ScriptPath().rfind(usual + "-", 0) != 0 ||
             !system.WriteNewFile(system.ScriptPath(), "x\r\n", reason))
             ::_exit(1);
-        RemoveFreshScriptFolderOnSignals();
+        UndoRunAndRemoveFreshFolderOnSignals();
         ::raise(SIGTERM);
         ::_exit(2);
     }

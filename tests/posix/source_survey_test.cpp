@@ -47,7 +47,8 @@ struct SurveyRow {
     std::string source;
     const char* delimiter;
     int field;
-    // lines, blank, without field N, empty field before, quoted field cut
+    // lines, blank, without field N, empty field before, quoted field cut,
+    // cut at NUL, long, CR-only
     std::optional<SourceSurvey> expected;
 };
 
@@ -98,7 +99,25 @@ const SurveyRow kRows[] = {
      {{2, 0, 1, 1}}},
     {"936 second byte", Reader::CodePage936, "12\x81\x7C|b\r\n", "|", 2, {{1, 0, 0, 0}}},
     {"1252 bytes", Reader::CodePage1252, "12\x81\x7C|b\r\n", "|", 2, {{1, 0, 0, 1}}},
-    {"NUL stops cmd.exe", Reader::CodePage1252, std::string("a,b\0\r\n", 6), ",", 2, {}},
+    {"NUL cuts a line for cmd.exe",
+     Reader::CodePage1252,
+     std::string("a,b\0x,y\r\nc\0,d\r\n", 15),
+     ",",
+     2,
+     {{2, 0, 1, 0, 0, 2}}},
+    {"NUL kept by the stand-in",
+     Reader::StandIn,
+     std::string("a\0,b\r\n", 6),
+     ",",
+     2,
+     {{1, 0, 0, 0, 0, 0}}},
+    {"CR-only line ends", Reader::StandIn, "a,b\rc,d\r", ",", 2, {{1, 0, 0, 0, 0, 0, 0, true}}},
+    {"lines of 8,191 bytes",
+     Reader::CodePage1252,
+     std::string(8189, 'x') + ",b\r\n" + std::string(8188, 'y') + ",c\r\n" + std::string(9000, 'z'),
+     ",",
+     2,
+     {{3, 0, 1, 0, 0, 0, 2}}},
 };
 
 TEST(SourceSurvey, CountsWhatTheInterpreterMakesOfEachSource) {

@@ -372,6 +372,27 @@ TEST_F(Extraction, AKilledInterpreterIsAFailureThoughItLeftAnOutput) {
     EXPECT_FALSE(std::filesystem::exists(output)) << "the partial output is removed";
 }
 
+TEST_F(Extraction, AnOutputReplacedDuringTheRunIsAFailureAndTheNewFileStays) {
+    std::string lines;
+    for (int i = 0; i < 500000; ++i) lines += "0123456789,abcdefghij,klmnopqrstuvwxyz\r\n";
+    const std::string output = dir / "out.txt";
+    Fill(dir.Write("big.txt", lines), output, ",", "2");
+    QTest::mouseClick(&test.Widget(Control::StartButton), Qt::LeftButton);
+    ASSERT_TRUE(testing::WaitUntil([&] {
+        std::error_code error;
+        return std::filesystem::file_size(output, error) > 0 && !error;
+    }));
+    // As an editor saves, or a sync client updates: a copy renamed over it.
+    std::filesystem::rename(dir.Write("copy.txt", "someone else's\r\n"), output);
+
+    ASSERT_TRUE(testing::WaitUntil([&] { return !answerer.notices.empty(); }, kRunTimeoutMs));
+    EXPECT_EQ(answerer.notices[0].title, "失败");
+    EXPECT_EQ(answerer.notices[0].text,
+              "对不起,因为某些原因本次数据提取失败！请正确填写信息后，再试一次！\n"
+              "原因：输出文件在提取过程中被移走或替换了。");
+    EXPECT_EQ(testing::ReadFile(output), "someone else's\r\n");
+}
+
 TEST_F(Extraction, ProgramsNamedLikePiecesOfCmdExeDoNotBlock) {
     const std::string source = dir.Write("in.txt", "a,b\r\nc,d\r\n");
     const std::string output = dir / "out.txt";

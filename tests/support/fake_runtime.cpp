@@ -167,6 +167,34 @@ bool FakeRuntime::ReadFileInPieces(const std::string& path,
     return true;
 }
 
+void FakeRuntime::InterpreterWrites(const std::string& path, const std::string& bytes) {
+    emptyFiles.erase(path);
+    fileContents[path] = bytes;
+}
+
+std::optional<FileIdentity> FakeRuntime::RegularFileIdentity(const std::string& path) {
+    if (!existingFiles.count(path) && !regularFiles.count(path)) return std::nullopt;
+    FileIdentity identity = identities.count(path) ? identities[path] : FileIdentity{1, 1};
+    const auto contents = fileContents.find(path);
+    identity.size = contents != fileContents.end() ? contents->second.size()
+                    : emptyFiles.count(path)       ? 0
+                                                   : 1;
+    return identity;
+}
+
+bool FakeRuntime::CreateEmptyFile(const std::string& path, std::string&) {
+    log.push_back("create " + path);
+    regularFiles.insert(path);
+    emptyFiles.insert(path);
+    identities[path] = {2, identities.size() + 100};
+    return true;
+}
+
+void FakeRuntime::StopInterpreter() {
+    log.push_back("stop-interpreter");
+    if (interpreterState == InterpreterState::Running) interpreterState = InterpreterState::Stopped;
+}
+
 std::string FakeWindowView::Text(Control control) const { return runtime_.Text(control); }
 
 }  // namespace morvane::testing

@@ -39,12 +39,20 @@ class FakeRuntime : public Controls, public SystemServices {
     InterpreterState stateAfterStart = InterpreterState::EndedNormally;
     std::vector<std::string> processes;  // the running processes' names
     bool processListFails = false;
-    std::set<std::string> unencodable;                     // substrings the code page cannot hold
-    std::string writeFailure;                              // non-empty: writing fails with it
-    std::string launchFailure;                             // non-empty: the launch fails with it
+    bool usesWindowsNames = true;
+    std::set<std::string> inScriptFolder;  // paths whose folder is the script folder
+    std::map<std::string, FileIdentity>
+        identities;                     // set by CreateEmptyFile; tests may change them
+    std::set<std::string> unencodable;  // substrings the code page cannot hold
+    std::string writeFailure;           // non-empty: writing fails with it
+    std::string launchFailure;          // non-empty: the launch fails with it
     std::vector<std::optional<FileChoice>> dialogAnswers;  // answered in turn
     // Called inside ShowNotice, while the notice is "open".
     std::function<void(const std::string& prompt)> whileNoticeOpen;
+
+    // As the interpreter does: writes `bytes` (one value by default) into the
+    // output the program made.
+    void InterpreterWrites(const std::string& path, const std::string& bytes = "v\r\n");
 
     // --- what the program did ---
     std::vector<std::string> log;
@@ -107,6 +115,14 @@ class FakeRuntime : public Controls, public SystemServices {
     bool ReadFileInPieces(const std::string& path,
                           const std::function<bool(std::string_view)>& piece) override;
     SourceReading InterpreterSourceReading() const override { return sourceReading; }
+    std::optional<FileIdentity> RegularFileIdentity(const std::string& path) override;
+    bool CreateEmptyFile(const std::string& path, std::string& reason) override;
+    void StopInterpreter() override;
+    void SetRunningOutput(const std::string& outputPath) override {
+        log.push_back("running-output " + outputPath);
+    }
+    bool UsesWindowsNames() const override { return usesWindowsNames; }
+    bool InScriptFolder(const std::string& path) override { return inScriptFolder.count(path) > 0; }
 
     bool anotherCopyRunning = false;
 };

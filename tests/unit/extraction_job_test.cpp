@@ -151,7 +151,7 @@ TEST_F(ExtractionJobTest, TicksWhileAnInterpreterRunsDoNothing) {
 
 TEST_F(ExtractionJobTest, SuccessShowsTheDoneCaptionOnlyWhileTheNoticeIsOpen) {
     Start();
-    runtime.existingFiles.insert("C:\\out.txt");
+    runtime.InterpreterWrites("C:\\out.txt");
     std::string captionDuringNotice;
     bool visibleDuringNotice = false;
     runtime.whileNoticeOpen = [&](const std::string&) {
@@ -173,7 +173,7 @@ TEST_F(ExtractionJobTest, SuccessShowsTheDoneCaptionOnlyWhileTheNoticeIsOpen) {
 // gone; the window is set back to rest only once the notice is closed.
 TEST_F(ExtractionJobTest, TheVerdictComesAfterTheCleanUpAndBeforeTheWindowIsReset) {
     Start();
-    runtime.existingFiles.insert("C:\\out.txt");
+    runtime.InterpreterWrites("C:\\out.txt");
     MousePointer pointerDuringNotice = MousePointer::Hourglass;
     bool scriptDuringNotice = true;
     bool exitEnabledDuringNotice = true;
@@ -200,7 +200,9 @@ TEST_F(ExtractionJobTest, TheSuccessNoticeCountsTheLinesThatGaveNoValueOrALaterF
         source += line < 13 ? "1\r\n" : line < 38 ? "1,,a\r\n" : "1,a\r\n";
     runtime.fileContents["C:\\123.txt"] = source;
     Start();
-    runtime.existingFiles.insert("C:\\out.txt");
+    std::string values;
+    for (int value = 0; value < 987; ++value) values += "a\r\n";
+    runtime.InterpreterWrites("C:\\out.txt", values);
     job.CompletionTick();
     ASSERT_EQ(runtime.notices.size(), 1u);
     EXPECT_EQ(runtime.notices[0].title, "成功");
@@ -227,7 +229,7 @@ TEST_F(ExtractionJobTest, FailureKeepsTheProgressCaptionWhileTheNoticeIsOpen) {
 
 TEST_F(ExtractionJobTest, ATickDuringAnOpenNoticeDoesNothing) {
     Start();
-    runtime.existingFiles.insert("C:\\out.txt");
+    runtime.InterpreterWrites("C:\\out.txt");
     std::size_t logSizeAtSecondTick = 0, logSizeAfterSecondTick = 0;
     runtime.whileNoticeOpen = [&](const std::string&) {
         logSizeAtSecondTick = runtime.log.size();
@@ -253,7 +255,7 @@ TEST_F(ExtractionJobTest, AFailingProcessListFallsBackToTheStartedInterpretersSt
     EXPECT_TRUE(runtime.timer);
     EXPECT_TRUE(runtime.notices.empty());
     runtime.interpreterState = InterpreterState::EndedNormally;
-    runtime.existingFiles.insert("C:\\out.txt");
+    runtime.InterpreterWrites("C:\\out.txt");
     job.CompletionTick();
     ASSERT_EQ(runtime.notices.size(), 1u);
     EXPECT_EQ(runtime.notices[0].prompt, "提取完成");
@@ -263,7 +265,7 @@ TEST_F(ExtractionJobTest, AFailingProcessListFallsBackToTheStartedInterpretersSt
 TEST_F(ExtractionJobTest, AnotherCmdExeHoldsTheRunOpenAfterOursHasEnded) {
     Start();
     runtime.processes = {"Cmd.exe"};
-    runtime.existingFiles.insert("C:\\out.txt");
+    runtime.InterpreterWrites("C:\\out.txt");
     job.CompletionTick();
     EXPECT_TRUE(runtime.timer);
     runtime.processes = {"exe", "md.exe", ""};
@@ -271,37 +273,78 @@ TEST_F(ExtractionJobTest, AnotherCmdExeHoldsTheRunOpenAfterOursHasEnded) {
     EXPECT_FALSE(runtime.timer);
 }
 
-TEST_F(ExtractionJobTest, AFailedRunRemovesItsOutputAndSaysWhyWhenThatIsCertain) {
+TEST_F(ExtractionJobTest, TheVerdictHoldsTheOutputAgainstTheSourceAndSaysWhyOnlyWhenCertain) {
+    const std::string fewer =
+        "原因：输出文件只有 1 个值，而源文件有 2 个；命令解释器没有读完源文件。";
+    const std::string moved = "原因：输出文件在提取过程中被移走或替换了。";
     const struct {
         InterpreterState state;
-        const char* output;  // "absent", "empty" or "partial"
-        std::string reason;
+        const char* output;  // "empty", "partial" (one value), "gone" or "replaced"
+        const char* source;  // nullptr: it cannot be read after the run
+        bool sourceReplaced;
+        std::string reason;  // after the failure prompt; "成功: …" for a success
+        bool outputRemoved;
     } cases[] = {
-        {InterpreterState::EndedNormally, "empty", "原因：源文件中没有一行含有第 2 段。"},
-        {InterpreterState::EndedNormally, "absent", "原因：源文件中没有一行含有第 2 段。"},
-        {InterpreterState::Stopped, "partial", "原因：命令解释器在提取完成之前被终止了。"},
-        {InterpreterState::EndedAbnormally, "absent", "原因：命令解释器无法创建输出文件。"},
+        {InterpreterState::EndedNormally, "empty", "1\r\n2\r\n", false,
+         "原因：源文件中没有一行含有第 2 段。", true},
+        {InterpreterState::EndedNormally, "empty", nullptr, false, "", true},
+        {InterpreterState::EndedNormally, "empty", "a,b\r\n", false,
+         "原因：输出文件只有 0 个值，而源文件有 1 个；命令解释器没有读完源文件。", true},
+        // Ended from outside with exit code 0, or a line it could not read.
+        {InterpreterState::EndedNormally, "partial", "a,b\r\nc,d\r\n", false, fewer, true},
+        {InterpreterState::EndedNormally, "partial", "a,b\r\nc,d\r\n", true,
+         "成功: 提取完成\n源文件在提取过程中被改动了，无法核对写出的值的个数。", false},
+        {InterpreterState::EndedNormally, "gone", "a,b\r\n", false, moved, false},
+        // Someone else's file in its place is never removed.
+        {InterpreterState::EndedNormally, "replaced", "a,b\r\n", false, moved, false},
+        {InterpreterState::Stopped, "partial", "a,b\r\n", false,
+         "原因：命令解释器在提取完成之前被终止了。", true},
+        {InterpreterState::EndedAbnormally, "empty", "a,b\r\n", false,
+         "原因：命令解释器报告了错误，没有写出任何值。", true},
         // A source it could not read, or a kill from outside: not told apart.
-        {InterpreterState::EndedAbnormally, "partial", ""},
+        {InterpreterState::EndedAbnormally, "partial", "a,b\r\n", false, "", true},
     };
     for (const auto& c : cases) {
-        runtime.notices.clear();
-        SetUp();
-        Start();
-        runtime.interpreterState = c.state;
+        SCOPED_TRACE(std::string(c.output) + " " + c.reason);
+        FakeRuntime fresh;
+        fresh.texts = runtime.texts;
+        fresh.existingFiles = runtime.existingFiles;
+        if (c.source) fresh.fileContents["C:\\123.txt"] = c.source;
+        ExtractionJob run(fresh, fresh);
+        run.StartAction();
+        fresh.interpreterState = c.state;
         const std::string output = c.output;
-        if (output != "absent") runtime.existingFiles.insert("C:\\out.txt");
-        if (output == "empty") runtime.emptyFiles.insert("C:\\out.txt");
-        job.CompletionTick();
-        ASSERT_EQ(runtime.notices.size(), 1u);
-        EXPECT_EQ(runtime.notices[0].prompt,
-                  c.reason.empty() ? kFailurePrompt : kFailurePrompt + ("\n" + c.reason));
-        EXPECT_EQ(runtime.notices[0].title, "失败");
-        EXPECT_EQ(runtime.LogStartingWith("delete C:\\out.txt").size(), output != "absent")
-            << c.output;
-        EXPECT_EQ(runtime.writtenFiles.count(kScript), 0u);
-        ExpectIdleWithTexts(true);
+        if (output == "partial") fresh.InterpreterWrites("C:\\out.txt");
+        if (output == "gone") fresh.regularFiles.erase("C:\\out.txt");
+        if (output == "replaced") fresh.identities["C:\\out.txt"].index = 1;
+        if (c.sourceReplaced) fresh.identities["C:\\123.txt"] = {1, 2};
+        run.CompletionTick();
+        ASSERT_EQ(fresh.notices.size(), 1u);
+        if (c.reason.starts_with("成功: ")) {
+            EXPECT_EQ(fresh.notices[0].title, "成功");
+            EXPECT_EQ(fresh.notices[0].prompt, c.reason.substr(std::string("成功: ").size()));
+        } else {
+            EXPECT_EQ(fresh.notices[0].title, "失败");
+            EXPECT_EQ(fresh.notices[0].prompt,
+                      c.reason.empty() ? kFailurePrompt : kFailurePrompt + ("\n" + c.reason));
+        }
+        EXPECT_EQ(fresh.LogStartingWith("delete C:\\out.txt").size(), c.outputRemoved);
+        EXPECT_EQ(fresh.writtenFiles.count(kScript), 0u);
     }
+}
+
+TEST_F(ExtractionJobTest, ASessionEndingDuringARunUndoesIt) {
+    runtime.stateAfterStart = InterpreterState::Running;
+    Start();
+    runtime.InterpreterWrites("C:\\out.txt");
+    job.AbandonRun();
+    EXPECT_EQ(runtime.log,
+              (std::vector<std::string>{"stop-interpreter", "running-output ", "delete C:\\out.txt",
+                                        "delete " + std::string(kScript), "timer off"}));
+    EXPECT_TRUE(runtime.notices.empty());
+    runtime.log.clear();
+    job.AbandonRun();  // no run: nothing to undo
+    EXPECT_TRUE(runtime.log.empty());
 }
 
 TEST_F(ExtractionJobTest, TheVerdictTakesARegularFileAtTheLiteralPathWhateverItsAttributes) {
@@ -309,7 +352,7 @@ TEST_F(ExtractionJobTest, TheVerdictTakesARegularFileAtTheLiteralPathWhateverIts
     Start();
     // Hidden from the file query (a dot name, a hidden attribute), still the
     // output asked for.
-    runtime.regularFiles.insert("/home/u/.out");
+    runtime.InterpreterWrites("/home/u/.out");
     job.CompletionTick();
     ASSERT_EQ(runtime.notices.size(), 1u);
     EXPECT_EQ(runtime.notices[0].prompt, "提取完成");
@@ -318,7 +361,7 @@ TEST_F(ExtractionJobTest, TheVerdictTakesARegularFileAtTheLiteralPathWhateverIts
 TEST_F(ExtractionJobTest, AScriptAlreadyGoneDoesNotChangeTheVerdict) {
     Start();
     runtime.writtenFiles.clear();
-    runtime.existingFiles = {"C:\\out.txt"};
+    runtime.InterpreterWrites("C:\\out.txt");
     job.CompletionTick();
     ASSERT_EQ(runtime.notices.size(), 1u);
     EXPECT_EQ(runtime.notices[0].prompt, "提取完成");

@@ -166,14 +166,44 @@ TEST_F(ValidationTest, WhatWouldMakeTheRunFailIsRefusedAfterTheSevenChecks) {
         {"/a", "/ro/o.txt", "没有在输出路径所在的文件夹中新建文件的权限，请换一个文件夹！",
          Control::OutputPathBox},
         {"/a", "/long.txt", "输出文件名太长，请换一个短一些的名字！", Control::OutputPathBox},
+        // Windows names with another meaning: a stream, a device.
+        {"C:\\data\\src.txt:x", "C:\\o.txt", kStreamNameNotice, Control::SourcePathBox},
+        {"/a", "C:\\out:txt", kStreamNameNotice, Control::OutputPathBox},
+        {"/a", "C:\\d\\nul.txt", kDeviceNameNotice, Control::OutputPathBox},
+        {"/a", "C:\\d\\Com1 . .", kDeviceNameNotice, Control::OutputPathBox},
+        {"/a", "C:\\d\\conin$", kDeviceNameNotice, Control::OutputPathBox},
+        {"/a", "C:\\d\\lpt1x.txt", "", Control::SourcePathBox},
+        {"/a", "C:\\d\\com0.txt", "", Control::SourcePathBox},
+        {"/a", "/script-folder/1.bat", kScriptFolderNotice, Control::OutputPathBox},
+        {"/script-folder/in.csv", "/o.txt", kScriptFolderNotice, Control::SourcePathBox},
     };
-    runtime.existingFiles.insert("/a");
+    runtime.existingFiles.insert({"/a", "C:\\data\\src.txt:x", "/script-folder/in.csv"});
+    runtime.inScriptFolder = {"/script-folder/1.bat", "/script-folder/in.csv"};
     for (const auto& c : cases) {
         runtime.notices.clear();
         runtime.log.clear();
         Fill(c.source, c.output, ",", "2");
         EXPECT_EQ(OnlyNotice(c.focus), c.prompt) << c.source << " | " << c.output;
     }
+    // On Linux ":" and "nul" are plain names.
+    runtime.usesWindowsNames = false;
+    runtime.notices.clear();
+    Fill("/a", "/d/nul:x.txt", ",", "2");
+    EXPECT_EQ(OnlyNotice(Control::SourcePathBox), "");
+}
+
+TEST_F(ValidationTest, AFieldNumberTheInterpreterCannotGiveIsRefusedAfterTheSevenChecks) {
+    runtime.existingFiles = {"a.txt"};
+    for (const char* field : {"0", "00", "32", "99"}) {
+        runtime.notices.clear();
+        runtime.log.clear();
+        Fill("a.txt", "out.txt", ",", field);
+        EXPECT_EQ(OnlyNotice(Control::FieldNumberBox), kFieldRangeNotice) << field;
+    }
+    Fill("a.txt", "a.txt", ",", "0");  // the seven come first
+    runtime.notices.clear();
+    EXPECT_EQ(ValidateRequest(runtime, runtime), false);
+    EXPECT_EQ(runtime.notices.at(0).prompt, "源文件名和导出文件名不能相同！");
 }
 
 TEST_F(ValidationTest, PassesSilentlyAndChangesNoBox) {

@@ -4,12 +4,14 @@
 // without a window and deleted in the user's own folder.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/win32/windows_inc.h"
 
+#include "extraction/extraction_job.h"
 #include "extraction/extraction_request.h"
 #include "platform/win32/utf.h"
 #include "platform/win32/win32_system.h"
@@ -155,27 +157,37 @@ TEST_F(PellorinInUnusualUserFolderTest, TheScriptIsWrittenRunAndDeletedInTheUser
     EXPECT_TRUE(Exists(localAppData + "\\Morvane"));
 }
 
-TEST_F(PellorinTest, AnInterpreterEndedFromOutsideMidRunIsAFailure) {
+TEST_F(PellorinTest, AnInterpreterEndedFromOutsideWithCodeZeroMidRunIsAFailure) {
     const std::string source = folder / "slow.csv";
     const std::string output = folder / "out.txt";
-    WriteSlowSource(source);
+    const std::string column = WriteSlowSource(source);
+    const auto lines = std::count(column.begin(), column.end(), '\n');
     Fill(source, output, ",", "2");
     StartRun();
     const std::optional<ProcessEntry> interpreter = StartedInterpreter(app);
     ASSERT_TRUE(interpreter.has_value());
     ASSERT_TRUE(WaitFor([&] { return !ReadFile(output).value_or("").empty(); }, 60000));
+    // The session may not end while the run goes on.
+    EXPECT_EQ(SendMessageW(app.MainWindow(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), FALSE);
 
-    // As the task manager ends a process.
+    // As WMI's Win32_Process.Terminate() ends a process: with exit code 0.
     HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, interpreter->id);
     ASSERT_NE(process, nullptr);
-    EXPECT_TRUE(TerminateProcess(process, 1));
+    EXPECT_TRUE(TerminateProcess(process, 0));
     WaitForSingleObject(process, 10000);
     CloseHandle(process);
 
     std::optional<Notice> notice = app.WaitForNotice(30000);
     ASSERT_TRUE(notice.has_value());
     EXPECT_EQ(notice->title, "失败");
-    EXPECT_EQ(notice->prompt, "对不起,因为某些原因本次数据提取失败！请正确填写信息后，再试一次！");
+    EXPECT_TRUE(notice->prompt.starts_with(
+        "对不起,因为某些原因本次数据提取失败！请正确填写信息后，再试一次！\n原因：输出文件只有 "))
+        << notice->prompt;
+    EXPECT_NE(
+        notice->prompt.find("个值，而源文件有 " + CountText(static_cast<std::uint64_t>(lines)) +
+                            " 个；命令解释器没有读完源文件。"),
+        std::string::npos)
+        << notice->prompt;
     App::CloseNotice(*notice);
     ASSERT_TRUE(app.WaitIdle());
     EXPECT_FALSE(Exists(output)) << "the partial output is removed";
