@@ -38,10 +38,6 @@ int main(int argc, char** argv) {
         const auto startBegun = std::chrono::steady_clock::now();
         const morvane::LoopReading reading = morvane::HowTheLoopReads(system, request.sourcePath);
         const std::chrono::duration<double> start = std::chrono::steady_clock::now() - startBegun;
-        std::printf("%.4f s  encoding at Start: %s\n", start.count(),
-                    reading == morvane::LoopReading::Utf8    ? "UTF-8"
-                    : reading == morvane::LoopReading::Utf16 ? "UTF-16"
-                                                             : "as the interpreter reads");
         request.loopInUtf8 = reading == morvane::LoopReading::Utf8;
         const auto begun = std::chrono::steady_clock::now();
         const std::optional<morvane::SourceSurvey> survey = morvane::SurveySource(system, request);
@@ -55,6 +51,10 @@ int main(int argc, char** argv) {
                     static_cast<unsigned long long>(survey->blankLines),
                     static_cast<unsigned long long>(survey->linesWithoutField),
                     static_cast<unsigned long long>(survey->linesWithEmptyFieldBefore));
+        std::printf("%.4f s  encoding at Start: %s\n", start.count(),
+                    reading == morvane::LoopReading::Utf8    ? "UTF-8"
+                    : reading == morvane::LoopReading::Utf16 ? "UTF-16"
+                                                             : "as the interpreter reads");
     }
     return 0;
 }
