@@ -93,9 +93,12 @@ TEST_F(ScriptFolderTest, AFolderOnceOpenToOthersIsLeftForAFreshOne) {
 }
 
 // A fresh folder, its script included, goes with the process, also when a
-// signal ends it; the signal still ends it.
-TEST_F(ScriptFolderTest, AFreshFolderIsRemovedWhenSigtermEndsTheProcess) {
+// signal ends it, and so does the output of a run going on; the signal still
+// ends it.
+TEST_F(ScriptFolderTest, AFreshFolderAndARunsOutputAreRemovedWhenSigtermEndsTheProcess) {
     const std::string usual = runtimeDir / "pellorin";
+    TempDir outputs;
+    const std::string output = outputs / "out.txt";
     ASSERT_EQ(::mkdir(usual.c_str(), 0700), 0);
     ASSERT_EQ(::chmod(usual.c_str(), 0777), 0);
     const pid_t child = ::fork();
@@ -106,6 +109,9 @@ TEST_F(ScriptFolderTest, AFreshFolderIsRemovedWhenSigtermEndsTheProcess) {
         if (system.ScriptPath().rfind(usual + "-", 0) != 0 ||
             !system.WriteNewFile(system.ScriptPath(), "x\r\n", reason))
             ::_exit(1);
+        // A run going on: its partial output goes too.
+        if (!system.CreateEmptyFile(output, reason)) ::_exit(3);
+        system.SetRunningOutput(output);
         UndoRunAndRemoveFreshFolderOnSignals();
         ::raise(SIGTERM);
         ::_exit(2);
@@ -113,6 +119,7 @@ TEST_F(ScriptFolderTest, AFreshFolderIsRemovedWhenSigtermEndsTheProcess) {
     int status = 0;
     ASSERT_EQ(::waitpid(child, &status, 0), child);
     EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << status;
+    EXPECT_FALSE(std::filesystem::exists(output));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(runtimeDir.Path()), {}), 1)
         << "only the usual folder may be left";
 }
