@@ -2,9 +2,9 @@
 # Builds every preset and runs every test: the Linux tests (with ASan and
 # UBSan) through ctest, the Windows tests as 64-bit programs under Wine 10's
 # wine64 in a virtual display, the end-to-end tests again on the 32-bit
-# release under Wine 10's 32-bit half, checks of the 32-bit release exe, and
-# the Debian package built, installed on this machine, used and removed
-# again. Installs whatever is missing with apt-get first, and sets up the
+# release under Wine 10's 32-bit half, checks of the 32-bit release exe, the
+# Debian package built, installed on this machine, used and removed again,
+# and the Windows archive built and read. Installs whatever is missing with apt-get first, and sets up the
 # Debian 13 root that Wine 10 runs in (tools/setup-wine10.sh). Last, checks
 # that every C++ source is formatted as .clang-format says. Ends with one
 # line "N passed, N failed" (", N not run" added when this machine cannot run
@@ -16,7 +16,7 @@ packages=(
     cmake ninja-build g++ clang clang-format libgtest-dev
     qt6-base-dev qt6-translations-l10n libgl-dev fonts-arphic-uming fonts-arphic-ukai
     xvfb xauth xdotool imagemagick mawk
-    dpkg-dev file appstream desktop-file-utils
+    dpkg-dev file appstream desktop-file-utils unzip
     g++-mingw-w64-x86-64 g++-mingw-w64-i686 binutils-mingw-w64 mingw-w64-tools debootstrap
 )
 
@@ -79,7 +79,7 @@ echo "== Windows: build both exes, tests under Wine 10's wine64, end-to-end test
 if tests/win32/run-windows-tests.sh 2>&1 | tee "$log_dir/windows.log"; then :; fi
 add_counts_from "$log_dir/windows.log" "the Windows tests"
 
-echo "== Linux: the Debian package, installed and removed"
+echo "== Packages: the Debian package installed and removed, the Windows archive read"
 if tests/package/run-package-test.sh 2>&1 | tee "$log_dir/package.log"; then :; fi
 add_counts_from "$log_dir/package.log" "the package test"
 

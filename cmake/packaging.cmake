@@ -2,7 +2,9 @@
 #   cmake --build --preset linux-release --target package
 # leaves pellorin_<version>_amd64.deb in build/linux-release. What goes into
 # it is what `cmake --install` installs (platform/qt, interpreter) plus the
-# AppStream metadata and the copyright file made here.
+# AppStream metadata, the copyright file and the user guide. The guide's
+# Chinese file name needs a UTF-8 locale while CPack packs it: the
+# linux-release build preset sets LC_ALL=C.UTF-8.
 
 include(GNUInstallDirs)
 
@@ -47,6 +49,10 @@ set(MORVANE_METAINFO ${CMAKE_BINARY_DIR}/metainfo/${MORVANE_APP_ID}.metainfo.xml
 morvane_write_metainfo(${MORVANE_METAINFO} "${MORVANE_SCREENSHOT_BASE_URL}")
 install(FILES ${MORVANE_METAINFO} DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(FILES ${CMAKE_SOURCE_DIR}/LICENSE DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/pellorin RENAME copyright)
+# The user guide, with the screenshot it shows beside it as it is in docs/.
+install(FILES ${CMAKE_SOURCE_DIR}/docs/使用说明.md DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/pellorin)
+install(FILES ${CMAKE_SOURCE_DIR}/docs/images/windows-main-window.png
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/pellorin/images)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME pellorin)

@@ -10,7 +10,9 @@
 #      installed `pellorin --version` and the example extraction through the
 #      installed window (tools/headless-example.sh), whose only stand-in
 #      interpreter is the installed one;
-#   4. removes it with apt-get and checks that nothing of it is left.
+#   4. removes it with apt-get and checks that nothing of it is left;
+#   5. builds the win32 preset's `package` target and reads the archive: the
+#      release Pellorin.exe and the guide as text for Notepad.
 #
 # The package is removed again however this script ends, and one lock keeps
 # two copies of it (other checkouts on the same machine) from installing and
@@ -20,6 +22,8 @@
 set -u
 cd "$(dirname "$0")/../.."
 root=$PWD
+# The guide's file name is Chinese: unzip lists it only in a UTF-8 locale.
+export LC_ALL=C.UTF-8
 . tools/lib.sh
 start_counting package
 check() {  # name, then the command that must succeed
@@ -92,11 +96,12 @@ contents_all() {
     local path
     for path in /usr/bin/pellorin /usr/libexec/pellorin/cmd.exe /usr/share/applications/pellorin.desktop \
         /usr/share/icons/hicolor/48x48/apps/pellorin.png /usr/share/icons/hicolor/256x256/apps/pellorin.png \
-        /usr/share/metainfo/org.morvane.pellorin.metainfo.xml /usr/share/doc/pellorin/copyright; do
+        /usr/share/metainfo/org.morvane.pellorin.metainfo.xml /usr/share/doc/pellorin/copyright \
+        /usr/share/doc/pellorin/使用说明.md /usr/share/doc/pellorin/images/windows-main-window.png; do
         grep -qx "$path" "$logs/contents.txt" || { say "the package lacks $path"; return 1; }
     done
 }
-check "holds the program, the stand-in, the desktop entry, icons, metadata, copyright" contents_all
+check "holds the program, the stand-in, the desktop entry, icons, metadata, copyright, guide" contents_all
 # The stand-in must never be on PATH, and nothing outside /usr.
 check "nothing else in /usr/bin, nothing outside /usr" \
     bash -c '! grep -E "^/usr/bin/." "$1" | grep -vqx /usr/bin/pellorin && ! grep -vqE "^/$|^/usr/" "$1"' _ "$logs/contents.txt"
@@ -134,6 +139,9 @@ installed_version=$(env -u DISPLAY -u WAYLAND_DISPLAY pellorin --version 2>&1)
 say "pellorin --version: $installed_version"
 check "pellorin --version names the package's version" [ "$installed_version" = "pellorin $version" ]
 check "installed desktop entry is valid" desktop-file-validate /usr/share/applications/pellorin.desktop
+check "the installed guide is docs/使用说明.md" cmp -s /usr/share/doc/pellorin/使用说明.md docs/使用说明.md
+check "the installed metadata describes the program in Chinese" \
+    grep -q '<p xml:lang="zh-CN">' /usr/share/metainfo/org.morvane.pellorin.metainfo.xml
 # The program looks for its interpreter beside itself and in
 # ../libexec/pellorin only: with no /usr/bin/cmd.exe, a successful run used
 # the installed stand-in.
@@ -152,7 +160,7 @@ files_gone() {
     local left=0 path
     while read -r path; do
         case $path in
-            /usr/libexec/pellorin/ | /usr/share/doc/pellorin/) path=${path%/} ;;
+            /usr/libexec/pellorin/ | /usr/share/doc/pellorin/ | /usr/share/doc/pellorin/images/) path=${path%/} ;;
             */) continue ;;
         esac
         if [ -e "$path" ] || [ -L "$path" ]; then
@@ -163,4 +171,24 @@ files_gone() {
     return $left
 }
 check "every file and the package's own folders are gone" files_gone
+
+# --- 5. the Windows archive ----------------------------------------------------
+# ./test.sh has built the win32 preset for the Windows tests by now, so this
+# only packs it.
+say "building the Windows archive (preset win32, target package)"
+zip=$root/build/win32/Morvane-${version}-win32.zip
+rm -f "$zip"
+if ! { cmake --preset win32 && cmake --build --preset win32 -j2 --target package; } >"$logs/win32-build.log" 2>&1; then
+    grep -E "error|Error|FAILED" "$logs/win32-build.log" | head -30
+fi
+check "the win32 build leaves Morvane-<version>-win32.zip" [ -f "$zip" ]
+unzip -Z1 "$zip" 2>/dev/null | sed 's/^/    /'
+check "the archive holds Pellorin.exe and 使用说明.txt, nothing else" \
+    [ "$(unzip -Z1 "$zip" 2>/dev/null | sort | tr '\n' ' ')" = "Pellorin.exe 使用说明.txt " ]
+check "its Pellorin.exe is the release build" \
+    bash -c 'unzip -p "$1" Pellorin.exe | cmp -s - build/win32/bin/Pellorin.exe' _ "$zip"
+# What Notepad on every Windows from XP on shows right: a byte-order mark,
+# then the guide's lines ended by CR LF.
+check "its 使用说明.txt is the guide in UTF-8 with a byte-order mark and CR LF" \
+    bash -c 'cmp -s <(unzip -p "$1" 使用说明.txt) <(printf "\xef\xbb\xbf"; perl -pe "s/\r?\n/\r\n/" docs/使用说明.md)' _ "$zip"
 finish
