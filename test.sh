@@ -4,8 +4,8 @@
 # wine64 in a virtual display, the end-to-end tests again on the 32-bit
 # release under Wine 10's 32-bit half, checks of the 32-bit release exe, the
 # Debian package built, installed on this machine, used and removed again,
-# and the Windows archive built and read. Installs whatever is missing with apt-get first, and sets up the
-# Debian 13 root that Wine 10 runs in (tools/setup-wine10.sh). Last, checks
+# and the Windows archive built and read. Installs whatever is missing with
+# apt-get first, and sets up the Debian 13 root that Wine 10 runs in (tools/setup-wine10.sh). Last, checks
 # that every C++ source is formatted as .clang-format says. Ends with one
 # line "N passed, N failed" (", N not run" added when this machine cannot run
 # 32-bit programs at all); the counting is tools/lib.sh's.
