@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "extraction/interpreter_gate.h"
+#include "extraction/notice_titles.h"
 #include "extraction/output_count.h"
 #include "extraction/request_validation.h"
 #include "extraction/script_file.h"
@@ -98,7 +99,7 @@ std::optional<LoopReading> ExtractionJob::SourceReadingAtStart() {
     // for /f reads it byte by byte and stops at each NUL. Going through
     // "type", which converts it, would pass the file name through a second
     // command line, which expands %NAME% inside quotes too.
-    controls_.ShowNotice(kUtf16SourceNotice, "提示！");
+    controls_.ShowNotice(kUtf16SourceNotice, kRefusalTitle);
     controls_.SetFocus(Control::SourcePathBox);
     return std::nullopt;
 }
@@ -121,7 +122,7 @@ void ExtractionJob::StartExtraction(LoopReading reading) {
     // A character the script's code page cannot hold would reach the
     // interpreter as some other character: refuse it instead.
     if (auto box = FirstUnencodableBox(controls_, system_)) {
-        controls_.ShowNotice(kUnencodableNotice, "提示！");
+        controls_.ShowNotice(kUnencodableNotice, kRefusalTitle);
         controls_.SetFocus(*box);
         return;
     }
@@ -129,7 +130,7 @@ void ExtractionJob::StartExtraction(LoopReading reading) {
     const std::string scriptPath = system_.ScriptPath();
     std::string reason;
     if (!WriteScriptFile(system_, ComposeScriptLine(request_), reason)) {
-        controls_.ShowNotice("无法写入脚本文件" + scriptPath + "：" + reason, "失败");
+        controls_.ShowNotice("无法写入脚本文件" + scriptPath + "：" + reason, kFailureTitle);
         return;
     }
     // The output is made here, empty, and the interpreter appends to it: so
@@ -137,7 +138,7 @@ void ExtractionJob::StartExtraction(LoopReading reading) {
     // place meanwhile is told from it.
     if (!system_.CreateEmptyFile(request_.outputPath, reason)) {
         system_.DeleteFile(scriptPath);
-        controls_.ShowNotice("无法创建输出文件：" + reason, "失败");
+        controls_.ShowNotice("无法创建输出文件：" + reason, kFailureTitle);
         return;
     }
     outputAtStart_ = system_.RegularFileIdentity(request_.outputPath);
@@ -145,7 +146,7 @@ void ExtractionJob::StartExtraction(LoopReading reading) {
     if (!system_.StartInterpreter(scriptPath, reason)) {
         system_.DeleteFile(scriptPath);
         system_.DeleteFile(request_.outputPath);
-        controls_.ShowNotice("无法启动命令解释器：" + reason, "失败");
+        controls_.ShowNotice("无法启动命令解释器：" + reason, kFailureTitle);
         return;
     }
     system_.SetRunningOutput(request_.outputPath);
@@ -158,7 +159,7 @@ void ExtractionJob::StartExtraction(LoopReading reading) {
 
 bool ExtractionJob::InterpreterStillRunning() {
     // Any cmd.exe on the machine holds the run open.
-    if (IsProcessRunning(system_, "cmd.exe")) return true;
+    if (IsProcessRunning(system_, kInterpreterProcessName)) return true;
     // The process list may not be had (a broken management service); the
     // interpreter we started can still tell whether it is done.
     return system_.StartedInterpreterState() == InterpreterState::Running;
@@ -186,10 +187,11 @@ void ExtractionJob::Complete() {
     const Verdict verdict = Judge();
     if (verdict.succeeded) {
         controls_.SetText(Control::ProgressLabel, kDoneCaption);
-        controls_.ShowNotice(verdict.text, "成功");
+        controls_.ShowNotice(verdict.text, kSuccessTitle);
     } else {
         controls_.ShowNotice(
-            verdict.text.empty() ? kFailurePrompt : kFailurePrompt + ("\n" + verdict.text), "失败");
+            verdict.text.empty() ? kFailurePrompt : kFailurePrompt + ("\n" + verdict.text),
+            kFailureTitle);
     }
     ReturnToIdle();
 }

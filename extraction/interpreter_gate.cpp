@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "extraction/notice_titles.h"
+
 namespace morvane {
 
 namespace {
@@ -32,8 +34,9 @@ bool IsProcessRunning(SystemServices& system, const std::string& exeName) {
 }
 
 Gate InterpreterGate(Controls& controls, SystemServices& system) {
-    if (!IsProcessRunning(system, "cmd.exe")) return Gate::Open;
-    controls.ShowNotice("请先打开任务管理器，结束Cmd.exe进程，否则本程序会出现运行错误", "提示");
+    if (!IsProcessRunning(system, kInterpreterProcessName)) return Gate::Open;
+    controls.ShowNotice("请先打开任务管理器，结束Cmd.exe进程，否则本程序会出现运行错误",
+                        kHintTitle);
     return Gate::Blocked;
 }
 

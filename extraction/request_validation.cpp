@@ -6,15 +6,15 @@
 
 #include "common/text/source_encoding.h"
 #include "extraction/extraction_request.h"
+#include "extraction/notice_titles.h"
+#include "extraction/script_file.h"
 
 namespace morvane {
 
 namespace {
 
-const char* const kCheckTitle = "提示！";
-
 bool Refuse(Controls& controls, const std::string& prompt, Control focus) {
-    controls.ShowNotice(prompt, kCheckTitle);
+    controls.ShowNotice(prompt, kRefusalTitle);
     controls.SetFocus(focus);
     return false;
 }
@@ -68,7 +68,7 @@ bool NamesDevice(const std::string& path) {
 }  // namespace
 
 bool ScriptCanHoldBoxes(Controls& controls) {
-    for (Control box : {Control::SourcePathBox, Control::OutputPathBox, Control::DelimiterBox}) {
+    for (Control box : kScriptBoxes) {
         const std::string text = controls.Text(box);
         // Half of a surrogate pair (pasted alone) reaches here as bytes that
         // are no UTF-8 and no character of any code page.

@@ -3,7 +3,7 @@
 namespace morvane {
 
 std::optional<Control> FirstUnencodableBox(const Controls& controls, const SystemServices& system) {
-    for (Control box : {Control::SourcePathBox, Control::OutputPathBox, Control::DelimiterBox}) {
+    for (Control box : kScriptBoxes) {
         if (!system.EncodeForScript(controls.Text(box))) return box;
     }
     return std::nullopt;

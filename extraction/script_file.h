@@ -1,6 +1,7 @@
 // Writing the composed line to the script file.
 #pragma once
 
+#include <array>
 #include <optional>
 #include <string>
 
@@ -8,8 +9,11 @@
 
 namespace morvane {
 
-// Of the boxes whose text enters the script as typed (source, output,
-// delimiter), the first one holding a character the script's code page
+// The boxes whose text enters the script as typed, in box order.
+inline constexpr std::array<Control, 3> kScriptBoxes = {
+    Control::SourcePathBox, Control::OutputPathBox, Control::DelimiterBox};
+
+// Of kScriptBoxes, the first one holding a character the script's code page
 // cannot represent; nothing when all three can be written.
 std::optional<Control> FirstUnencodableBox(const Controls& controls, const SystemServices& system);
 

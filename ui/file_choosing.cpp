@@ -6,6 +6,7 @@
 
 #include "common/text/source_encoding.h"
 #include "extraction/interpreter_gate.h"
+#include "extraction/notice_titles.h"
 #include "extraction/request_validation.h"
 #include "ui/window_text.h"
 
@@ -95,7 +96,7 @@ void TakeSourceFile(Controls& controls, SystemServices& system,
     if (!TakesGivenFilesNow(controls)) return;
     const GivenFiles given = JudgeGivenFiles(system, paths);
     if (!given.taken) {
-        if (!given.refusal.empty()) controls.ShowNotice(given.refusal, "提示！");
+        if (!given.refusal.empty()) controls.ShowNotice(given.refusal, kRefusalTitle);
         return;
     }
     if (InterpreterGate(controls, system) == Gate::Blocked) return;

@@ -46,15 +46,17 @@ struct Colour {
 inline constexpr Colour kBlack{0, 0, 0};
 inline constexpr Colour kRed{255, 0, 0};
 
+// One control of a window's layout. The tables name each field they set
+// (designated initialisers); a field left out keeps the default below.
 struct ControlSpec {
     Control name;
     ControlKind kind;
     const char* text;              // caption or initial text; "" for none
     int left, top, width, height;  // twips
     int tabIndex;                  // -1 for controls that have none
-    FontSpec font;
-    Colour color = kBlack;  // text colour
-    int maxLength = 0;      // characters (a surrogate pair is one); 0: no limit
+    FontSpec font{};               // kDefaultFont unless set
+    Colour color = kBlack;         // text colour
+    int maxLength = 0;             // characters (a surrogate pair is one); 0: no limit
     const char* tooltip = "";
     bool hidden = false;
     bool isDefault = false;  // the default button: Enter activates it

@@ -1,5 +1,6 @@
 #include "ui/main_window_handlers.h"
 
+#include "extraction/notice_titles.h"
 #include "ui/file_choosing.h"
 
 namespace morvane {
@@ -9,7 +10,7 @@ MainWindowHandlers::MainWindowHandlers(Controls& controls, SystemServices& syste
 
 bool MainWindowHandlers::GuardSingleInstance() {
     if (system_.ClaimSingleInstance()) return true;
-    controls_.ShowNotice("一次只能运行一个程序,否则可能造成程序出错!", "提示");
+    controls_.ShowNotice("一次只能运行一个程序,否则可能造成程序出错!", kHintTitle);
     controls_.EndProgram();
     return false;
 }
