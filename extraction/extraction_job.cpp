@@ -173,9 +173,10 @@ void ExtractionJob::CompletionTick() {
     completing_ = false;
 }
 
-bool ExtractionJob::OutputIsOurs() {
+std::optional<FileIdentity> ExtractionJob::OurOutput() {
     const std::optional<FileIdentity> now = system_.RegularFileIdentity(request_.outputPath);
-    return now && (!outputAtStart_ || now->SameFileAs(*outputAtStart_));
+    if (!now || (outputAtStart_ && !now->SameFileAs(*outputAtStart_))) return std::nullopt;
+    return now;
 }
 
 void ExtractionJob::Complete() {
@@ -199,14 +200,15 @@ void ExtractionJob::Complete() {
 ExtractionJob::Verdict ExtractionJob::Judge() {
     // Only the file made at Start is the run's output: one that took its
     // place meanwhile is someone else's and stays.
-    if (!OutputIsOurs()) return {false, "原因：输出文件在提取过程中被移走或替换了。"};
+    const std::optional<FileIdentity> output = OurOutput();
+    if (!output) return {false, "原因：输出文件在提取过程中被移走或替换了。"};
     // From here on a failure removes the output, empty or partial: it is no
     // result, and left behind it would block the retry.
     const auto failWith = [&](std::string reason) {
         system_.DeleteFile(request_.outputPath);
         return Verdict{false, std::move(reason)};
     };
-    const bool empty = system_.RegularFileSize(request_.outputPath).value_or(0) == 0;
+    const bool empty = output->size == 0;
     switch (system_.StartedInterpreterState()) {
         case InterpreterState::EndedNormally:
             break;
@@ -260,7 +262,7 @@ void ExtractionJob::AbandonRun() {
     if (!controls_.CompletionTimerRunning()) return;
     system_.StopInterpreter();
     system_.SetRunningOutput("");
-    if (OutputIsOurs()) system_.DeleteFile(request_.outputPath);
+    if (OurOutput()) system_.DeleteFile(request_.outputPath);
     system_.DeleteFile(system_.ScriptPath());
     controls_.SetCompletionTimerRunning(false);
 }

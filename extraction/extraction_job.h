@@ -74,8 +74,8 @@ class ExtractionJob {
     };
     // How the run ended; a failed run's output is removed if it is this run's.
     Verdict Judge();
-    // Whether the file at the output path is the one made at Start.
-    bool OutputIsOurs();
+    // The file at the output path, when it is the one made at Start.
+    std::optional<FileIdentity> OurOutput();
     void ReturnToIdle();
 
     Controls& controls_;
