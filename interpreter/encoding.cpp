@@ -17,7 +17,7 @@ using namespace std::string_view_literals;
 // What the loop needs to know of each encoding, a row each.
 struct EncodingFacts {
     Encoding encoding;
-    const char* name;                // for UTF-16 also iconv's
+    const char* name;
     std::string_view byteOrderMark;  // none for GBK
     std::string_view lineBreak;      // CR LF
     std::size_t unitSize;            // bytes per code unit
@@ -82,7 +82,7 @@ std::optional<std::string> EncodeUtf8Text(std::string_view utf8, Encoding encodi
             return posix::Utf8ToCodePage936(utf8);
         case Encoding::Utf16Le:
         case Encoding::Utf16Be:
-            return posix::IconvConverter("UTF-8", FactsOf(encoding).name).Convert(utf8);
+            return text::Utf8ToUtf16(utf8, encoding);
     }
     return std::nullopt;
 }

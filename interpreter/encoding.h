@@ -23,24 +23,6 @@ using text::Encoding;
 using text::IsGbkLeadByte;
 using text::IsGbkSecondByte;
 
-// In GBK every byte that cannot lead a double-byte character ends one, so a
-// run of lead-range bytes (0x81-0xFE) starts at a character's start and its
-// bytes pair off from there. Whether the run standing right before `at`
-// (looked for back to `from`, a character's start) has odd length: then its
-// last byte leads a character, which the byte at `at` ends when it can end
-// one at all.
-inline bool FollowsOddLeadRun(const unsigned char* from, const unsigned char* at) {
-    const unsigned char* runStart = at;
-    while (runStart > from && IsGbkLeadByte(runStart[-1])) --runStart;
-    return (at - runStart) % 2 == 1;
-}
-
-// The code unit at `at` of a UTF-16LE or UTF-16BE text.
-inline std::uint16_t Utf16UnitAt(const unsigned char* at, Encoding encoding) {
-    return encoding == Encoding::Utf16Be ? static_cast<std::uint16_t>(at[0] << 8 | at[1])
-                                         : static_cast<std::uint16_t>(at[1] << 8 | at[0]);
-}
-
 // Whether telling UTF-8 from GBK changes anything for these characters (UTF-8
 // text): it does not when every delimiter and the end-of-line character are
 // ASCII below 0x40 and the echo text is ASCII, since such bytes are never part

@@ -5,12 +5,14 @@
 #include <memory>
 #include <vector>
 
-#include "interpreter/bitmask_splitter.h"
+#include "common/split/bitmask_splitter.h"
+#include "common/split/line_splitter.h"
 #include "interpreter/encoding.h"
-#include "interpreter/line_splitter.h"
+#include "interpreter/line_values.h"
 #include "interpreter/output_file.h"
 #include "interpreter/source_file.h"
 #include "interpreter/source_window.h"
+#include "interpreter/split_rules.h"
 
 namespace morvane::interp {
 
@@ -104,13 +106,15 @@ class ForLoopRun {
     SourceWindow window_;
 
     Encoding encoding_ = Encoding::Utf8;
+    split::Width width_ = split::Width::Bytes;
     std::size_t unit_ = 1;
     std::uint64_t lineStart_ = 0;
     std::uint64_t scanFrom_ = 0;  // where the search for the next line feed goes on
     std::uint64_t lineNumber_ = 0;
     LineState lineState_ = LineState::Fresh;
-    std::unique_ptr<LineSplitter> lineSplitter_;
-    std::unique_ptr<BitmaskSplitter> bitmaskSplitter_;
+    std::unique_ptr<LineValues> values_;  // what the splitters fill
+    std::unique_ptr<split::LineSplitter<LineValues>> lineSplitter_;
+    std::unique_ptr<split::BitmaskSplitter> bitmaskSplitter_;
     std::vector<EchoPiece> pieces_;
     std::string lineBreak_;
     std::unique_ptr<OutputFile> output_;
@@ -141,13 +145,16 @@ bool ForLoopRun::Prepare() {
         encoding_ = *chosen;
     }
     unit_ = UnitSize(encoding_);
+    width_ = split::CharactersOf(encoding_).width;
 
     std::string error;
     auto setup = SetUpLoop(command_, encoding_, error);
     if (!setup) return Fail(error);
-    lineSplitter_ = std::make_unique<LineSplitter>(setup->rules);
-    if (BitmaskSplitter::Handles(setup->rules)) {
-        bitmaskSplitter_ = std::make_unique<BitmaskSplitter>(setup->rules);
+    const split::SplitRules rules = setup->rules.ForSplitter();
+    values_ = std::make_unique<LineValues>(setup->rules.plan);
+    lineSplitter_ = std::make_unique<split::LineSplitter<LineValues>>(rules, *values_);
+    if (split::BitmaskSplitter::Handles(rules)) {
+        bitmaskSplitter_ = std::make_unique<split::BitmaskSplitter>(rules);
     }
     pieces_ = std::move(setup->pieces);
     lineBreak_ = std::move(setup->lineBreak);
@@ -200,7 +207,7 @@ bool ForLoopRun::SplitCompleteLines() {
 bool ForLoopRun::SplitLinesByBitmask() {
     const auto progress = bitmaskSplitter_->SplitLines(
         window_.At(lineStart_), static_cast<std::size_t>(window_.End() - lineStart_), lineStart_,
-        [&](const LineValues& values) { return Echo(values); });
+        *values_, [&] { return !values_->Runs() || Echo(*values_); });
     if (progress.stopped) return false;
     lineNumber_ += progress.lines;
     lineStart_ += progress.consumed;
@@ -231,7 +238,7 @@ std::uint64_t ForLoopRun::FindLineFeed() {
     // UTF-16: whole code units only; the units sit at even file offsets.
     std::uint64_t at = scanFrom_ + (scanFrom_ & 1);
     for (; at + 2 <= end; at += 2) {
-        if (Utf16UnitAt(window_.At(at), encoding_) == '\n') return at;
+        if (split::Utf16UnitAt(window_.At(at), width_) == '\n') return at;
     }
     scanFrom_ = std::min(at, end);
     return end;
@@ -240,7 +247,7 @@ std::uint64_t ForLoopRun::FindLineFeed() {
 bool ForLoopRun::EndsWithCarriageReturn(std::uint64_t from, std::uint64_t to) const {
     if (to - from < unit_) return false;
     if (unit_ == 1) return *window_.At(to - 1) == '\r';
-    return Utf16UnitAt(window_.At(to - 2), encoding_) == '\r';
+    return split::Utf16UnitAt(window_.At(to - 2), width_) == '\r';
 }
 
 void ForLoopRun::StartLine(std::uint64_t at) {
@@ -270,8 +277,7 @@ bool ForLoopRun::FinishLine(std::uint64_t from, std::uint64_t to) {
     lineState_ = LineState::Fresh;
     if (!split) return true;
     lineSplitter_->Feed(window_.At(from), static_cast<std::size_t>(to - from), true);
-    const LineValues& values = lineSplitter_->Values();
-    return !values.Runs() || Echo(values);
+    return !values_->Runs() || Echo(*values_);
 }
 
 // A last line without a line feed; a CR at its end is data. A UTF-16 file of

@@ -1,12 +1,14 @@
 // The values one line gives a for /f loop's variables, taken as a splitter
 // finds the line's tokens: which token goes to which variable, and where the
-// rest of the line starts. Both splitters fill it; the loop's echo reads it.
+// rest of the line starts. The splitters (common/split) fill it, as their
+// sink; the loop's echo reads it.
 #pragma once
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
 
+#include "common/split/split_rules.h"
 #include "interpreter/for_options.h"
 
 namespace morvane::interp {
@@ -22,15 +24,17 @@ struct ByteRange {
 class LineValues {
   public:
     // What a splitter looks for next on the line.
-    enum class Next { TokenStart, TokenEnd, Nothing };
+    using Next = split::Next;
 
     explicit LineValues(const TokenPlan& plan);
 
     // A new line; Nothing when no variable is asked for.
-    Next StartLine();
+    Next StartLine(std::uint64_t at);
     // A token starts at `at`: TokenEnd, or Nothing when it starts the rest of
     // the line, which then runs to the line's end.
     Next TokenStarts(std::uint64_t at);
+    // The values are ranges of the source: the bytes themselves are not needed.
+    void TokenText(const unsigned char*, const unsigned char*) {}
     // The token ends at `at`: TokenStart, or Nothing after the highest token
     // asked for.
     Next TokenEnds(std::uint64_t at);
@@ -79,7 +83,7 @@ inline LineValues::LineValues(const TokenPlan& plan)
         variableOfToken_[static_cast<std::size_t>(plan.HighestToken() + 1)] = restVariable_;
 }
 
-inline LineValues::Next LineValues::StartLine() {
+inline LineValues::Next LineValues::StartLine(std::uint64_t) {
     token_ = 0;
     open_ = -1;
     assigned_ = 0;

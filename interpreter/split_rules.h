@@ -1,11 +1,12 @@
-// How a source's lines are split, in the source's encoding: what both
-// splitters are made from.
+// How a loop splits its source's lines, in the source's encoding: the rules
+// the shared splitter (common/split) takes, and the tokens the loop asks for.
 #pragma once
 
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "common/split/split_rules.h"
 #include "interpreter/encoding.h"
 #include "interpreter/for_options.h"
 
@@ -18,6 +19,10 @@ struct SplitRules {
     std::vector<std::string> delimiters;
     std::optional<std::string> eol;
     TokenPlan plan;
+
+    split::SplitRules ForSplitter() const {
+        return {split::CharactersOf(encoding), delimiters, eol};
+    }
 };
 
 }  // namespace morvane::interp

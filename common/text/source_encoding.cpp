@@ -81,4 +81,30 @@ bool IsUtf8(std::string_view bytes) {
     return validator.Finish();
 }
 
+std::optional<std::string> Utf8ToUtf16(std::string_view utf8, Encoding utf16) {
+    if (!IsUtf8(utf8)) return std::nullopt;
+    std::string out;
+    const auto put = [&](char32_t unit) {
+        const char high = static_cast<char>(unit >> 8);
+        const char low = static_cast<char>(unit & 0xFF);
+        out += utf16 == Encoding::Utf16Be ? std::string{high, low} : std::string{low, high};
+    };
+    for (std::size_t at = 0; at < utf8.size();) {
+        const auto lead = static_cast<unsigned char>(utf8[at]);
+        // Well-formed, so the lead byte tells the length and the bits kept.
+        const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+        char32_t code = length == 1 ? lead : lead & (0x7Fu >> length);
+        for (std::size_t i = 1; i < length; ++i)
+            code = code << 6 | (static_cast<unsigned char>(utf8[at + i]) & 0x3Fu);
+        at += length;
+        if (code < 0x10000) {
+            put(code);
+        } else {
+            put(0xD800 + ((code - 0x10000) >> 10));
+            put(0xDC00 + (code & 0x3FF));
+        }
+    }
+    return out;
+}
+
 }  // namespace morvane::text

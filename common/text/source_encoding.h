@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <optional>
 #include <span>
+#include <string>
 #include <string_view>
 
 namespace morvane::text {
@@ -62,5 +63,10 @@ class Utf8Validator {
 // surrogate, nothing past U+10FFFF, no sequence cut off): what a name or a
 // box's text must be for the program to hold it as text.
 bool IsUtf8(std::string_view bytes);
+
+// UTF-8 text in UTF-16 of the byte order `utf16` (Utf16Le or Utf16Be), a
+// character beyond the basic plane as a surrogate pair; nothing when the
+// text is not well-formed UTF-8.
+std::optional<std::string> Utf8ToUtf16(std::string_view utf8, Encoding utf16);
 
 }  // namespace morvane::text

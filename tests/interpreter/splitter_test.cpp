@@ -3,8 +3,9 @@
 // the character-by-character reference; they must agree.
 #include <gtest/gtest.h>
 
+#include "common/split/line_splitter.h"
 #include "interpreter/for_options.h"
-#include "interpreter/line_splitter.h"
+#include "interpreter/line_values.h"
 #include "tests/interpreter/fuzz/split_invariant.h"
 #include "tests/interpreter/test_support.h"
 
@@ -35,13 +36,13 @@ std::vector<std::string> Split(const SplitRules& rules, std::string_view file) {
     }
     std::size_t markLength = 0;
     testing::ReferenceEncoding(file, markLength);
-    LineSplitter splitter(rules);
+    LineValues values(rules.plan);
+    split::LineSplitter<LineValues> splitter(rules.ForSplitter(), values);
     std::vector<std::string> result;
     for (const ByteRange& line : testing::ReferenceLines(file, rules.encoding, markLength)) {
         splitter.Start(line.begin);
         splitter.Feed(reinterpret_cast<const unsigned char*>(file.data()) + line.begin,
                       static_cast<std::size_t>(line.Size()), true);
-        const LineValues& values = splitter.Values();
         if (!values.Runs()) {
             result.push_back("-");
             continue;

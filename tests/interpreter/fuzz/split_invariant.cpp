@@ -11,7 +11,8 @@
 #include <sstream>
 
 #include "common/posix/iconv_converter.h"
-#include "interpreter/bitmask_splitter.h"
+#include "common/split/bitmask_splitter.h"
+#include "common/split/line_splitter.h"
 #include "interpreter/script_line.h"
 #include "interpreter/script_runner.h"
 
@@ -233,8 +234,11 @@ std::string CompareSplitters(std::string_view file, const SplitRules& rules, std
     ReferenceEncoding(file, markLength);
     const std::vector<ByteRange> lines = ReferenceLines(file, rules.encoding, markLength);
     const auto* bytes = reinterpret_cast<const unsigned char*>(file.data());
-    LineSplitter whole(rules);
-    LineSplitter pieces(rules);
+    const split::SplitRules splitRules = rules.ForSplitter();
+    LineValues wholeValues(rules.plan);
+    LineValues piecesValues(rules.plan);
+    split::LineSplitter<LineValues> whole(splitRules, wholeValues);
+    split::LineSplitter<LineValues> pieces(splitRules, piecesValues);
     std::vector<std::vector<std::optional<ByteRange>>> expected;
     for (const ByteRange& line : lines) {
         expected.push_back(ReferenceSplit(file, line, rules));
@@ -251,8 +255,8 @@ std::string CompareSplitters(std::string_view file, const SplitRules& rules, std
             line.Size()) {
             return where + ", whole line not consumed";
         }
-        if (ValuesOrNone(whole.Values()) != expected.back()) {
-            return where + ", LineSplitter gave " + DescribeValues(ValuesOrNone(whole.Values()));
+        if (ValuesOrNone(wholeValues) != expected.back()) {
+            return where + ", LineSplitter gave " + DescribeValues(ValuesOrNone(wholeValues));
         }
 
         // In pieces, handing back what was not consumed as the caller does.
@@ -268,19 +272,21 @@ std::string CompareSplitters(std::string_view file, const SplitRules& rules, std
             if (last && at == end) break;
             if (taken == 0 && ++stalls > 8) piece += 1;  // the caller would read more
         }
-        if (ValuesOrNone(pieces.Values()) != expected.back()) {
+        if (ValuesOrNone(piecesValues) != expected.back()) {
             return where + ", LineSplitter in pieces of " + std::to_string(piece) + " gave " +
-                   DescribeValues(ValuesOrNone(pieces.Values()));
+                   DescribeValues(ValuesOrNone(piecesValues));
         }
     }
 
-    if (BitmaskSplitter::Handles(rules)) {
-        BitmaskSplitter fast(rules);
+    if (split::BitmaskSplitter::Handles(splitRules)) {
+        split::BitmaskSplitter fast(splitRules);
+        LineValues values(rules.plan);
         std::size_t lineIndex = 0;
         std::string problem;
         const auto start = markLength;
-        const auto progress = fast.SplitLines(
-            bytes + start, file.size() - start, start, [&](const LineValues& values) {
+        const auto progress =
+            fast.SplitLines(bytes + start, file.size() - start, start, values, [&] {
+                if (!values.Runs()) return true;
                 // Skip lines the reference does not run the body for.
                 while (lineIndex < expected.size() && expected[lineIndex].empty()) ++lineIndex;
                 if (lineIndex == expected.size()) {

@@ -11,7 +11,8 @@
 #include <vector>
 
 #include "interpreter/encoding.h"
-#include "interpreter/line_splitter.h"
+#include "interpreter/line_values.h"
+#include "interpreter/split_rules.h"
 
 namespace morvane::interp::testing {
 

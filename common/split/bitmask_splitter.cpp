@@ -1,13 +1,15 @@
-#include "interpreter/bitmask_splitter.h"
+#include "common/split/bitmask_splitter.h"
 
 #include <algorithm>
 #include <cstring>
+
+#include "common/split/lead_runs.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
 
-namespace morvane::interp {
+namespace morvane::split {
 
 namespace {
 
@@ -28,31 +30,39 @@ inline std::uint64_t Matches16(__m128i chunk, const __m128i* values, std::size_t
 }  // namespace
 
 bool BitmaskSplitter::Handles(const SplitRules& rules) {
-    if (rules.encoding != Encoding::Utf8 && rules.encoding != Encoding::Gbk) return false;
+    if (rules.characters.IsUtf16()) return false;
+    const bool doubleBytes = rules.characters.width == Width::DoubleBytes;
     for (const std::string& delimiter : rules.delimiters) {
         if (delimiter.size() != 1) return false;
-        const auto byte = static_cast<unsigned char>(delimiter[0]);
-        if (rules.encoding == Encoding::Utf8 && byte >= 0x80) return false;
-        if (rules.encoding == Encoding::Gbk && IsGbkLeadByte(byte)) return false;
+        if (doubleBytes && rules.characters.leadBytes[static_cast<unsigned char>(delimiter[0])])
+            return false;
     }
     return !rules.eol || rules.eol->size() == 1;
 }
 
-BitmaskSplitter::BitmaskSplitter(const SplitRules& rules) : values_(rules.plan) {
+BitmaskSplitter::BitmaskSplitter(const SplitRules& rules) {
     for (const std::string& delimiter : rules.delimiters) {
         const auto byte = static_cast<unsigned char>(delimiter[0]);
         if (!isDelimiter_[byte]) delimiterBytes_.push_back(byte);
         isDelimiter_[byte] = true;
     }
     if (rules.eol) eol_ = static_cast<unsigned char>((*rules.eol)[0]);
-    if (rules.encoding == Encoding::Gbk) {
-        for (unsigned char byte : delimiterBytes_) {
-            if (!IsGbkSecondByte(byte)) continue;
-            secondByteDelimiters_.push_back(byte);
-            isSecondByteDelimiter_[byte] = true;
-        }
+    if (rules.characters.width != Width::DoubleBytes) return;
+    leadBytes_ = rules.characters.leadBytes;
+    for (unsigned char byte : delimiterBytes_) {
+        if (!text::IsGbkSecondByte(byte)) continue;
+        secondByteDelimiters_.push_back(byte);
+        isSecondByteDelimiter_[byte] = true;
     }
     secondBytesPossible_ = !secondByteDelimiters_.empty();
+    const auto first = std::find(leadBytes_.begin(), leadBytes_.end(), true);
+    const auto pastLast = std::find(first, leadBytes_.end(), false);
+    const bool oneRange = first != leadBytes_.end() && first - leadBytes_.begin() > 0x80 &&
+                          std::find(pastLast, leadBytes_.end(), true) == leadBytes_.end();
+    if (oneRange) {
+        leadLow_ = static_cast<unsigned char>(first - leadBytes_.begin());
+        leadHigh_ = static_cast<unsigned char>(pastLast - leadBytes_.begin() - 1);
+    }
 }
 
 void BitmaskSplitter::BuildMasks(const unsigned char* data, std::size_t size) {
@@ -67,7 +77,8 @@ void BitmaskSplitter::BuildMasks(const unsigned char* data, std::size_t size) {
     }
     std::size_t word = 0;
 #if defined(__SSE2__)
-    if (delimiterBytes_.size() <= kVectorDelimiters) word = ClassifyWholeWordsSse2(data, size);
+    if (delimiterBytes_.size() <= kVectorDelimiters && (!secondBytesPossible_ || leadLow_ != 0))
+        word = ClassifyWholeWordsSse2(data, size);
 #endif
     // The words left (all of them without SSE2, else the last, partial one)
     // byte by byte.
@@ -84,7 +95,7 @@ BitmaskSplitter::WordMasks BitmaskSplitter::ClassifyBytes(const unsigned char* b
     for (std::size_t i = 0; i < count; ++i) {
         masks.delimiters |= static_cast<std::uint64_t>(isDelimiter_[bytes[i]]) << i;
         masks.lineFeeds |= static_cast<std::uint64_t>(bytes[i] == '\n') << i;
-        masks.leads |= static_cast<std::uint64_t>(IsGbkLeadByte(bytes[i])) << i;
+        masks.leads |= static_cast<std::uint64_t>(leadBytes_[bytes[i]]) << i;
         masks.seconds |= static_cast<std::uint64_t>(isSecondByteDelimiter_[bytes[i]]) << i;
     }
     return masks;
@@ -110,9 +121,10 @@ std::size_t BitmaskSplitter::ClassifyWholeWordsSse2(const unsigned char* data, s
         secondValues[i] = _mm_set1_epi8(static_cast<char>(secondByteDelimiters_[i]));
     }
     const __m128i lineFeed = _mm_set1_epi8('\n');
-    // Signed, the lead bytes 0x81-0xFE are -127..-2.
-    const __m128i belowLead = _mm_set1_epi8(-128);
-    const __m128i aboveLead = _mm_set1_epi8(-1);
+    // Signed, the lead range (within 0x81-0xFF) is negative; GBK's 0x81-0xFE
+    // is -127..-2.
+    const __m128i belowLead = _mm_set1_epi8(static_cast<char>(leadLow_ - 1));
+    const __m128i aboveLead = _mm_set1_epi8(static_cast<char>(leadHigh_ + 1));
     const std::size_t count = delimiterBytes_.size();
     std::size_t word = 0;
     for (; (word + 1) * 64 <= size; ++word) {
@@ -141,35 +153,17 @@ std::size_t BitmaskSplitter::ClassifyWholeWordsSse2(const unsigned char* data, s
 }
 #endif
 
-// The rule of FollowsOddLeadRun (encoding.h), 64 bytes at a time: a
-// delimiter byte right after a run of lead-range bytes of odd length is the
-// second byte of a character. The data starts at a line start, a character
-// start. Odd-length runs are found with carries: adding a run's start bit to
-// the run carries out just past its end; starting from even and odd positions
-// separately tells odd lengths from even ones.
+// A delimiter byte right after a run of lead bytes of odd length is the
+// second byte of a character (lead_runs.h). The data starts at a line start,
+// a character's start.
 void BitmaskSplitter::DropSecondBytes(std::size_t words) {
-    constexpr std::uint64_t kEvenBits = 0x5555555555555555ull;
-    std::uint64_t carryOdd = 0;  // the previous word ended inside an odd-length run
+    std::uint64_t carryOdd = 0;
     for (std::size_t word = 0; word < words; ++word) {
-        const std::uint64_t leads = leadMask_[word];
-        const std::uint64_t starts = leads & ~(leads << 1);
-        // A run continuing from the last word with odd length so far starts
-        // again at bit 0, which then counts as an odd position.
-        const std::uint64_t evenStartMask = kEvenBits ^ carryOdd;
-        const std::uint64_t evenStarts = starts & evenStartMask;
-        const std::uint64_t oddStarts = starts & ~evenStartMask;
-        const std::uint64_t evenCarries = leads + evenStarts;
-        std::uint64_t oddCarries = 0;
-        const bool overflow = __builtin_add_overflow(leads, oddStarts, &oddCarries);
-        oddCarries |= carryOdd;
-        carryOdd = overflow ? 1 : 0;
-        const std::uint64_t evenCarryEnds = evenCarries & ~leads;
-        const std::uint64_t oddCarryEnds = oddCarries & ~leads;
-        const std::uint64_t oddEnds = (evenCarryEnds & ~kEvenBits) | (oddCarryEnds & kEvenBits);
+        const std::uint64_t oddEnds = AfterOddLeadRuns(leadMask_[word], carryOdd);
         // Only bytes that can be second bytes are; after an odd run, any
         // other byte leaves the last lead byte standing alone.
         delimiterMask_[word] &= ~(oddEnds & secondByteMask_[word]);
     }
 }
 
-}  // namespace morvane::interp
+}  // namespace morvane::split

@@ -7,18 +7,17 @@
 #include <cstdint>
 #include <vector>
 
-#include "interpreter/line_values.h"
-#include "interpreter/split_rules.h"
+#include "common/split/split_rules.h"
 
-namespace morvane::interp {
+namespace morvane::split {
 
-// Same results as LineSplitter, for the rules Handles() accepts: the bytes
+// Same tokens as LineSplitter, for the rules Handles() accepts: the bytes
 // are classified 64 at a time into bit masks (delimiter, line feed), and each
 // line costs a few bit scans instead of a walk over its bytes.
 class BitmaskSplitter {
   public:
-    // Byte-wide encodings (UTF-8, GBK), single-byte delimiters, and no
-    // end-of-line character or a single-byte one.
+    // Bytes or double bytes, delimiters of one byte that never leads a
+    // character, and no end-of-line character or a single-byte one.
     static bool Handles(const SplitRules& rules);
 
     explicit BitmaskSplitter(const SplitRules& rules);
@@ -30,19 +29,18 @@ class BitmaskSplitter {
     };
 
     // Splits every complete line (ended by LF; one CR before it dropped) of
-    // data[0, size), the bytes at file offset `offset`. For each line whose
-    // first variable received a token, calls emit(values) with the line's
-    // LineValues; `emit` answers false to stop.
-    template <typename Emit>
+    // data[0, size), the bytes at file offset `offset`, into `sink`. After
+    // each line's LineEnds calls lineDone(), which answers false to stop.
+    template <typename Sink, typename LineDone>
     Progress SplitLines(const unsigned char* data, std::size_t size, std::uint64_t offset,
-                        Emit&& emit);
+                        Sink& sink, LineDone&& lineDone);
 
   private:
     // The classes of the 64 bytes of one mask word, a bit each.
     struct WordMasks {
         std::uint64_t delimiters = 0;
         std::uint64_t lineFeeds = 0;
-        std::uint64_t leads = 0;    // bytes 0x81-0xFE
+        std::uint64_t leads = 0;    // lead bytes
         std::uint64_t seconds = 0;  // hits of secondByteDelimiters_
     };
 
@@ -70,17 +68,22 @@ class BitmaskSplitter {
 
     std::array<bool, 256> isDelimiter_{};
     std::vector<unsigned char> delimiterBytes_;
-    // The delimiter bytes that can also be the second byte of a GBK character.
+    // The delimiter bytes that can also be the second byte of a double-byte
+    // character.
     std::vector<unsigned char> secondByteDelimiters_;
     int eol_ = -1;
-    // GBK with a delimiter byte that can also be the second byte of a
-    // double-byte character: such hits are taken out of the delimiter mask.
+    // Double bytes with a delimiter byte that can also be the second byte of
+    // a character: such hits are taken out of the delimiter mask.
     bool secondBytesPossible_ = false;
     std::array<bool, 256> isSecondByteDelimiter_{};
-    LineValues values_;
+    LeadBytes leadBytes_{};
+    // The lead bytes as one range of 0x80-0xFF (GBK's 0x81-0xFE), which SSE2
+    // compares 16 at a time; leadLow_ 0 when they are not.
+    unsigned char leadLow_ = 0;
+    unsigned char leadHigh_ = 0;
     std::vector<std::uint64_t> delimiterMask_;
     std::vector<std::uint64_t> lineFeedMask_;
-    std::vector<std::uint64_t> leadMask_;        // bytes 0x81-0xFE, for GBK only
+    std::vector<std::uint64_t> leadMask_;        // lead bytes, for double bytes only
     std::vector<std::uint64_t> secondByteMask_;  // hits of secondByteDelimiters_
 };
 
@@ -98,9 +101,10 @@ inline std::size_t BitmaskSplitter::NextBit(const std::uint64_t* words, std::siz
     return found < limit ? found : limit;
 }
 
-template <typename Emit>
+template <typename Sink, typename LineDone>
 BitmaskSplitter::Progress BitmaskSplitter::SplitLines(const unsigned char* data, std::size_t size,
-                                                      std::uint64_t offset, Emit&& emit) {
+                                                      std::uint64_t offset, Sink& sink,
+                                                      LineDone&& lineDone) {
     Progress progress;
     if (size == 0) return progress;
     BuildMasks(data, size);
@@ -122,20 +126,21 @@ BitmaskSplitter::Progress BitmaskSplitter::SplitLines(const unsigned char* data,
         ++progress.lines;
         std::size_t at = lineStart;
         if (at < contentEnd && isDelimiter_[data[at]]) at = NextClear(delimiters, at, contentEnd);
-        const bool hasTokens =
-            values_.StartLine() != LineValues::Next::Nothing && at < contentEnd && data[at] != eol_;
-        while (hasTokens && values_.TokenStarts(offset + at) == LineValues::Next::TokenEnd) {
+        const bool hasTokens = sink.StartLine(offset + lineStart) != Next::Nothing &&
+                               at < contentEnd && data[at] != eol_;
+        while (hasTokens && sink.TokenStarts(offset + at) == Next::TokenEnd) {
             const std::size_t tokenEnd = NextSet(delimiters, at, contentEnd);
-            if (values_.TokenEnds(offset + tokenEnd) == LineValues::Next::Nothing) break;
+            sink.TokenText(data + at, data + tokenEnd);
+            if (sink.TokenEnds(offset + tokenEnd) == Next::Nothing) break;
             at = tokenEnd + 1;  // past the delimiter that ended the token
             if (at < contentEnd && isDelimiter_[data[at]])
                 at = NextClear(delimiters, at, contentEnd);
             if (at >= contentEnd) break;
         }
-        values_.LineEnds(offset + contentEnd);
+        sink.LineEnds(offset + contentEnd);
         lineStart = lineFeed + 1;
         progress.consumed = lineStart;
-        if (values_.Runs() && !emit(static_cast<const LineValues&>(values_))) {
+        if (!lineDone()) {
             progress.stopped = true;
             break;
         }
@@ -143,4 +148,4 @@ BitmaskSplitter::Progress BitmaskSplitter::SplitLines(const unsigned char* data,
     return progress;
 }
 
-}  // namespace morvane::interp
+}  // namespace morvane::split

@@ -1,15 +1,17 @@
-#include "interpreter/delimiter_scanner.h"
+#include "common/split/delimiter_scanner.h"
 
 #include <algorithm>
 #include <cstring>
 
-namespace morvane::interp {
+#include "common/split/lead_runs.h"
+
+namespace morvane::split {
 
 namespace {
 
-// In GBK a byte below 0x40 is never part of a double-byte character, so it
-// can be matched byte by byte.
-bool NeedsGbkCare(const std::string& sequence) {
+// In a double-byte code page a byte below 0x40 is never part of a double-byte
+// character, so it can be matched byte by byte.
+bool NeedsDoubleByteCare(const std::string& sequence) {
     return sequence.size() > 1 || static_cast<unsigned char>(sequence[0]) >= 0x40;
 }
 
@@ -43,27 +45,28 @@ MatchResult AnySequenceAt(const std::vector<std::string>& sequences, const unsig
 
 }  // namespace
 
-DelimiterScanner::DelimiterScanner(Encoding encoding, const std::vector<std::string>& delimiters,
+DelimiterScanner::DelimiterScanner(const Characters& characters,
+                                   const std::vector<std::string>& delimiters,
                                    std::optional<std::string> eol)
-    : encoding_(encoding), eol_(std::move(eol)) {
+    : characters_(characters), eol_(std::move(eol)) {
     for (const std::string& delimiter : delimiters) {
         if (!delimiter.empty()) sequences_.push_back(delimiter);
     }
     if (sequences_.empty()) return;
-    if (encoding == Encoding::Utf16Le || encoding == Encoding::Utf16Be) {
+    if (characters.IsUtf16()) {
         kind_ = Kind::Utf16;
         for (const std::string& sequence : sequences_) {
             if (sequence.size() == 2) {
-                units_.push_back(
-                    Utf16UnitAt(reinterpret_cast<const unsigned char*>(sequence.data()), encoding));
+                units_.push_back(Utf16UnitAt(
+                    reinterpret_cast<const unsigned char*>(sequence.data()), characters.width));
             } else if (sequence.size() == 4) {
                 surrogatePairs_.push_back(sequence);
             }
         }
         return;
     }
-    gbk_ = encoding == Encoding::Gbk &&
-           std::any_of(sequences_.begin(), sequences_.end(), NeedsGbkCare);
+    doubleBytes_ = characters.width == Width::DoubleBytes &&
+                   std::any_of(sequences_.begin(), sequences_.end(), NeedsDoubleByteCare);
     const bool allSingle = std::all_of(sequences_.begin(), sequences_.end(),
                                        [](const std::string& s) { return s.size() == 1; });
     for (const std::string& sequence : sequences_) {
@@ -71,7 +74,7 @@ DelimiterScanner::DelimiterScanner(Encoding encoding, const std::vector<std::str
         if (!seen) ++distinctFirstBytes_;
         seen = true;
     }
-    if (gbk_ || !allSingle) {
+    if (doubleBytes_ || !allSingle) {
         kind_ = Kind::Sequences;
     } else if (sequences_.size() == 1) {
         kind_ = Kind::SingleByte;
@@ -140,13 +143,14 @@ DelimiterScanner::Found DelimiterScanner::FindSequence(const unsigned char* from
                                                        const unsigned char* end,
                                                        bool lineEnds) const {
     // `boundary` is always the start of a character, from which
-    // FollowsOddLeadRun tells a GBK second byte.
+    // FollowsOddLeadRun tells a second byte.
     const unsigned char* boundary = from;
     const unsigned char* cursor = from;
     while (true) {
         const unsigned char* candidate = NextCandidate(cursor, end);
         if (candidate == end) break;
-        if (gbk_ && IsGbkSecondByte(*candidate) && FollowsOddLeadRun(boundary, candidate)) {
+        if (doubleBytes_ && text::IsGbkSecondByte(*candidate) &&
+            FollowsOddLeadRun(characters_.leadBytes, boundary, candidate)) {
             boundary = cursor = candidate + 1;
             continue;
         }
@@ -156,18 +160,19 @@ DelimiterScanner::Found DelimiterScanner::FindSequence(const unsigned char* from
         }
         // Not a delimiter: step over the character that starts here.
         std::size_t step = 1;
-        if (gbk_ && IsGbkLeadByte(*candidate)) {
+        if (doubleBytes_ && characters_.leadBytes[*candidate]) {
             if (candidate + 1 == end) {
                 if (!lineEnds) return {candidate, 0};
-            } else if (IsGbkSecondByte(candidate[1])) {
+            } else if (text::IsGbkSecondByte(candidate[1])) {
                 step = 2;
             }
         }
         cursor = candidate + step;
-        if (gbk_) boundary = cursor;
+        if (doubleBytes_) boundary = cursor;
     }
     // A lead byte at the very end may pair with the next byte to come.
-    if (gbk_ && !lineEnds && FollowsOddLeadRun(boundary, end)) return {end - 1, 0};
+    if (doubleBytes_ && !lineEnds && FollowsOddLeadRun(characters_.leadBytes, boundary, end))
+        return {end - 1, 0};
     return {end, 0};
 }
 
@@ -175,7 +180,7 @@ DelimiterScanner::Found DelimiterScanner::FindUtf16(const unsigned char* from,
                                                     const unsigned char* end, bool lineEnds) const {
     const unsigned char* at = from;
     for (; end - at >= 2; at += 2) {
-        const std::uint16_t unit = Utf16UnitAt(at, encoding_);
+        const std::uint16_t unit = Utf16UnitAt(at, characters_.width);
         if (std::find(units_.begin(), units_.end(), unit) != units_.end()) return {at, 2};
         // A character beyond the Basic Multilingual Plane is a surrogate
         // pair; its first unit never stands for a character of its own, so
@@ -188,4 +193,4 @@ DelimiterScanner::Found DelimiterScanner::FindUtf16(const unsigned char* from,
     return {lineEnds ? end : at, 0};
 }
 
-}  // namespace morvane::interp
+}  // namespace morvane::split

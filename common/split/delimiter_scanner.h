@@ -8,21 +8,23 @@
 #include <string>
 #include <vector>
 
-#include "interpreter/encoding.h"
+#include "common/split/split_rules.h"
 
-namespace morvane::interp {
+namespace morvane::split {
 
 enum class MatchResult { No, Yes, NeedMore };
 
-// Matches characters rather than bytes: in GBK a byte that is the second byte
-// of a double-byte character never matches, in UTF-16 only whole code units
-// do. Every position handed in must be the start of a character; `lineEnds`
-// says whether the bytes up to `end` are the rest of the line or more follow.
+// Matches characters rather than bytes: in a double-byte code page a byte
+// that is the second byte of a double-byte character never matches, in
+// UTF-16 only whole code units do. Every position handed in must be the start of a character;
+// `lineEnds` says whether the bytes up to `end` are the rest of the line or more follow.
 class DelimiterScanner {
   public:
-    // `delimiters` and `eol` are characters already encoded in `encoding`.
-    DelimiterScanner(Encoding encoding, const std::vector<std::string>& delimiters,
+    // `delimiters` and `eol` are characters already encoded in the source's bytes.
+    DelimiterScanner(const Characters& characters, const std::vector<std::string>& delimiters,
                      std::optional<std::string> eol);
+    explicit DelimiterScanner(const SplitRules& rules)
+        : DelimiterScanner(rules.characters, rules.delimiters, rules.eol) {}
 
     // Whether the character at `at` is a delimiter; on Yes, `length` is its size.
     MatchResult DelimiterAt(const unsigned char* at, const unsigned char* end, bool lineEnds,
@@ -48,8 +50,9 @@ class DelimiterScanner {
     const unsigned char* NextCandidate(const unsigned char* from, const unsigned char* end) const;
 
     Kind kind_ = Kind::None;
-    Encoding encoding_;
-    bool gbk_ = false;
+    Characters characters_;
+    // A double-byte code page with a delimiter whose bytes can be a second byte.
+    bool doubleBytes_ = false;
     unsigned char single_ = 0;
     std::array<bool, 256> firstByte_{};
     int distinctFirstBytes_ = 0;
@@ -59,4 +62,4 @@ class DelimiterScanner {
     std::optional<std::string> eol_;
 };
 
-}  // namespace morvane::interp
+}  // namespace morvane::split

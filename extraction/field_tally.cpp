@@ -1,0 +1,96 @@
+#include "extraction/field_tally.h"
+
+#include <string>
+#include <utility>
+
+namespace morvane {
+
+namespace {
+
+// The quote character in the source's bytes.
+std::string QuoteIn(split::Width width) {
+    using namespace std::string_literals;
+    if (width == split::Width::Utf16Le) return "\"\0"s;
+    if (width == split::Width::Utf16Be) return "\0\""s;
+    return "\"";
+}
+
+}  // namespace
+
+QuotedField::QuotedField(const split::Characters& characters, int field)
+    : quotes_(characters, {QuoteIn(characters.width)}, std::nullopt),
+      width_(characters.width),
+      unit_(characters.UnitSize()),
+      field_(field) {}
+
+void QuotedField::Take(const unsigned char* at, const unsigned char* end) {
+    if (at == end || passOver_) return;
+    if (std::exchange(fresh_, false) && state_ == State::Closed) {
+        // Only at a token's start does a quote open a field: "5"" or a"b is data.
+        if (!QuoteAt(at)) {
+            passOver_ = true;
+            return;
+        }
+        state_ = State::Open;
+        openedIn_ = token_;
+        at += unit_;
+    }
+    while (at < end) {
+        if (state_ == State::Open) {
+            at = quotes_.Find(at, end, true).at;
+            if (at == end) return;
+            state_ = State::MaybeClosed;
+        } else if (state_ == State::MaybeClosed && QuoteAt(at)) {
+            state_ = State::Open;  // "" inside a quoted field
+        } else {
+            // Data after the closing quote: the rest of the token is data.
+            state_ = State::Closed;
+            passOver_ = true;
+            return;
+        }
+        at += unit_;
+    }
+}
+
+bool QuotedField::LineEnds() {
+    TokenEnds();
+    if (state_ != State::Open) return false;
+    openedIn_ = 1;
+    return true;
+}
+
+FieldTally::FieldTally(const split::SplitRules& rules, int field)
+    : field_(field),
+      delimiterLength_(rules.delimiters.empty() ? 0 : rules.delimiters.front().size()),
+      quoted_(rules.characters, field),
+      pastField_{quoted_, 0},
+      restOfLine_(rules, pastField_) {}
+
+void FieldTally::LineEnds(std::uint64_t at) {
+    if (settled_ && at > previousEnd_) {
+        const unsigned char* rest = textEnd_;
+        const auto restSize = static_cast<std::size_t>(at - previousEnd_);
+        if (quoted_.AnyQuote(rest, rest + restSize)) {
+            pastField_.token = tokens_;
+            restOfLine_.Start(previousEnd_);
+            restOfLine_.Feed(rest, restSize, true);
+        }
+    }
+    const bool runsOn = quoted_.LineEnds();
+    ++counts_.lines;
+    if (tokens_ == 0) {
+        ++counts_.blankLines;
+    } else {
+        if (tokens_ < field_) {
+            ++counts_.linesWithoutField;
+        } else if (emptyFieldBefore_) {
+            ++counts_.linesWithEmptyFieldBefore;
+        }
+        if (quoted_.Cut() || continuesQuotedField_) ++counts_.linesWithQuotedFieldCut;
+    }
+    if (cutAtNul_) ++counts_.linesCutAtNul;
+    cutAtNul_ = false;
+    continuesQuotedField_ = runsOn;
+}
+
+}  // namespace morvane
