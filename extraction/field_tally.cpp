@@ -23,8 +23,7 @@ QuotedField::QuotedField(const split::Characters& characters, int field)
       unit_(characters.UnitSize()),
       field_(field) {}
 
-void QuotedField::Take(const unsigned char* at, const unsigned char* end) {
-    if (at == end || passOver_) return;
+void QuotedField::TakeQuoted(const unsigned char* at, const unsigned char* end) {
     if (std::exchange(fresh_, false) && state_ == State::Closed) {
         // Only at a token's start does a quote open a field: "5"" or a"b is data.
         if (!QuoteAt(at)) {
@@ -52,13 +51,6 @@ void QuotedField::Take(const unsigned char* at, const unsigned char* end) {
     }
 }
 
-bool QuotedField::LineEnds() {
-    TokenEnds();
-    if (state_ != State::Open) return false;
-    openedIn_ = 1;
-    return true;
-}
-
 FieldTally::FieldTally(const split::SplitRules& rules, int field)
     : field_(field),
       delimiterLength_(rules.delimiters.empty() ? 0 : rules.delimiters.front().size()),
@@ -66,31 +58,10 @@ FieldTally::FieldTally(const split::SplitRules& rules, int field)
       pastField_{quoted_, 0},
       restOfLine_(rules, pastField_) {}
 
-void FieldTally::LineEnds(std::uint64_t at) {
-    if (settled_ && at > previousEnd_) {
-        const unsigned char* rest = textEnd_;
-        const auto restSize = static_cast<std::size_t>(at - previousEnd_);
-        if (quoted_.AnyQuote(rest, rest + restSize)) {
-            pastField_.token = tokens_;
-            restOfLine_.Start(previousEnd_);
-            restOfLine_.Feed(rest, restSize, true);
-        }
-    }
-    const bool runsOn = quoted_.LineEnds();
-    ++counts_.lines;
-    if (tokens_ == 0) {
-        ++counts_.blankLines;
-    } else {
-        if (tokens_ < field_) {
-            ++counts_.linesWithoutField;
-        } else if (emptyFieldBefore_) {
-            ++counts_.linesWithEmptyFieldBefore;
-        }
-        if (quoted_.Cut() || continuesQuotedField_) ++counts_.linesWithQuotedFieldCut;
-    }
-    if (cutAtNul_) ++counts_.linesCutAtNul;
-    cutAtNul_ = false;
-    continuesQuotedField_ = runsOn;
+void FieldTally::WalkPastField(const unsigned char* restEnd) {
+    pastField_.token = tokens_;
+    restOfLine_.Start(previousEnd_);
+    restOfLine_.Feed(textEnd_, static_cast<std::size_t>(restEnd - textEnd_), true);
 }
 
 }  // namespace morvane

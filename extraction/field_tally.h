@@ -29,7 +29,16 @@ class QuotedField {
         fresh_ = true;
         passOver_ = false;
     }
-    void Take(const unsigned char* begin, const unsigned char* end);
+    void Take(const unsigned char* begin, const unsigned char* end) {
+        if (begin == end || passOver_) return;
+        // Most tokens: not in a quoted field, and not opening one.
+        if (fresh_ && state_ == State::Closed && !QuoteAt(begin)) {
+            fresh_ = false;
+            passOver_ = true;
+            return;
+        }
+        TakeQuoted(begin, end);
+    }
     // A delimiter or the line's end comes after a token: it closes a field
     // whose closing quote came last, and cuts one still open.
     void TokenEnds() {
@@ -38,16 +47,21 @@ class QuotedField {
     }
     // The line ends; a field still open runs on into the next line, whose
     // first token is then the rest of it. Answers whether it runs on.
-    bool LineEnds();
+    bool LineEnds() {
+        TokenEnds();
+        if (state_ != State::Open) return false;
+        openedIn_ = 1;
+        return true;
+    }
 
     bool Open() const { return state_ == State::Open; }
     bool Closed() const { return state_ == State::Closed; }
     // A quoted field at or before field N was cut on this line.
     bool Cut() const { return cut_; }
     void StartLine() { cut_ = false; }
-    // Whether a quote stands in [begin, end).
-    bool AnyQuote(const unsigned char* begin, const unsigned char* end) const {
-        return quotes_.Find(begin, end, true).length != 0;
+    // The first quote in [begin, end), or `end`.
+    const unsigned char* NextQuote(const unsigned char* begin, const unsigned char* end) const {
+        return quotes_.Find(begin, end, true).at;
     }
 
   private:
@@ -57,6 +71,7 @@ class QuotedField {
         MaybeClosed,  // a quote came inside the field: its end, unless another follows
     };
 
+    void TakeQuoted(const unsigned char* begin, const unsigned char* end);
     bool QuoteAt(const unsigned char* at) const {
         return unit_ == 1 ? *at == '"' : split::Utf16UnitAt(at, width_) == '"';
     }
@@ -89,6 +104,13 @@ class FieldTally {
     void NextLineComesInParts() { nextInParts_ = true; }
     // cmd.exe read the current line only up to a NUL byte in it.
     void LineCutAtNul() { cutAtNul_ = true; }
+    // The complete lines to come lie in [begin, end): the quotes in them are
+    // looked for once, not line by line.
+    void LinesIn(const unsigned char* begin, const unsigned char* end) {
+        bytesEnd_ = end;
+        nextQuote_ = begin;
+        quoteFound_ = false;
+    }
 
     split::Next StartLine(std::uint64_t at) {
         lineStart_ = previousEnd_ = at;
@@ -124,11 +146,39 @@ class FieldTally {
         settled_ = true;
         return split::Next::Nothing;
     }
-    void LineEnds(std::uint64_t at);
+    void LineEnds(std::uint64_t at) {
+        if (settled_ && at > previousEnd_) {
+            const unsigned char* restEnd = textEnd_ + (at - previousEnd_);
+            if (!quoteFound_ || nextQuote_ < textEnd_) {
+                nextQuote_ = quoted_.NextQuote(textEnd_, bytesEnd_);
+                quoteFound_ = true;
+            }
+            if (nextQuote_ < restEnd) WalkPastField(restEnd);
+        }
+        const bool runsOn = quoted_.LineEnds();
+        ++counts_.lines;
+        if (tokens_ == 0) {
+            ++counts_.blankLines;
+        } else {
+            if (tokens_ < field_) {
+                ++counts_.linesWithoutField;
+            } else if (emptyFieldBefore_) {
+                ++counts_.linesWithEmptyFieldBefore;
+            }
+            if (quoted_.Cut() || continuesQuotedField_) ++counts_.linesWithQuotedFieldCut;
+        }
+        if (cutAtNul_) ++counts_.linesCutAtNul;
+        cutAtNul_ = false;
+        continuesQuotedField_ = runsOn;
+    }
 
     const SourceSurvey& Counts() const { return counts_; }
 
   private:
+    // The rest of a settled line after field N's token, up to `restEnd`,
+    // holds a quote, which may open a field that runs on into the next line.
+    void WalkPastField(const unsigned char* restEnd);
+
     // The sink for the rest of a settled line: only the quotes count.
     struct QuotesPastField {
         QuotedField& quoted;
@@ -157,7 +207,11 @@ class FieldTally {
 
     std::uint64_t lineStart_ = 0;
     std::uint64_t previousEnd_ = 0;  // where the last token ended (the line start before one)
-    const unsigned char* textEnd_ = nullptr;  // just past the last token's bytes
+    const unsigned char* textEnd_ = nullptr;   // just past the last token's bytes
+    const unsigned char* bytesEnd_ = nullptr;  // of the lines' bytes (LinesIn)
+    // The first quote at or after where the last search began, once found.
+    const unsigned char* nextQuote_ = nullptr;
+    bool quoteFound_ = false;
     int tokens_ = 0;
     bool emptyFieldBefore_ = false;
     bool settled_ = false;  // field N's token ended: the splitter passed over the rest

@@ -52,6 +52,7 @@ void SurveyReading::FeedAligned(const unsigned char* data, std::size_t size) {
 // Answers where the complete lines end.
 const unsigned char* SurveyReading::SplitCompleteLines(const unsigned char* at,
                                                        const unsigned char* end) {
+    tally_.LinesIn(at, end);
     if (bitmask_) {
         const auto size = static_cast<std::size_t>(end - at);
         const auto progress = bitmask_->SplitLines(at, size, offset_, tally_, [] { return true; });
@@ -103,7 +104,10 @@ void SurveyReading::HandOnLinePart() {
 }
 
 void SurveyReading::FinishLine(std::size_t contentSize) {
-    if (!inParts_) lines_.Start(lineStart_);
+    if (!inParts_) {
+        tally_.LinesIn(Held(), Held() + contentSize);
+        lines_.Start(lineStart_);
+    }
     lines_.Feed(Held(), contentSize, true);
     line_.clear();
     lineBegun_ = inParts_ = false;
