@@ -15,14 +15,21 @@ bool NeedsDoubleByteCare(const std::string& sequence) {
     return sequence.size() > 1 || static_cast<unsigned char>(sequence[0]) >= 0x40;
 }
 
+// A character is at most four bytes: compared in place, not through memcmp.
+bool SameBytes(const unsigned char* at, const std::string& sequence, std::size_t count) {
+    for (std::size_t i = 0; i < count; ++i) {
+        if (at[i] != static_cast<unsigned char>(sequence[i])) return false;
+    }
+    return true;
+}
+
 MatchResult SequenceAt(const std::string& sequence, const unsigned char* at,
                        const unsigned char* end, bool lineEnds) {
     const auto available = static_cast<std::size_t>(end - at);
     if (available >= sequence.size()) {
-        return std::memcmp(at, sequence.data(), sequence.size()) == 0 ? MatchResult::Yes
-                                                                      : MatchResult::No;
+        return SameBytes(at, sequence, sequence.size()) ? MatchResult::Yes : MatchResult::No;
     }
-    if (!lineEnds && std::memcmp(at, sequence.data(), available) == 0) return MatchResult::NeedMore;
+    if (!lineEnds && SameBytes(at, sequence, available)) return MatchResult::NeedMore;
     return MatchResult::No;
 }
 

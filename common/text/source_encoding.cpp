@@ -45,6 +45,13 @@ bool Utf8Validator::Feed(const unsigned char* data, std::size_t size) {
             const unsigned char b = *at++;
             if (b < 0x80) continue;
             sawMultibyte_ = true;
+            // Most of Chinese text: a whole three-byte character of the
+            // plain ranges, E1-EC and EE-EF followed by two 80-BF.
+            if (b >= 0xE1 && b != 0xED && b <= 0xEF && end - at >= 2 && (at[0] & 0xC0) == 0x80 &&
+                (at[1] & 0xC0) == 0x80) {
+                at += 2;
+                continue;
+            }
             low_ = 0x80;
             high_ = 0xBF;
             if (b >= 0xC2 && b <= 0xDF) {
