@@ -81,6 +81,13 @@ std::string QuotedPath(const std::string& path);
 // UTF-8. With the example values:
 //   >>"C:\321.txt提取.txt" (for /f "usebackq tokens=2 eol=, delims=," %%a in ("C:\123.txt") do
 //   @echo(%%a)
+// The four fixed fragments are the texts of the hidden boxes TokensClauseBox
+// to EchoClauseBox, read at every start (ExtractionJob), so a change of those
+// texts changes the line. A front end lacking one of those boxes is a
+// programming error that the tests catch (on each front end the controls
+// contract's window at rest, ControlsContract.OpensAtRestWithTheFocusInTheSourceBox,
+// and the window against its layout table), not an empty fragment in a
+// script: the composer takes the fragments as they come.
 std::string ComposeScriptLine(const ExtractionRequest& request);
 
 }  // namespace morvane

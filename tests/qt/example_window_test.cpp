@@ -1,6 +1,6 @@
 // The example window shown from the main window: modal, closed only by its
 // button or Enter. What it shows, afresh each time, is a controls-contract
-// case; its layout is in window_layout_test.cpp.
+// case; its layout is in form_builder_test.cpp.
 #include <gtest/gtest.h>
 
 #include <QApplication>
