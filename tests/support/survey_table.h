@@ -92,6 +92,14 @@ inline const SurveyRow kSurveyRows[] = {
      ",",
      2,
      {{3, 0, 1, 0, 0, 0, 2}}},
+    // Longer than the survey holds at once: a CR LF where a part ends, a
+    // quoted field running across parts.
+    {"lines of more than 1 MiB",
+     Reader::StandIn,
+     std::string((1 << 20) - 1, ',') + "\r\n\"a," + std::string(1 << 20, 'x') + "\",b\r\na,b",
+     ",",
+     2,
+     {{3, 1, 0, 0, 1}}},
 };
 
 }  // namespace morvane::testing
