@@ -1,6 +1,6 @@
 #include "extraction/survey_reading.h"
 
-#include <cstring>
+#include "common/split/byte_search.h"
 
 namespace morvane {
 
@@ -73,10 +73,7 @@ const unsigned char* SurveyReading::SplitCompleteLines(const unsigned char* at,
 
 const unsigned char* SurveyReading::FindLineFeed(const unsigned char* from,
                                                  const unsigned char* end) const {
-    if (unit_ == 1) {
-        const void* hit = std::memchr(from, '\n', static_cast<std::size_t>(end - from));
-        return hit ? static_cast<const unsigned char*>(hit) : end;
-    }
+    if (unit_ == 1) return split::FindByte(from, end, '\n');
     for (; end - from >= 2; from += 2) {
         if (split::Utf16UnitAt(from, characters_.width) == '\n') return from;
     }

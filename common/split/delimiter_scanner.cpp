@@ -1,8 +1,8 @@
 #include "common/split/delimiter_scanner.h"
 
 #include <algorithm>
-#include <cstring>
 
+#include "common/split/byte_search.h"
 #include "common/split/lead_runs.h"
 
 namespace morvane::split {
@@ -116,11 +116,8 @@ MatchResult DelimiterScanner::EolAt(const unsigned char* at, const unsigned char
 
 const unsigned char* DelimiterScanner::NextCandidate(const unsigned char* from,
                                                      const unsigned char* end) const {
-    if (distinctFirstBytes_ == 1) {
-        const auto first = static_cast<unsigned char>(sequences_[0][0]);
-        const void* hit = std::memchr(from, first, static_cast<std::size_t>(end - from));
-        return hit ? static_cast<const unsigned char*>(hit) : end;
-    }
+    if (distinctFirstBytes_ == 1)
+        return FindByte(from, end, static_cast<unsigned char>(sequences_[0][0]));
     while (from < end && !firstByte_[*from]) ++from;
     return from;
 }
@@ -131,8 +128,8 @@ DelimiterScanner::Found DelimiterScanner::Find(const unsigned char* from, const 
         case Kind::None:
             return {end, 0};
         case Kind::SingleByte: {
-            const void* hit = std::memchr(from, single_, static_cast<std::size_t>(end - from));
-            return hit ? Found{static_cast<const unsigned char*>(hit), 1} : Found{end, 0};
+            const unsigned char* hit = FindByte(from, end, single_);
+            return {hit, hit < end ? 1u : 0u};
         }
         case Kind::ByteSet: {
             const unsigned char* at = NextCandidate(from, end);
