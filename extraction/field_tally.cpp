@@ -24,12 +24,9 @@ QuotedField::QuotedField(const split::Characters& characters, int field)
       field_(field) {}
 
 void QuotedField::TakeQuoted(const unsigned char* at, const unsigned char* end) {
+    // Only at a token's start does a quote open a field: "5"" or a"b is data
+    // (Take passed over a token that starts otherwise).
     if (std::exchange(fresh_, false) && state_ == State::Closed) {
-        // Only at a token's start does a quote open a field: "5"" or a"b is data.
-        if (!QuoteAt(at)) {
-            passOver_ = true;
-            return;
-        }
         state_ = State::Open;
         openedIn_ = token_;
         at += unit_;

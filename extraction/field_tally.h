@@ -54,7 +54,6 @@ class QuotedField {
         return true;
     }
 
-    bool Open() const { return state_ == State::Open; }
     bool Closed() const { return state_ == State::Closed; }
     // A quoted field at or before field N was cut on this line.
     bool Cut() const { return cut_; }
@@ -108,12 +107,11 @@ class FieldTally {
     // looked for once, not line by line.
     void LinesIn(const unsigned char* begin, const unsigned char* end) {
         bytesEnd_ = end;
-        nextQuote_ = begin;
-        quoteFound_ = false;
+        nextQuote_ = begin;  // searched from the first line's field N on
     }
 
     split::Next StartLine(std::uint64_t at) {
-        lineStart_ = previousEnd_ = at;
+        previousEnd_ = at;
         inParts_ = nextInParts_;
         nextInParts_ = false;
         tokens_ = 0;
@@ -149,10 +147,7 @@ class FieldTally {
     void LineEnds(std::uint64_t at) {
         if (settled_ && at > previousEnd_) {
             const unsigned char* restEnd = textEnd_ + (at - previousEnd_);
-            if (!quoteFound_ || nextQuote_ < textEnd_) {
-                nextQuote_ = quoted_.NextQuote(textEnd_, bytesEnd_);
-                quoteFound_ = true;
-            }
+            if (nextQuote_ < textEnd_) nextQuote_ = quoted_.NextQuote(textEnd_, bytesEnd_);
             if (nextQuote_ < restEnd) WalkPastField(restEnd);
         }
         const bool runsOn = quoted_.LineEnds();
@@ -205,13 +200,12 @@ class FieldTally {
     split::LineSplitter<QuotesPastField> restOfLine_;
     SourceSurvey counts_;
 
-    std::uint64_t lineStart_ = 0;
     std::uint64_t previousEnd_ = 0;  // where the last token ended (the line start before one)
     const unsigned char* textEnd_ = nullptr;   // just past the last token's bytes
     const unsigned char* bytesEnd_ = nullptr;  // of the lines' bytes (LinesIn)
-    // The first quote at or after where the last search began, once found.
+    // The first quote at or after where the last search began: none before
+    // it from there on.
     const unsigned char* nextQuote_ = nullptr;
-    bool quoteFound_ = false;
     int tokens_ = 0;
     bool emptyFieldBefore_ = false;
     bool settled_ = false;  // field N's token ended: the splitter passed over the rest

@@ -1,6 +1,6 @@
 #include "extraction/survey_reading.h"
 
-#include "common/split/byte_search.h"
+#include "common/split/line_ends.h"
 
 namespace morvane {
 
@@ -27,7 +27,7 @@ void SurveyReading::FeedAligned(const unsigned char* data, std::size_t size) {
     const unsigned char* at = data;
     const unsigned char* const end = data + size;
     if (lineBegun_) {
-        const unsigned char* lineFeed = FindLineFeed(at, end);
+        const unsigned char* lineFeed = split::FindLineFeed(characters_, at, end);
         line_.append(reinterpret_cast<const char*>(at), static_cast<std::size_t>(lineFeed - at));
         offset_ += static_cast<std::uint64_t>(lineFeed - at);
         if (lineFeed == end) {
@@ -35,7 +35,8 @@ void SurveyReading::FeedAligned(const unsigned char* data, std::size_t size) {
             return;
         }
         const unsigned char* heldEnd = Held() + line_.size();
-        FinishLine(line_.size() - (EndsWithCarriageReturn(Held(), heldEnd) ? unit_ : 0));
+        FinishLine(line_.size() -
+                   (split::EndsWithCarriageReturn(characters_, Held(), heldEnd) ? unit_ : 0));
         at = lineFeed + unit_;
         offset_ += unit_;
     }
@@ -60,31 +61,15 @@ const unsigned char* SurveyReading::SplitCompleteLines(const unsigned char* at,
         return at + progress.consumed;
     }
     while (true) {
-        const unsigned char* lineFeed = FindLineFeed(at, end);
+        const unsigned char* lineFeed = split::FindLineFeed(characters_, at, end);
         if (lineFeed == end) return at;
         const unsigned char* contentEnd =
-            EndsWithCarriageReturn(at, lineFeed) ? lineFeed - unit_ : lineFeed;
+            split::EndsWithCarriageReturn(characters_, at, lineFeed) ? lineFeed - unit_ : lineFeed;
         lines_.Start(offset_);
         lines_.Feed(at, static_cast<std::size_t>(contentEnd - at), true);
         offset_ += static_cast<std::uint64_t>(lineFeed + unit_ - at);
         at = lineFeed + unit_;
     }
-}
-
-const unsigned char* SurveyReading::FindLineFeed(const unsigned char* from,
-                                                 const unsigned char* end) const {
-    if (unit_ == 1) return split::FindByte(from, end, '\n');
-    for (; end - from >= 2; from += 2) {
-        if (split::Utf16UnitAt(from, characters_.width) == '\n') return from;
-    }
-    return end;
-}
-
-bool SurveyReading::EndsWithCarriageReturn(const unsigned char* begin,
-                                           const unsigned char* end) const {
-    if (static_cast<std::size_t>(end - begin) < unit_) return false;
-    if (unit_ == 1) return end[-1] == '\r';
-    return split::Utf16UnitAt(end - 2, characters_.width) == '\r';
 }
 
 // Hands the splitter what it has of a long line, but a last unit that may
@@ -96,7 +81,7 @@ void SurveyReading::HandOnLinePart() {
         inParts_ = true;
     }
     std::size_t size = line_.size();
-    if (EndsWithCarriageReturn(Held(), Held() + size)) size -= unit_;
+    if (split::EndsWithCarriageReturn(characters_, Held(), Held() + size)) size -= unit_;
     line_.erase(0, lines_.Feed(Held(), size, false));
 }
 

@@ -38,9 +38,6 @@ class SurveyReading {
 
     void FeedAligned(const unsigned char* data, std::size_t size);
     const unsigned char* SplitCompleteLines(const unsigned char* at, const unsigned char* end);
-    // The first line feed in [from, end), or `end`.
-    const unsigned char* FindLineFeed(const unsigned char* from, const unsigned char* end) const;
-    bool EndsWithCarriageReturn(const unsigned char* begin, const unsigned char* end) const;
     void HandOnLinePart();
     void FinishLine(std::size_t contentSize);
     const unsigned char* Held() const {

@@ -20,14 +20,13 @@ struct EncodingFacts {
     const char* name;
     std::string_view byteOrderMark;  // none for GBK
     std::string_view lineBreak;      // CR LF
-    std::size_t unitSize;            // bytes per code unit
 };
 
 constexpr EncodingFacts kEncodings[] = {
-    {Encoding::Utf8, "UTF-8", "\xEF\xBB\xBF", "\r\n", 1},
-    {Encoding::Gbk, "GBK (code page 936)", "", "\r\n", 1},
-    {Encoding::Utf16Le, "UTF-16LE", "\xFF\xFE", "\r\0\n\0"sv, 2},
-    {Encoding::Utf16Be, "UTF-16BE", "\xFE\xFF", "\0\r\0\n"sv, 2},
+    {Encoding::Utf8, "UTF-8", "\xEF\xBB\xBF", "\r\n"},
+    {Encoding::Gbk, "GBK (code page 936)", "", "\r\n"},
+    {Encoding::Utf16Le, "UTF-16LE", "\xFF\xFE", "\r\0\n\0"sv},
+    {Encoding::Utf16Be, "UTF-16BE", "\xFE\xFF", "\0\r\0\n"sv},
 };
 
 const EncodingFacts& FactsOf(Encoding encoding) {
@@ -71,8 +70,6 @@ std::optional<Encoding> ChooseEncodingFromContent(SourceFile& source, const unsi
 std::string_view ByteOrderMarkBytes(Encoding encoding) { return FactsOf(encoding).byteOrderMark; }
 
 std::string_view LineBreak(Encoding encoding) { return FactsOf(encoding).lineBreak; }
-
-std::size_t UnitSize(Encoding encoding) { return FactsOf(encoding).unitSize; }
 
 std::optional<std::string> EncodeUtf8Text(std::string_view utf8, Encoding encoding) {
     switch (encoding) {

@@ -43,9 +43,6 @@ std::string_view ByteOrderMarkBytes(Encoding encoding);
 // CR LF in `encoding`.
 std::string_view LineBreak(Encoding encoding);
 
-// Bytes per code unit: 2 for UTF-16, 1 otherwise.
-std::size_t UnitSize(Encoding encoding);
-
 // UTF-8 text re-encoded; nothing when a character has no equivalent there.
 std::optional<std::string> EncodeUtf8Text(std::string_view utf8, Encoding encoding);
 

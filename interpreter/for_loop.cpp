@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "common/split/bitmask_splitter.h"
+#include "common/split/line_ends.h"
 #include "common/split/line_splitter.h"
 #include "interpreter/encoding.h"
 #include "interpreter/line_values.h"
@@ -87,7 +88,6 @@ class ForLoopRun {
     bool SplitLinesByBitmask();
     bool LineFeedArrived() const;
     std::uint64_t FindLineFeed();
-    bool EndsWithCarriageReturn(std::uint64_t from, std::uint64_t to) const;
     void StartLine(std::uint64_t at);
     void FeedPart(std::uint64_t from, std::uint64_t to);
     bool FinishLine(std::uint64_t from, std::uint64_t to);
@@ -106,7 +106,7 @@ class ForLoopRun {
     SourceWindow window_;
 
     Encoding encoding_ = Encoding::Utf8;
-    split::Width width_ = split::Width::Bytes;
+    split::Characters characters_;
     std::size_t unit_ = 1;
     std::uint64_t lineStart_ = 0;
     std::uint64_t scanFrom_ = 0;  // where the search for the next line feed goes on
@@ -144,8 +144,8 @@ bool ForLoopRun::Prepare() {
         }
         encoding_ = *chosen;
     }
-    unit_ = UnitSize(encoding_);
-    width_ = split::CharactersOf(encoding_).width;
+    characters_ = split::CharactersOf(encoding_);
+    unit_ = characters_.UnitSize();
 
     std::string error;
     auto setup = SetUpLoop(command_, encoding_, error);
@@ -198,7 +198,9 @@ bool ForLoopRun::SplitCompleteLines() {
         const std::uint64_t lineFeed = FindLineFeed();
         if (lineFeed == window_.End()) return true;
         std::uint64_t contentEnd = lineFeed;
-        if (EndsWithCarriageReturn(lineStart_, contentEnd)) contentEnd -= unit_;
+        if (split::EndsWithCarriageReturn(characters_, window_.At(lineStart_),
+                                          window_.At(contentEnd)))
+            contentEnd -= unit_;
         if (!FinishLine(lineStart_, contentEnd)) return false;
         lineStart_ = scanFrom_ = lineFeed + unit_;
     }
@@ -226,28 +228,13 @@ bool ForLoopRun::LineFeedArrived() const {
 // window holds none (scanFrom_ then marks where to look on).
 std::uint64_t ForLoopRun::FindLineFeed() {
     const std::uint64_t end = window_.End();
-    if (unit_ == 1) {
-        const auto* from = window_.At(scanFrom_);
-        const void* hit = std::memchr(from, '\n', static_cast<std::size_t>(end - scanFrom_));
-        if (hit)
-            return scanFrom_ +
-                   static_cast<std::uint64_t>(static_cast<const unsigned char*>(hit) - from);
-        scanFrom_ = end;
-        return end;
-    }
-    // UTF-16: whole code units only; the units sit at even file offsets.
-    std::uint64_t at = scanFrom_ + (scanFrom_ & 1);
-    for (; at + 2 <= end; at += 2) {
-        if (split::Utf16UnitAt(window_.At(at), width_) == '\n') return at;
-    }
-    scanFrom_ = std::min(at, end);
+    // UTF-16 code units sit at even file offsets.
+    const std::uint64_t from = std::min(scanFrom_ + (scanFrom_ & (unit_ - 1)), end);
+    const unsigned char* hit = split::FindLineFeed(characters_, window_.At(from), window_.At(end));
+    const std::uint64_t at = from + static_cast<std::uint64_t>(hit - window_.At(from));
+    if (at < end) return at;
+    scanFrom_ = end - (end - from) % unit_;  // a unit cut off at the end is looked at again
     return end;
-}
-
-bool ForLoopRun::EndsWithCarriageReturn(std::uint64_t from, std::uint64_t to) const {
-    if (to - from < unit_) return false;
-    if (unit_ == 1) return *window_.At(to - 1) == '\r';
-    return split::Utf16UnitAt(window_.At(to - 2), width_) == '\r';
 }
 
 void ForLoopRun::StartLine(std::uint64_t at) {
