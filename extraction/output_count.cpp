@@ -38,6 +38,7 @@ std::optional<std::uint64_t> CountOutputValues(SystemServices& system, const std
     // unit, little-endian unless the mark says otherwise.
     bool utf16 = false, bigEndian = false;
     std::uint64_t offset = 0;
+    char unitStart = 0;  // the first byte of a code unit, until its second comes
     const bool whole = system.ReadFileInPieces(path, [&](std::string_view piece) {
         if (first && !piece.empty()) {
             utf16 = piece[0] == '\xFF' || piece[0] == '\xFE';
@@ -47,9 +48,19 @@ std::optional<std::uint64_t> CountOutputValues(SystemServices& system, const std
         if (utf16) {
             for (const char c : piece) {
                 const std::uint64_t at = offset++;
-                // The byte of a unit that holds its low half, after the mark.
-                if (at < 2 || (at % 2 == 1) == bigEndian) continue;
-                c == '\n' ? counter.LineFeed() : counter.Text({&c, 1});
+                if (at < 2) continue;  // the mark
+                if (at % 2 == 0) {
+                    unitStart = c;
+                    continue;
+                }
+                // Whole units: 上 (U+4E0A) holds a 0A byte too.
+                const char high = bigEndian ? unitStart : c;
+                const char low = bigEndian ? c : unitStart;
+                if (high != 0) {
+                    counter.Text("?");
+                } else {
+                    low == '\n' ? counter.LineFeed() : counter.Text({&low, 1});
+                }
             }
             return true;
         }

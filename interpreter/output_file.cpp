@@ -95,9 +95,12 @@ bool OutputFile::BeginRecordSlowly() {
         return Append(byteOrderMark_);
     }
     if (!markWritten_) {
-        // The mark goes with the first record, so a file with no value stays empty.
+        // The mark goes with the first record, so a file with no value stays
+        // empty; and into a file that was empty when the run opened it (the
+        // program makes the output so), which would otherwise be UTF-16
+        // without one.
         markWritten_ = true;
-        if (created_) return Append(byteOrderMark_);
+        if (originalSize_ == 0) return Append(byteOrderMark_);
     }
     return true;
 }

@@ -102,5 +102,22 @@ TEST_F(ExtractionRunTest, AnyUnicodeNameOnLinux) {
     EXPECT_EQ(testing::ReadFile(output), "张三\r\nÄrger\r\n");
 }
 
+// A UTF-16 source: its values in UTF-16 with the mark, counted in whole code
+// units (上, U+4E0A, holds a 0A byte).
+TEST_F(ExtractionRunTest, AUtf16SourceGivesUtf16ValuesWithTheMark) {
+    const auto utf16 = [](std::u16string_view text) {
+        std::string bytes = "\xFF\xFE";
+        for (const char16_t unit : text)
+            bytes += {static_cast<char>(unit & 0xFF), static_cast<char>(unit >> 8)};
+        return bytes;
+    };
+    window.texts[Control::SourcePathBox] = files.Write("utf16.txt", utf16(u"1,上\r\n2,下\r\n"));
+    const std::string output = window.texts[Control::OutputPathBox];
+    RunToCompletion();
+    ASSERT_EQ(window.notices.size(), 1u);
+    EXPECT_EQ(window.notices[0].prompt, "提取完成");
+    EXPECT_EQ(testing::ReadFile(output), utf16(u"上\r\n下\r\n"));
+}
+
 }  // namespace
 }  // namespace morvane

@@ -212,6 +212,22 @@ TEST_F(ExtractionJobTest, TheSuccessNoticeCountsTheLinesThatGaveNoValueOrALaterF
         "另有 25 行在第 2 段之前有空字段（分割符号相连或在行首），这些行写出的是后面一段的值。");
 }
 
+// UTF-16 values are counted by whole code units: 上 (U+4E0A) holds a 0A byte.
+TEST_F(ExtractionJobTest, AUtf16OutputIsCountedInWholeUnits) {
+    runtime.fileContents["C:\\123.txt"] = std::string(
+        "\xFF\xFE"
+        "1\0,\0a\0\n\0"
+        "2\0,\0b\0",
+        16);
+    Start();
+    runtime.InterpreterWrites("C:\\out.txt", std::string("\xFF\xFE\x0AN\r\0\n\0", 8));
+    job.CompletionTick();
+    ASSERT_EQ(runtime.notices.size(), 1u);
+    EXPECT_EQ(runtime.notices[0].prompt,
+              kFailurePrompt +
+                  "\n原因：输出文件只有 1 个值，而源文件有 2 个；命令解释器没有读完源文件。");
+}
+
 TEST_F(ExtractionJobTest, FailureKeepsTheProgressCaptionWhileTheNoticeIsOpen) {
     Start();
     std::string captionDuringNotice;
